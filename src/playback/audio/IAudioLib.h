@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+// Handles of the audio layer. 0 never names a live object.
+using HCHANNEL = std::uint32_t;
+using HSYNC = std::uint32_t;
+using HFX = std::uint32_t;
+
+// Error codes of the last failed call on the calling thread. The numbers follow the audio
+// library the engine was first written against, so that stored logic comparing codes stays true.
+enum class AudioError : int {
+    Ok = 0,
+    Mem = 1,        // out of memory
+    FileOpen = 2,   // the file could not be opened
+    Driver = 3,     // no output device could be opened
+    Handle = 5,     // not a valid handle
+    Format = 6,     // unsupported sample format
+    Position = 7,   // invalid position
+    Init = 8,       // Init has not run or the device failed
+    Start = 9,      // the device could not start playing
+    IllParam = 20,  // an illegal parameter (also a malformed address)
+    NoNet = 32,     // no connection could be made (refused, unreachable, DNS)
+    FileForm = 41,  // not an audio file, or damaged
+    Codec = 44,     // no decoder for the format
+    Ended = 45,     // the channel has ended
+    Timeout = 40,   // a connect or read took longer than its limit
+    Unknown = -1,   // some other failure (also HTTP errors such as 404)
+};
+
+// True for the codes the engine reports as network failures.
+constexpr bool IsNetworkError(AudioError e)
+{
+    return e == AudioError::Unknown || e == AudioError::IllParam || e == AudioError::NoNet
+        || e == AudioError::Timeout;
+}
+
+enum class SyncType {
+    End,          // the channel reached its end; may run at mix time (see ChannelSetSync)
+    Meta,         // a stream's metadata text changed
+    SlideMixTime, // a volume slide finished (at mix time)
+};
+
+struct ChannelInfo {
+    int freq = 0;   // sample rate of the source, Hz
+    int chans = 0;  // channel count of the source
+};
+
+// Ten-band peaking equalizer parameters of one band (RBJ peaking biquad).
+struct PeakEqBand {
+    int band = 0;            // 0..9; setting a band for the first time creates it
+    float bandwidth = 1.0f;  // octaves
+    float center = 1000.0f;  // Hz
+    float gain = 0.0f;       // dB
+};
+
+// Called on the layer's own threads (decoder, mixing callback or connection threads).
+// It must not block for long; the End sync may start another channel from inside the call.
+using SyncProc = void (*)(HSYNC sync, HCHANNEL channel, void* user);
+
+constexpr std::uint64_t kUnknownLength = ~std::uint64_t{0};
+constexpr int kFftBins = 1024;
+
+// The operations of the audio library the engine relies on. Every method is safe to call from
+// any thread at once (the UI thread, sync callbacks, the connection worker, the library-update
+// worker). Methods that fail set the calling thread's last error (ErrorGetCode) and return
+// 0 / false / kUnknownLength.
+//
+// Positions and lengths are in bytes of the channel's decoded data as the layer delivers it:
+// 32-bit float, stereo, at the output rate (44100 Hz), i.e. 8 bytes per frame.
+class IAudioLib {
+public:
+    virtual ~IAudioLib() = default;
+
+    // Opens the default output device at freq Hz, stereo float. Returns false when there is no
+    // device; the layer stays usable for decoding-only channels, and a later playing channel
+    // tries the device again (failing with AudioError::Init or Driver if still absent).
+    virtual bool Init(int freq) = 0;
+    // Frees every channel and closes the device.
+    virtual void Free() = 0;
+    // How much decoded audio each playing channel keeps ahead, in ms (default 1000).
+    virtual void SetBufferMs(int ms) = 0;
+    // Whether addresses answering with a playlist (pls, m3u, asx, xspf) are followed to the
+    // first stream they name (default on).
+    virtual void SetNetPlaylist(bool follow) = 0;
+
+    // A channel for a local file, its type recognised by content. decodeOnly channels are
+    // never heard and need no device (used for reading properties).
+    virtual HCHANNEL StreamCreateFile(const QString& path, bool decodeOnly = false) = 0;
+    // A channel for an http(s) address; blocks until connected or failed (time limits apply).
+    virtual HCHANNEL StreamCreateURL(const QString& address) = 0;
+    // Frees the channel, its syncs and effects; never runs its syncs afterwards.
+    virtual bool StreamFree(HCHANNEL channel) = 0;
+    // The last failure of a call made on this thread.
+    virtual AudioError ErrorGetCode() = 0;
+
+    // Starts or continues the channel; restart rewinds it first.
+    virtual bool ChannelPlay(HCHANNEL channel, bool restart = false) = 0;
+    // kUnknownLength for streams without a known length.
+    virtual std::uint64_t ChannelGetLength(HCHANNEL channel) = 0;
+    // Position of what is being heard (playing channels) or decoded (decode-only channels).
+    virtual std::uint64_t ChannelGetPosition(HCHANNEL channel) = 0;
+    virtual bool ChannelSetPosition(HCHANNEL channel, std::uint64_t bytes) = 0;
+    virtual double ChannelBytes2Seconds(HCHANNEL channel, std::uint64_t bytes) = 0;
+    // Size of the source file in bytes (0 for streams).
+    virtual std::uint64_t StreamGetFileSize(HCHANNEL channel) = 0;
+    virtual bool ChannelGetInfo(HCHANNEL channel, ChannelInfo& info) = 0;
+
+    // Volume attribute, 0.0..1.0, applied at once.
+    virtual bool ChannelSetVolume(HCHANNEL channel, float volume) = 0;
+    // Slides the volume linearly to target over ms. A target of -1 fades to silence and then
+    // halts the channel, keeping its position, so ChannelPlay continues from there.
+    virtual bool ChannelSlideVolume(HCHANNEL channel, float target, int ms) = 0;
+    virtual float ChannelGetVolume(HCHANNEL channel) = 0;
+
+    // Registers a callback. End runs when the last sample has been mixed (no silence is
+    // inserted if the callback starts another channel at once); Meta when a stream's metadata
+    // changes; SlideMixTime when a volume slide completes.
+    virtual HSYNC ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, void* user) = 0;
+
+    // Effects, removed with the channel. Priority orders them: lower runs first.
+    virtual HFX ChannelSetFxVolume(HCHANNEL channel, int priority) = 0;
+    virtual HFX ChannelSetFxPeakEq(HCHANNEL channel, int priority) = 0;
+    // Linear gain of a volume effect (10^(dB/20)).
+    virtual bool FxSetVolume(HFX fx, float gain) = 0;
+    virtual bool FxSetPeakEq(HFX fx, const PeakEqBand& band) = 0;
+    virtual bool ChannelRemoveFx(HCHANNEL channel, HFX fx) = 0;
+
+    // 1024 magnitudes of a 2048-sample FFT (Hann window, mono mix) of the samples most recently
+    // heard on the channel; bin k is k * 44100 / 2048 Hz, each 0..1 (2|X[k]|/2048).
+    virtual bool ChannelGetFft(HCHANNEL channel, std::array<float, kFftBins>& out) = 0;
+    // The stream's current metadata text, e.g. "StreamTitle='A - B';StreamUrl='';";
+    // empty when there is none.
+    virtual QString ChannelGetMeta(HCHANNEL channel) = 0;
+};

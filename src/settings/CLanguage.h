@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// The sections of a language file, in their fixed order.
+enum class LangSection : int {
+    MainMenu = 0,
+    TrayMenu,
+    ListMenu,
+    TreeMenu,
+    Library,
+    SkinDialog,
+    LibraryDialog,
+    LanguageDialog,
+    ProcessDialog,
+    PropertiesDialog,
+    RenameDialog,
+    AboutDialog,
+    Messages,
+    DonateDialog,
+    EqualizerDialog,
+    Playlist,
+    HotKeyDialog,
+    OpenURLDialog,
+};
+constexpr int kLangSectionCount = 18;
+
+// The texts of one language: "Language/<name>/Main.xml" under the program folder.
+// UI thread only.
+class CLanguage {
+public:
+    // Folder of the executable; languages are looked up in its "Language" sub-folder.
+    void SetProgramFolder(const QString& folder);
+    const QString& GetProgramFolder() const { return m_programFolder; }
+
+    // Clears every section, then reads the language. True on success (the name is stored);
+    // false when the file is missing, not XML, or not of version "1.5" (sections may then be
+    // empty or partly filled: callers load the default language).
+    bool Load(const QString& name);
+
+    // The text of a line; an empty text when the section has no such line, so a short
+    // section can never be read past its end.
+    QString Line(LangSection section, int index) const;
+    int LineCount(LangSection section) const;
+
+    // Name of the language last loaded successfully.
+    const QString& GetName() const { return m_name; }
+
+    // Element name of a section in "Main.xml".
+    static const char* SectionName(LangSection section);
+
+    // The one text that is not in a language file: shown when a chosen language fails.
+    static QString CorruptedText();
+
+private:
+    QString m_programFolder;
+    QString m_name;
+    std::array<QStringList, kLangSectionCount> m_sections;
+};
