@@ -146,6 +146,8 @@ void CSettings::SetVolume(int volume)
 bool CSettings::Load(const QString& folder)
 {
     m_profileFolder = folder;
+    if (folder.isEmpty())
+        return false;
     QByteArray bytes;
     const safefile::ReadStatus status = safefile::Read(FilePath(folder), kMaxFileSize, bytes);
     if (status == safefile::ReadStatus::Missing) {

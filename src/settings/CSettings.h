@@ -52,10 +52,12 @@ public:
     // Stores folder as the profile folder and reads its "Settings.xml" into the fields. Returns
     // true when the file was parsed. A missing file is the first run: IsFirstRun() becomes
     // true and every field keeps its value. A file that is present but unreadable, damaged,
-    // empty or too large silently leaves every field as it was (not a first run). Elements
-    // and attributes the file lacks leave their fields as they were; the volume is clamped to
-    // 0..kVolumeMax; a window rectangle is taken only when it is sane (see WinRect rules in
-    // the source), else the current one stays.
+    // empty or larger than kMaxFileSize silently leaves every field as it was (not a first
+    // run); so does an empty folder. Elements and attributes the file lacks leave their fields
+    // as they were, except that a missing string attribute of a library node gives an empty
+    // string. The volume is clamped to 0..kVolumeMax. "WinPosition" is taken only when left
+    // and top are at least kMinWindowPos, width and height are positive and right and bottom
+    // fit in 32 bits; otherwise the current rectangle stays.
     bool Load(const QString& folder);
 
     // Writes the whole document to folder/"Settings.xml" through a temporary file that is
