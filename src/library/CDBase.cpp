@@ -550,6 +550,17 @@ int CDBase::FileTypeCode(const QString& path)
     return 0;
 }
 
+int CDBase::CompareMyCase(const QString& a, const QString& b)
+{
+    if (!m_collation) {
+        m_collation = std::make_unique<CMyCaseCollation>();
+    }
+    const QByteArray utf8A = a.toUtf8();
+    const QByteArray utf8B = b.toUtf8();
+    return m_collation->Compare(utf8A.constData(), static_cast<int>(utf8A.size()),
+                                utf8B.constData(), static_cast<int>(utf8B.size()));
+}
+
 QString CDBase::DurationText(int seconds)
 {
     return QString::asprintf("%d:%.2d", seconds / 60, seconds % 60);

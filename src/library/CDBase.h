@@ -123,6 +123,9 @@ public:
     static std::string NowText();
     // File type code from the extension: 1 mp3 ... 8 m4a, 0 for anything else.
     static int FileTypeCode(const QString& path);
+    // Compares two texts by the "MYCASE" rule (case-insensitive, accent-aware); <0, 0, >0.
+    int CompareMyCase(const QString& a, const QString& b);
+
     // Duration text "%d:%.2d".
     static QString DurationText(int seconds);
 
