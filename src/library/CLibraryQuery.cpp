@@ -141,6 +141,41 @@ void BindAll(SqliteStmt& stmt, const QStringList& args)
 
 } // namespace
 
+std::string_view CLibraryQuery::RootStatement(TreeKind kind)
+{
+    switch (kind) {
+    case TreeKind::Artists:
+        return Text(Id(Sql::RootArtists));
+    case TreeKind::Albums:
+        return Text(Id(Sql::RootAlbums));
+    case TreeKind::Genres:
+        return Text(Id(Sql::RootGenres));
+    case TreeKind::Years:
+        return Text(Id(Sql::RootYears));
+    case TreeKind::Playlists:
+    case TreeKind::Radio:
+        break;
+    }
+    return {};
+}
+
+std::string_view CLibraryQuery::ValueListStatement(TreeKind kind)
+{
+    switch (kind) {
+    case TreeKind::Artists:
+        return Text(Id(Sql::ArtistTracks));
+    case TreeKind::Genres:
+        return Text(Id(Sql::GenreTracks));
+    case TreeKind::Years:
+        return Text(Id(Sql::YearTracks));
+    case TreeKind::Albums:
+    case TreeKind::Playlists:
+    case TreeKind::Radio:
+        break;
+    }
+    return {};
+}
+
 bool CLibraryQuery::FillRoot(TreeKind kind, ITreeSink& sink)
 {
     switch (kind) {

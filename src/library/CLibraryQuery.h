@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 class CDBase;
 class SqliteStmt;
 
@@ -42,6 +44,11 @@ public:
     // leaf under the Albums root passes an empty value.
     bool ListAlbum(TreeKind kind, const QString& value, const QString& artist,
                    const QString& album, IListSink& sink);
+
+    // Statement texts, for tools that measure them: the children of a root, and the list of
+    // a first-level node with a value. Empty for kinds without one.
+    static std::string_view RootStatement(TreeKind kind);
+    static std::string_view ValueListStatement(TreeKind kind);
 
 private:
     bool FillOneColumn(int sql, ITreeSink& sink);
