@@ -5,6 +5,7 @@
 #include "TagStreamInfo.h"
 
 namespace TagLib {
+class File;
 namespace MPEG {
 class File;
 }
@@ -30,3 +31,9 @@ double PreciseMpegSeconds(TagLib::MPEG::File& file, double fallback);
 // (encoders may write 2 into the sample entry whatever the stream holds). Leaves stream as it
 // is where those boxes are missing or unusual.
 void RefineMp4Stream(TagLib::MP4::File& file, TagStreamInfo& stream);
+
+// Raw ADTS AAC from offset start (past any ID3v2 tag): counts the frames of the first
+// megabyte exactly and extrapolates over the rest of the file by its size, taking sample rate
+// and channels from the first frame header. Returns false (info unchanged) when start holds
+// no ADTS frame or the header leaves the channels to a program config element.
+bool MeasureAdts(TagLib::File& file, long long start, TagStreamInfo& info);

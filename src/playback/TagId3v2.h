@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include <taglib/tpropertymap.h>
+
+namespace TagLib {
+namespace ID3v2 {
+class Tag;
+}
+} // namespace TagLib
+
+// The property map of an ID3v2 tag, except that genre references ("(17)", "17") are left out
+// instead of being turned into ID3v1 genre names: the reader drops numeric genres, and
+// TagLib would otherwise hide them. A "(17)Rock" arrives from TagLib's parser as "Rock".
+TagLib::PropertyMap Id3v2Properties(const TagLib::ID3v2::Tag& tag);
