@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <ostream>
+
 namespace tagtest {
 
 // A record whose every field holds a value no reader would produce, to see what was touched.
@@ -20,6 +22,16 @@ QString ApeSample(const QString& name);
 // The bitrate the reader must report for a file of size bytes playing seconds.
 int FormulaBitrate(long long size, double seconds);
 
+// Replaces the file's leading ID3v2 tag (if any) with an ID3v2.3 tag of one text frame
+// (ISO-8859-1), written byte by byte.
+bool PrependId3v23(const QString& path, const char* frameId, const QByteArray& text);
+
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 
 } // namespace tagtest
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
