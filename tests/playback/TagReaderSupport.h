@@ -7,8 +7,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <ostream>
-
 namespace tagtest {
 
 // A record whose every field holds a value no reader would produce, to see what was touched.
@@ -30,8 +28,3 @@ bool WriteBytes(const QString& path, const QByteArray& bytes);
 
 } // namespace tagtest
 
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}

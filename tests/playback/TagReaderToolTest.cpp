@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 // The plumo-tags tool, run as scripts run it.
 #include "AudioFixture.h"
+#include "QtGtestPrint.h"
 
 #include <QDir>
 #include <QProcess>
