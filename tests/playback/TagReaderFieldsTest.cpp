@@ -6,7 +6,11 @@
 #include "CTagReader.h"
 #include "TagReaderSupport.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <taglib/id3v1tag.h>
+#include <taglib/mpegfile.h>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +106,38 @@ TEST_P(TagReaderFields, OnlyTrailingBlanksAreTrimmed)
 }
 
 INSTANTIATE_TEST_SUITE_P(TextTags, TagReaderFields, testing::Values("mp3", "ogg", "flac", "wma", "aac"),
+    [](const testing::TestParamInfo<const char*>& param) { return std::string(param.param); });
+
+// Without an ID3v2 tag, the older tags at the end of the file describe it: an APE tag first,
+// then ID3v1.
+class TagReaderTrailingTags : public testing::TestWithParam<const char*> {};
+
+TEST_P(TagReaderTrailingTags, Id3v1AloneIsRead)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString("old.") + GetParam());
+    ASSERT_TRUE(fixture::CopyTone(GetParam(), path));
+    {
+        const QByteArray native = QFile::encodeName(path);
+        TagLib::MPEG::File file(native.constData(), false);
+        file.strip(TagLib::MPEG::File::ID3v2);
+        TagLib::ID3v1::Tag* tag = file.ID3v1Tag(true);
+        tag->setTitle("Old Title");
+        tag->setArtist("Old Artist");
+        tag->setYear(1994);
+        tag->setTrack(5);
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v1, TagLib::File::StripOthers));
+    }
+    TrackRecord r;
+    ASSERT_TRUE(CTagReader::ReadTags(path, r));
+    EXPECT_EQ(r.title, "Old Title");
+    EXPECT_EQ(r.artist, "Old Artist");
+    EXPECT_EQ(r.year, 1994);
+    EXPECT_EQ(r.number, 5);
+    EXPECT_EQ(r.time, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(MpegAndAdts, TagReaderTrailingTags, testing::Values("mp3", "aac"),
     [](const testing::TestParamInfo<const char*>& param) { return std::string(param.param); });
 
 } // namespace
