@@ -39,9 +39,17 @@ TagLib::StringList Id3v2Genres(const TagLib::ID3v2::Tag& tag)
 TagLib::PropertyMap Id3v2Properties(const TagLib::ID3v2::Tag& tag)
 {
     TagLib::PropertyMap props = tag.properties();
-    props.erase("GENRE");
-    const TagLib::StringList genres = Id3v2Genres(tag);
-    if (!genres.isEmpty())
-        props.insert("GENRE", genres);
+    if (props.contains("GENRE")) {
+        // A genre of codes only stays present, but empty, so that no other tag stands in.
+        const TagLib::StringList genres = Id3v2Genres(tag);
+        props.replace("GENRE", genres.isEmpty() ? TagLib::StringList(TagLib::String()) : genres);
+    }
     return props;
+}
+
+void AddMissing(TagLib::PropertyMap& props, const TagLib::PropertyMap& fallback)
+{
+    for (const auto& [key, values] : fallback)
+        if (!props.contains(key))
+            props.insert(key, values);
 }

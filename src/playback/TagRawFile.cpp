@@ -23,27 +23,28 @@ TagRawFile::TagRawFile(TagLib::FileName name)
 
 TagLib::PropertyMap TagRawFile::ReadTags(long long& audioStart)
 {
+    TagLib::PropertyMap props;
     audioStart = 0;
     seek(0);
     if (readBlock(3) == TagLib::ID3v2::Header::fileIdentifier()) {
         const TagLib::ID3v2::Tag id3v2(this, 0);
         audioStart = id3v2.header()->completeTagSize();
-        return Id3v2Properties(id3v2);
+        props = Id3v2Properties(id3v2);
     }
     const long size = length();
-    long tagsEnd = size;
-    if (size >= kId3v1Size) {
-        seek(size - kId3v1Size);
-        if (readBlock(3) == TagLib::ID3v1::Tag::fileIdentifier())
-            tagsEnd -= kId3v1Size;
-    }
-    const long footer = tagsEnd - static_cast<long>(TagLib::APE::Footer::size());
-    if (footer >= 0) {
-        seek(footer);
-        if (readBlock(8) == TagLib::APE::Tag::fileIdentifier())
-            return TagLib::APE::Tag(this, footer).properties();
-    }
-    if (tagsEnd < size)
-        return TagLib::ID3v1::Tag(this, size - kId3v1Size).properties();
-    return {};
+    const bool hasId3v1 = size >= kId3v1Size && HasIdentifierAt(size - kId3v1Size,
+                              TagLib::ID3v1::Tag::fileIdentifier());
+    const long apeFooter = size - (hasId3v1 ? kId3v1Size : 0)
+        - static_cast<long>(TagLib::APE::Footer::size());
+    if (apeFooter >= 0 && HasIdentifierAt(apeFooter, TagLib::APE::Tag::fileIdentifier()))
+        AddMissing(props, TagLib::APE::Tag(this, apeFooter).properties());
+    if (hasId3v1)
+        AddMissing(props, TagLib::ID3v1::Tag(this, size - kId3v1Size).properties());
+    return props;
+}
+
+bool TagRawFile::HasIdentifierAt(long offset, const TagLib::ByteVector& identifier)
+{
+    seek(offset);
+    return readBlock(identifier.size()) == identifier;
 }

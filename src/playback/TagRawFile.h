@@ -17,8 +17,11 @@ public:
     TagLib::AudioProperties* audioProperties() const override { return nullptr; }
     bool save() override { return false; }
 
-    // The tag that describes the stream: an ID3v2 tag at the start, else an APE tag at the
-    // end, else an ID3v1 tag at the end; an empty map when there is none. audioStart is set
-    // to the first byte after a leading ID3v2 tag (0 without one).
+    // The tags that describe the stream, each field from the first tag that has it: an ID3v2
+    // tag at the start, an APE tag at the end, an ID3v1 tag at the end; an empty map when
+    // there is none. audioStart is set to the first byte after a leading ID3v2 tag (else 0).
     TagLib::PropertyMap ReadTags(long long& audioStart);
+
+private:
+    bool HasIdentifierAt(long offset, const TagLib::ByteVector& identifier);
 };

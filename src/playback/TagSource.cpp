@@ -25,16 +25,17 @@ namespace {
 
 constexpr auto kStyle = TagLib::AudioProperties::Average;
 
-// The tag an MPEG stream is known by: ID3v2 first, then APE, then ID3v1.
+// Each field from the first tag that has it: ID3v2, then APE, then ID3v1.
 TagLib::PropertyMap MpegProperties(TagLib::MPEG::File& file)
 {
+    TagLib::PropertyMap props;
     if (file.hasID3v2Tag())
-        return Id3v2Properties(*file.ID3v2Tag());
+        props = Id3v2Properties(*file.ID3v2Tag());
     if (file.hasAPETag())
-        return file.APETag()->properties();
+        AddMissing(props, file.APETag()->properties());
     if (file.hasID3v1Tag())
-        return file.ID3v1Tag()->properties();
-    return {};
+        AddMissing(props, file.ID3v1Tag()->properties());
+    return props;
 }
 
 TagStreamInfo FromProperties(const TagLib::AudioProperties& props)

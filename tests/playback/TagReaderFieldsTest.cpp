@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 
 #include <gtest/gtest.h>
@@ -135,6 +136,31 @@ TEST_P(TagReaderTrailingTags, Id3v1AloneIsRead)
     EXPECT_EQ(r.year, 1994);
     EXPECT_EQ(r.number, 5);
     EXPECT_EQ(r.time, 1);
+}
+
+TEST_P(TagReaderTrailingTags, Id3v2FieldsComeFirstAndId3v1FillsTheRest)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString("both.") + GetParam());
+    ASSERT_TRUE(fixture::CopyTone(GetParam(), path));
+    {
+        const QByteArray native = QFile::encodeName(path);
+        TagLib::MPEG::File file(native.constData(), false);
+        TagLib::ID3v1::Tag* old = file.ID3v1Tag(true);
+        old->setTitle("Old Title");
+        old->setArtist("Old Artist");
+        old->setGenre("Jazz");
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+        tag->setTitle("New Title");
+        tag->setGenre("17");
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2,
+            TagLib::File::StripOthers));
+    }
+    TrackRecord r;
+    ASSERT_TRUE(CTagReader::ReadTags(path, r));
+    EXPECT_EQ(r.title, "New Title");
+    EXPECT_EQ(r.artist, "Old Artist");
+    EXPECT_EQ(r.genre, "") << "a dropped genre code is not replaced by the older tag's genre";
 }
 
 INSTANTIATE_TEST_SUITE_P(MpegAndAdts, TagReaderTrailingTags, testing::Values("mp3", "aac"),
