@@ -85,6 +85,21 @@ TEST(TagReaderWrongContent, FlacThatIsReallyAnMp3IsRefused)
     EXPECT_TRUE(tagtest::SameRecord(r, tagtest::Sentinel()));
 }
 
+// Some programs name AAC in an MP4 container ".aac"; it has no ADTS frames to count, so
+// libavformat measures it.
+TEST(TagReaderWrongContent, AacFileHoldingMp4IsStillMeasured)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("song.aac");
+    ASSERT_TRUE(fixture::MakeTone(dir.filePath("song.m4a"), {2.5, 440.0, 0.5, 1, 22050}));
+    ASSERT_TRUE(QFile::rename(dir.filePath("song.m4a"), path));
+    TrackRecord r;
+    ASSERT_TRUE(CTagReader::ReadTags(path, r));
+    EXPECT_EQ(r.time, 2);
+    EXPECT_EQ(r.sample, 22050);
+    EXPECT_EQ(r.channel, 1);
+}
+
 TEST(TagReaderWrongContent, FolderIsRefused)
 {
     QTemporaryDir dir;
