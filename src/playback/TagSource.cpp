@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "TagSource.h"
+
+#include "TagAvProbe.h"
+#include "TagId3v2.h"
+#include "TagPrecise.h"
+#include "TagRawFile.h"
+
+#include <taglib/apefile.h>
+#include <taglib/apetag.h>
+#include <taglib/asffile.h>
+#include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
+#include <taglib/oggflacfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/speexfile.h>
+#include <taglib/vorbisfile.h>
+
+namespace {
+
+constexpr auto kStyle = TagLib::AudioProperties::Average;
+
+// Each field from the first tag that has it: ID3v2, then APE, then ID3v1.
+TagLib::PropertyMap MpegProperties(TagLib::MPEG::File& file)
+{
+    TagLib::PropertyMap props;
+    if (file.hasID3v2Tag())
+        props = Id3v2Properties(*file.ID3v2Tag());
+    if (file.hasAPETag())
+        AddMissing(props, file.APETag()->properties());
+    if (file.hasID3v1Tag())
+        AddMissing(props, file.ID3v1Tag()->properties());
+    return props;
+}
+
+TagStreamInfo FromProperties(const TagLib::AudioProperties& props)
+{
+    TagStreamInfo info;
+    info.seconds = props.lengthInMilliseconds() / 1000.0;
+    info.sample = props.sampleRate();
+    info.channel = props.channels();
+    return info;
+}
+
+// A file opened as audio: valid for TagLib and with a stream that has a sample rate, which
+// rules out files that merely happened to parse (random bytes with a stray frame sync).
+bool HasAudio(const TagLib::File& file)
+{
+    const TagLib::AudioProperties* props = file.audioProperties();
+    return file.isValid() && props && props->sampleRate() > 0 && props->channels() > 0;
+}
+
+bool Finish(TagLib::File& file, TagSource& out)
+{
+    if (!HasAudio(file))
+        return false;
+    out.props = file.properties();
+    out.stream = FromProperties(*file.audioProperties());
+    out.fileSize = file.length();
+    return true;
+}
+
+bool ReadMpeg(const char* path, TagSource& out)
+{
+    TagLib::MPEG::File file(path, true, kStyle);
+    if (!HasAudio(file))
+        return false;
+    out.props = MpegProperties(file);
+    out.stream = FromProperties(*file.audioProperties());
+    out.stream.seconds = PreciseMpegSeconds(file, out.stream.seconds);
+    out.fileSize = file.length();
+    return true;
+}
+
+// TagLib has no reader for raw ADTS: the tags come from the generic tag parsers and the
+// playing time from the frame headers (libavformat only guesses it from the bitrate of the
+// first frames). libavformat measures what they leave open: channels in a program config
+// element, or a file that is not ADTS at all.
+bool ReadAdts(const char* path, TagSource& out)
+{
+    TagRawFile file(path);
+    if (!file.isOpen())
+        return false;
+    long long start = 0;
+    out.props = file.ReadTags(start);
+    if (!MeasureAdts(file, start, out.stream) && !ProbeStreamWithAv(path, out.stream))
+        return false;
+    out.fileSize = file.length();
+    return true;
+}
+
+template <class File>
+bool ReadAs(const char* path, TagSource& out)
+{
+    File file(path, true, kStyle);
+    return Finish(file, out);
+}
+
+bool ReadFlac(const char* path, TagSource& out)
+{
+    TagLib::FLAC::File file(path, true, kStyle);
+    if (!Finish(file, out))
+        return false;
+    out.stream.seconds = SampleSeconds(file.audioProperties()->sampleFrames(), out.stream);
+    return true;
+}
+
+bool ReadApe(const char* path, TagSource& out)
+{
+    TagLib::APE::File file(path, true, kStyle);
+    if (!Finish(file, out))
+        return false;
+    out.stream.seconds = SampleSeconds(file.audioProperties()->sampleFrames(), out.stream);
+    return true;
+}
+
+bool ReadMp4(const char* path, TagSource& out)
+{
+    TagLib::MP4::File file(path, true, kStyle);
+    if (!Finish(file, out))
+        return false;
+    RefineMp4Stream(file, out.stream);
+    return true;
+}
+
+// ".ogg" names any Ogg stream; Vorbis is by far the most common.
+bool ReadOgg(const char* path, TagSource& out)
+{
+    return ReadAs<TagLib::Ogg::Vorbis::File>(path, out)
+        || ReadAs<TagLib::Ogg::Opus::File>(path, out)
+        || ReadAs<TagLib::Ogg::FLAC::File>(path, out)
+        || ReadAs<TagLib::Ogg::Speex::File>(path, out);
+}
+
+bool ReadByContent(const char* path, TagSource& out)
+{
+    TagLib::FileRef ref(path, true, kStyle);
+    return !ref.isNull() && Finish(*ref.file(), out);
+}
+
+} // namespace
+
+bool ReadTagSource(const char* nativePath, const QString& ext, TagSource& out)
+{
+    if (ext == QLatin1String("mp3"))
+        return ReadMpeg(nativePath, out);
+    if (ext == QLatin1String("ogg") || ext == QLatin1String("oga"))
+        return ReadOgg(nativePath, out);
+    if (ext == QLatin1String("wma") || ext == QLatin1String("asf"))
+        return ReadAs<TagLib::ASF::File>(nativePath, out);
+    if (ext == QLatin1String("flac"))
+        return ReadFlac(nativePath, out);
+    if (ext == QLatin1String("ape"))
+        return ReadApe(nativePath, out);
+    if (ext == QLatin1String("aac"))
+        return ReadAdts(nativePath, out);
+    if (ext == QLatin1String("mp4") || ext == QLatin1String("m4a"))
+        return ReadMp4(nativePath, out);
+    return ReadByContent(nativePath, out);
+}
