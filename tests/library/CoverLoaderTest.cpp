@@ -72,27 +72,32 @@ TEST(CoverLoader, FailureKeepsThePreviousPath)
     EXPECT_EQ(loader.GetCoverPath(), dir.File(QStringLiteral("A/front.jpg")));
 }
 
-// A PNG that declares width x height but holds no pixel data.
-QByteArray PngHeader(quint32 width, quint32 height)
+// One PNG chunk: length, type and data, CRC.
+QByteArray PngChunk(const QByteArray& typeAndData)
 {
-    QByteArray chunk("IHDR");
-    chunk.append(8, '\0');
-    qToBigEndian(width, chunk.data() + 4);
-    qToBigEndian(height, chunk.data() + 8);
-    chunk.append("\x08\x06\x00\x00\x00", 5);
     quint32 crc = 0xFFFFFFFFu;
-    for (char byte : chunk) {
+    for (char byte : typeAndData) {
         crc ^= static_cast<quint8>(byte);
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    png.append("\0\0\0\x0d", 4);
-    png.append(chunk);
+    char length[4];
     char tail[4];
+    qToBigEndian(static_cast<quint32>(typeAndData.size() - 4), length);
     qToBigEndian(crc ^ 0xFFFFFFFFu, tail);
-    png.append(tail, 4);
-    return png;
+    return QByteArray(length, 4) + typeAndData + QByteArray(tail, 4);
+}
+
+// A PNG that declares width x height but holds no pixel data.
+QByteArray PngHeader(quint32 width, quint32 height)
+{
+    QByteArray ihdr("IHDR");
+    ihdr.append(8, '\0');
+    qToBigEndian(width, ihdr.data() + 4);
+    qToBigEndian(height, ihdr.data() + 8);
+    ihdr.append("\x08\x06\x00\x00\x00", 5);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk(ihdr) + PngChunk("IDAT")
+        + PngChunk("IEND");
 }
 
 TEST(CoverLoader, LoadsNormalImagesAndRefusesHugeOnes)
