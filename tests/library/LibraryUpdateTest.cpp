@@ -278,6 +278,59 @@ TEST_F(LibraryUpdateTest, NamesInAnyScript)
     EXPECT_EQ(Update({Music()}, kSecondRun).unchanged, 2);
 }
 
+TEST_F(LibraryUpdateTest, AddingAppendsAfterTheBaseWithGapsForUnreadableFiles)
+{
+    const QString single = Track(QStringLiteral("one.mp3"), "One||");
+    Track(QStringLiteral("dir/a.mp3"), "unreadable");
+    Track(QStringLiteral("dir/b.ogg"), "B|Art|");
+    Track(QStringLiteral("dir/c.txt"), "C||");
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("0000000a.db")));
+    std::atomic<bool> cancel{false};
+    TestProgress progress(cancel);
+    CLibraryUpdate job(m_db, FakeReadTags, progress, cancel);
+    job.SetStartTime(kFirstRun);
+    job.SetReaderThreads(2);
+    job.AddToViewed({single, Music() + QStringLiteral("/dir")}, 5);
+    EXPECT_EQ(progress.range, 3);
+    EXPECT_EQ(Rows("SELECT idx,idlib,file,title,artist,added,type,count FROM playlist ORDER BY idx;",
+                  DbConn::Viewed),
+        QStringList({QStringLiteral("6|-|~/one.mp3|One|-|2026-01-01 10:00:00|1|0"),
+            QStringLiteral("8|-|~/dir/b.ogg|B|Art|2026-01-01 10:00:00|2|0")}));
+}
+
+TEST_F(LibraryUpdateTest, ImportKeepsEntryOrderAndGivesStreamsTheNextIdx)
+{
+    Track(QStringLiteral("a.mp3"), "A||");
+    Track(QStringLiteral("b.mp3"), "B||");
+    const QString list = m_dir.Write(QStringLiteral("music/list.m3u"),
+        "#EXTM3U\n#EXTINF:-1,Radio One\nhttp://one.example/live\nhttp://two.example/\n"
+        "a.mp3\nmissing.mp3\nhttp://three.example/\nb.mp3\n");
+    std::atomic<bool> cancel{false};
+    TestProgress progress(cancel);
+    CLibraryUpdate job(m_db, FakeReadTags, progress, cancel);
+    job.ImportPlaylist(list, QStringLiteral("0000000b.db"), 2);
+    EXPECT_EQ(progress.range, 2);
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("0000000b.db")));
+    EXPECT_EQ(Rows("SELECT idx,file,title,type FROM playlist ORDER BY id;", DbConn::Viewed),
+        QStringList({QStringLiteral("3|http://one.example/live|Radio One|100"),
+            QStringLiteral("3|http://two.example/|http://two.example/|100"),
+            QStringLiteral("3|~/a.mp3|A|1"),
+            QStringLiteral("4|http://three.example/|http://three.example/|100"),
+            QStringLiteral("4|~/b.mp3|B|1")}));
+    EXPECT_FALSE(m_db.IsOpen(DbConn::Target));
+}
+
+TEST_F(LibraryUpdateTest, UnreadablePlaylistImportsNothing)
+{
+    std::atomic<bool> cancel{false};
+    TestProgress progress(cancel);
+    CLibraryUpdate job(m_db, FakeReadTags, progress, cancel);
+    job.ImportPlaylist(m_dir.Write(QStringLiteral("bad.pls"), "no header\nFile1=a.mp3\n"),
+        QStringLiteral("0000000c.db"), 0);
+    EXPECT_EQ(progress.range, -1);
+    EXPECT_FALSE(QFile::exists(m_db.PlaylistFolder() + QStringLiteral("0000000c.db")));
+}
+
 // The same history of changes, applied to a library updated by one thread and to one
 // updated with readers ahead of the writer, must give identical tables.
 TEST(LibraryUpdateThreads, ReadersAheadGiveTheRowsOfASequentialRun)
