@@ -8,6 +8,7 @@
 
 #include "CDBase.h"
 #include "CPlsFile.h"
+#include "CUpdateStatements.h"
 
 #include <QFileInfo>
 
@@ -74,11 +75,12 @@ void CLibraryUpdate::UpdateLibrary(const QStringList& folders)
         known = KnownFiles();
     }
     {
+        CUpdateStatements statements(m_db);
         CTagPrefetch prefetch(files, known, m_reader, m_threads, m_cancel);
         for (std::size_t i = 0; i < files.size() && !Cancelled(); ++i) {
             PrefetchItem& item = prefetch.Get(static_cast<int>(i));
             if (item.exists)
-                empty ? InsertNew(files[i], item) : Reconcile(files[i], item);
+                empty ? InsertNew(files[i], item) : Reconcile(files[i], item, statements);
             ++m_position;
             m_progress.Step();
         }
@@ -119,14 +121,15 @@ void CLibraryUpdate::InsertNew(const WalkFile& file, PrefetchItem& item)
         ++m_stats.inserted;
 }
 
-void CLibraryUpdate::Reconcile(const WalkFile& file, PrefetchItem& item)
+void CLibraryUpdate::Reconcile(const WalkFile& file, PrefetchItem& item,
+    CUpdateStatements& statements)
 {
     const std::string path = file.path.toStdString();
     int id = 0;
-    switch (m_db.LookupFile(path, QString::fromStdString(item.record.modified), &id)) {
+    switch (statements.LookupFile(path, item.record.modified, &id)) {
     case LookupResult::Same:
         m_progress.SetStatus(m_lines.value(2));
-        if (m_db.MarkSeen(id))
+        if (statements.MarkSeen(id))
             ++m_stats.unchanged;
         return;
     case LookupResult::Changed:

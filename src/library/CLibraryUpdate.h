@@ -14,6 +14,7 @@
 #include <vector>
 
 class CDBase;
+class CUpdateStatements;
 enum class DbConn;
 
 // Where a running job shows its progress. Called on the job's thread only; implementations
@@ -74,7 +75,7 @@ private:
     bool Cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
     void ShowReading(const QString& path);
     bool ReadTags(const WalkFile& file, PrefetchItem& item);
-    void Reconcile(const WalkFile& file, PrefetchItem& item);
+    void Reconcile(const WalkFile& file, PrefetchItem& item, CUpdateStatements& statements);
     void InsertNew(const WalkFile& file, PrefetchItem& item);
     QHash<QString, std::string> KnownFiles();
     void AppendFile(DbConn conn, const WalkFile& file, PrefetchItem& item, int base);
