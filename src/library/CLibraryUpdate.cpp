@@ -80,7 +80,8 @@ void CLibraryUpdate::UpdateLibrary(const QStringList& folders)
         for (std::size_t i = 0; i < files.size() && !Cancelled(); ++i) {
             PrefetchItem& item = prefetch.Get(static_cast<int>(i));
             if (item.exists)
-                empty ? InsertNew(files[i], item) : Reconcile(files[i], item, statements);
+                empty ? InsertNew(files[i], item, statements)
+                      : Reconcile(files[i], item, statements);
             ++m_position;
             m_progress.Step();
         }
@@ -114,10 +115,12 @@ bool CLibraryUpdate::ReadTags(const WalkFile& file, PrefetchItem& item)
     return item.tagsOk;
 }
 
-void CLibraryUpdate::InsertNew(const WalkFile& file, PrefetchItem& item)
+void CLibraryUpdate::InsertNew(const WalkFile& file, PrefetchItem& item,
+    CUpdateStatements& statements)
 {
     ShowReading(file.path);
-    if (ReadTags(file, item) && m_db.InsertLibraryRow(file.path.toStdString(), m_added, item.record))
+    if (ReadTags(file, item)
+        && statements.InsertLibraryRow(file.path.toStdString(), m_added, item.record))
         ++m_stats.inserted;
 }
 
@@ -146,7 +149,7 @@ void CLibraryUpdate::Reconcile(const WalkFile& file, PrefetchItem& item,
     if (m_db.LookupMoved(item.record, &id)) {
         if (m_db.UpdateMovedRow(id, path, m_added, item.record))
             ++m_stats.moved;
-    } else if (m_db.InsertLibraryRow(path, m_added, item.record)) {
+    } else if (statements.InsertLibraryRow(path, m_added, item.record)) {
         ++m_stats.inserted;
     }
 }

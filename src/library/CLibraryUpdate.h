@@ -76,7 +76,7 @@ private:
     void ShowReading(const QString& path);
     bool ReadTags(const WalkFile& file, PrefetchItem& item);
     void Reconcile(const WalkFile& file, PrefetchItem& item, CUpdateStatements& statements);
-    void InsertNew(const WalkFile& file, PrefetchItem& item);
+    void InsertNew(const WalkFile& file, PrefetchItem& item, CUpdateStatements& statements);
     QHash<QString, std::string> KnownFiles();
     void AppendFile(DbConn conn, const WalkFile& file, PrefetchItem& item, int base);
     void ImportStream(const QString& address, const QString& title, int base);

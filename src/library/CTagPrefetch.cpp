@@ -103,5 +103,10 @@ void CTagPrefetch::Fill(int index)
     if (known != m_known.constEnd() && *known == item.record.modified)
         return;
     item.tagsRead = true;
-    item.tagsOk = m_reader(file.path, item.record);
+    try {
+        item.tagsOk = m_reader(file.path, item.record);
+    } catch (...) {
+        // A reader thread must not end the program: the file counts as unreadable.
+        item.tagsOk = false;
+    }
 }

@@ -2,13 +2,23 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CUpdateStatements.h"
 
+#include <optional>
+
 namespace {
 
-enum class Sql { LookupFile, MarkSeen };
+enum class Sql { LookupFile, MarkSeen, Insert };
 constexpr const char* kSql[] = {
     "SELECT id,modified FROM library WHERE file=? AND flag=1;",
     "UPDATE library SET flag=NULL WHERE id=?;",
+    "INSERT INTO library (flag,file,size,modified,added,number,title,artist,album,year,genre,"
+    "albumartist,composer,time,type,bitrate,sample,channel,count,skip) "
+    "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
 };
+
+std::optional<int> Present(bool present, int value)
+{
+    return present ? std::optional<int>(value) : std::nullopt;
+}
 
 std::unique_ptr<SqliteStmt> Prepare(CDBase& db, Sql sql)
 {
@@ -35,7 +45,8 @@ private:
 } // namespace
 
 CUpdateStatements::CUpdateStatements(CDBase& db)
-    : m_db(db), m_lookup(Prepare(db, Sql::LookupFile)), m_markSeen(Prepare(db, Sql::MarkSeen))
+    : m_db(db), m_lookup(Prepare(db, Sql::LookupFile)), m_markSeen(Prepare(db, Sql::MarkSeen)),
+      m_insert(Prepare(db, Sql::Insert))
 {
 }
 
@@ -64,6 +75,23 @@ bool CUpdateStatements::MarkSeen(int id)
     const ResetGuard reset(*m_markSeen);
     try {
         m_markSeen->Bind(id).Run();
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CUpdateStatements::InsertLibraryRow(const std::string& file, const std::string& added,
+    const TrackRecord& r)
+{
+    if (!m_insert)
+        return m_db.InsertLibraryRow(file, added, r);
+    const ResetGuard reset(*m_insert);
+    try {
+        m_insert->Bind(SqlNull{}, file, r.size, r.modified, added, Present(r.hasNumber, r.number),
+            r.title, r.artist, r.album, Present(r.hasYear, r.year), r.genre, r.albumartist,
+            r.composer, r.time, r.type, r.bitrate, r.sample, r.channel, 0, 0);
+        m_insert->Run();
         return true;
     } catch (const SqliteError&) {
         return false;

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-// The two statements a library update runs for every unchanged file (look up by file, mark
-// seen), prepared once for the run instead of once per call: for a library of 10,000 unchanged
-// files preparing them costs more than running them. Same statements and results as the
-// CDBase operations of the same names, which remain the fallback when preparing fails.
+// The statements a library update runs once per file (look up by file, mark seen, insert),
+// prepared once for the run instead of once per call: for 10,000 unchanged files preparing
+// them costs more than running them. Same statements, bindings and results as the CDBase
+// operations of the same names, which remain the fallback when preparing fails.
 // The update's worker thread only; the object must not outlive the run's transaction.
 class CUpdateStatements {
 public:
@@ -24,9 +24,14 @@ public:
     LookupResult LookupFile(const std::string& file, const std::string& modified, int* id);
     // "UPDATE library SET flag=NULL WHERE id=?;"
     bool MarkSeen(int id);
+    // The library INSERT of CDBase::InsertLibraryRow: flag NULL, count and skip 0, empty
+    // texts and absent numbers as NULL.
+    bool InsertLibraryRow(const std::string& file, const std::string& added,
+        const TrackRecord& r);
 
 private:
     CDBase& m_db;
     std::unique_ptr<SqliteStmt> m_lookup; // null when it did not prepare
     std::unique_ptr<SqliteStmt> m_markSeen;
+    std::unique_ptr<SqliteStmt> m_insert;
 };

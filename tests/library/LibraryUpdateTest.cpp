@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,10 @@ bool FakeReadTags(const QString& path, TrackRecord& record)
     record.title = parts.value(0).toStdString();
     record.artist = parts.value(1).toStdString();
     record.album = parts.value(2).toStdString();
+    record.hasNumber = parts.size() > 3;
+    record.number = parts.value(3).toInt();
+    record.hasYear = parts.size() > 4;
+    record.year = parts.value(4).toInt();
     record.time = 180;
     record.bitrate = 128;
     return true;
@@ -134,6 +139,25 @@ TEST_F(LibraryUpdateTest, FirstUpdateInsertsEveryMusicFileWithTheRunsTime)
         QStringList({QStringLiteral("1|-|~/a.ogg|a|-|-|2026-01-01 10:00:00|2|2023-11-14 22:13:20|0|0"),
             QStringLiteral("2|-|~/b/Song.MP3|Song|Artist|Album|2026-01-01 10:00:00|1|"
                            "2023-11-14 22:13:20|0|0")}));
+}
+
+// The update prepares its insert once per run; the row must be the one CDBase writes.
+TEST_F(LibraryUpdateTest, InsertedRowEqualsTheDatabaseLayersRow)
+{
+    const QString path = Track(QStringLiteral("a.flac"), "Title||Album|3|1987");
+    Update({Music()});
+    TrackRecord record;
+    ASSERT_TRUE(FakeReadTags(path, record));
+    record.type = 4;
+    record.size = QFileInfo(path).size();
+    record.modified = "2023-11-14 22:13:20";
+    ASSERT_TRUE(m_db.InsertLibraryRow("other", kFirstRun, record));
+    const QStringList rows = Rows("SELECT flag,deleted,play,size,modified,added,number,title,"
+        "artist,album,year,genre,albumartist,composer,mood,time,type,bitrate,sample,channel,"
+        "rating,love,count,lastcount,skip,lastskip,equalizer FROM library ORDER BY id;");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0], rows[1]);
+    EXPECT_TRUE(rows[0].contains(QStringLiteral("|3|Title|-|Album|1987|")));
 }
 
 TEST_F(LibraryUpdateTest, RenamedFileKeepsIdRatingAndCountersAndTakesTheNewAddedTime)
