@@ -34,13 +34,22 @@ constexpr int kLangSectionCount = 18;
 // UI thread only.
 class CLanguage {
 public:
+    // The only version of "Main.xml" this program reads.
+    static constexpr const char* kVersion = "1.5";
+    // Longest line taken from the file, in UTF-16 units; longer ones are cut.
+    static constexpr int kMaxLineLength = 2048;
+    // Larger language files are refused without being read.
+    static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
     // Folder of the executable; languages are looked up in its "Language" sub-folder.
     void SetProgramFolder(const QString& folder);
     const QString& GetProgramFolder() const { return m_programFolder; }
 
     // Clears every section, then reads the language. True on success (the name is stored);
-    // false when the file is missing, not XML, or not of version "1.5" (sections may then be
-    // empty or partly filled: callers load the default language).
+    // false when the name is not a plain folder name, or the file is missing, unreadable,
+    // larger than kMaxFileSize, not XML, or not of version "1.5" (sections are then empty:
+    // callers load the default language). Sections may appear in any order; a missing one
+    // stays empty; a line element without "Line" gives an empty line.
     bool Load(const QString& name);
 
     // The text of a line; an empty text when the section has no such line, so a short
@@ -50,6 +59,15 @@ public:
 
     // Name of the language last loaded successfully.
     const QString& GetName() const { return m_name; }
+
+    // All lines of a section, for dialogs that keep their section as a whole.
+    const QStringList& Section(LangSection section) const;
+
+    // Folder of a language under the program folder, and its chooser icon "Flag.ico".
+    // Empty for a name that is not a plain folder name (empty, "." or "..", or holding a
+    // path separator): such a name never reaches outside the "Language" folder.
+    QString LanguageFolder(const QString& name) const;
+    QString FlagPath(const QString& name) const;
 
     // Element name of a section in "Main.xml".
     static const char* SectionName(LangSection section);

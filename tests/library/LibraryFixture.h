@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CDBase.h"
+#include "QtGtestPrint.h"
 #include "TestProfile.h"
 
 #include <QString>

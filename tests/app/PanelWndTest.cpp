@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "CPanelWnd.h"
+#include "TestProfile.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PanelWndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QCoreApplication::setApplicationName("Plumo");
+        QCoreApplication::setOrganizationName(QString());
+        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+    }
+
+    QString Profile() const { return m_home.File("data") + "/Plumo"; }
+
+    // Answers the next modal dialog with reject(), as a user pressing Esc would.
+    static void RejectNextDialog(int* seen)
+    {
+        QTimer::singleShot(50, [seen] {
+            if (auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                ++*seen;
+                dlg->reject();
+            } else {
+                RejectNextDialog(seen);
+            }
+        });
+    }
+
+    TestProfile m_home;
+};
+
+} // namespace
+
+TEST_F(PanelWndTest, FirstRunSavesSettingsAndOpensAtTheDefaultRectangle)
+{
+    CPanelWnd wnd;
+    int dialogs = 0;
+    RejectNextDialog(&dialogs);
+    ASSERT_TRUE(wnd.Create());
+    EXPECT_EQ(wnd.GetProfileFolder(), Profile());
+    EXPECT_TRUE(wnd.GetSettings().IsFirstRun());
+    EXPECT_EQ(wnd.geometry(), QRect(200, 120, 600, 500));
+    EXPECT_TRUE(wnd.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(m_home.Read("data/Plumo/Settings.xml").isEmpty()) << "saved at once";
+    EXPECT_EQ(dialogs, 1) << "the library folders dialog is shown once";
+}
+
+TEST_F(PanelWndTest, AcceleratorsDeliverTheirCommandIds)
+{
+    m_home.Write("data/Plumo/Settings.xml", "<Settings/>");
+    CPanelWnd wnd;
+    ASSERT_TRUE(wnd.Create());
+    wnd.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wnd));
+    QSignalSpy spy(&wnd, &CPanelWnd::CommandRouted);
+    const struct {
+        int key;
+        Qt::KeyboardModifiers mods;
+        int id;
+    } keys[] = {
+        {Qt::Key_Left, Qt::ControlModifier, 32775},
+        {Qt::Key_Right, Qt::ControlModifier, 32776},
+        {Qt::Key_Space, Qt::ControlModifier, 32778},
+        {Qt::Key_Delete, Qt::NoModifier, 32771},
+        {Qt::Key_Return, Qt::NoModifier, 32774},
+        {Qt::Key_Space, Qt::NoModifier, 32773},
+        {Qt::Key_MediaTogglePlayPause, Qt::NoModifier, 32780},
+        {Qt::Key_MediaStop, Qt::NoModifier, 32781},
+        {Qt::Key_MediaNext, Qt::NoModifier, 32782},
+        {Qt::Key_MediaPrevious, Qt::NoModifier, 32783},
+    };
+    for (const auto& k : keys)
+        QTest::keyClick(&wnd, static_cast<Qt::Key>(k.key), k.mods);
+    ASSERT_EQ(spy.count(), static_cast<int>(std::size(keys)));
+    for (int i = 0; i < spy.count(); ++i)
+        EXPECT_EQ(spy.at(i).at(0).toInt(), keys[i].id);
+}
+
+TEST_F(PanelWndTest, ClosingWhileMinimisedSavesTheRestoredRectangle)
+{
+    m_home.Write("data/Plumo/Settings.xml",
+        "<Settings><WinPosition Left=\"310\" Top=\"220\" Width=\"700\" Height=\"520\"/>"
+        "</Settings>");
+    {
+        CPanelWnd wnd;
+        ASSERT_TRUE(wnd.Create());
+        EXPECT_EQ(wnd.geometry(), QRect(310, 220, 700, 520));
+        wnd.showMinimized();
+        QApplication::processEvents();
+        wnd.close();
+        EXPECT_TRUE(wnd.IsShutDown());
+    }
+    const QByteArray saved = m_home.Read("data/Plumo/Settings.xml");
+    EXPECT_TRUE(saved.contains("<WinPosition Left=\"310\" Top=\"220\" Width=\"700\" Height=\"520\"/>"))
+        << saved.constData();
+}
+
+TEST_F(PanelWndTest, AnUnwritableProfileFolderDoesNotStopTheStart)
+{
+    // The data home is a file: no profile folder can be made below it.
+    m_home.Write("data", "not a folder");
+    CPanelWnd wnd;
+    int dialogs = 0;
+    RejectNextDialog(&dialogs);
+    EXPECT_TRUE(wnd.Create());
+    wnd.close();
+    EXPECT_TRUE(wnd.IsShutDown());
+}
