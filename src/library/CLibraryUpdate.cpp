@@ -74,27 +74,36 @@ void CLibraryUpdate::UpdateLibrary(const QStringList& folders)
         m_db.MarkAllUnseen();
         known = KnownFiles();
     }
-    {
-        CUpdateStatements statements(m_db);
-        CTagPrefetch prefetch(files, known, m_reader, m_threads, m_cancel);
-        for (std::size_t i = 0; i < files.size() && !Cancelled(); ++i) {
-            PrefetchItem& item = prefetch.Get(static_cast<int>(i));
-            if (item.exists)
-                empty ? InsertNew(files[i], item, statements)
-                      : Reconcile(files[i], item, statements);
-            ++m_position;
-            m_progress.Step();
-        }
-    }
+    const bool complete = ProcessFiles(files, known, empty);
     // Rows of files under a folder that could not be walked (an unplugged drive, a folder
     // without permission) are not evidence of deleted files: they stay, marked, until a run
     // sees every folder.
-    if (!empty && !Cancelled() && !walk.Incomplete()) {
+    if (!empty && complete && !walk.Incomplete()) {
+        sqlite3* library = m_db.Handle(DbConn::Library);
+        const int before = sqlite3_total_changes(library);
         m_db.DeleteUnseen();
-        m_stats.removed = sqlite3_changes(m_db.Handle(DbConn::Library));
+        m_stats.removed = sqlite3_total_changes(library) - before;
     }
     m_db.Commit(DbConn::Library);
     Vacuum(DbConn::Library);
+}
+
+// True when every file was passed, false when the run was cancelled on the way.
+bool CLibraryUpdate::ProcessFiles(const std::vector<WalkFile>& files,
+    const QHash<QString, std::string>& known, bool empty)
+{
+    CUpdateStatements statements(m_db);
+    CTagPrefetch prefetch(files, known, m_reader, m_threads, m_cancel);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (Cancelled())
+            return false;
+        PrefetchItem& item = prefetch.Get(static_cast<int>(i));
+        if (item.exists)
+            empty ? InsertNew(files[i], item, statements) : Reconcile(files[i], item, statements);
+        ++m_position;
+        m_progress.Step();
+    }
+    return true;
 }
 
 void CLibraryUpdate::ShowReading(const QString& path)

@@ -73,6 +73,8 @@ public:
 
 private:
     bool Cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
+    bool ProcessFiles(const std::vector<WalkFile>& files, const QHash<QString, std::string>& known,
+        bool empty);
     void ShowReading(const QString& path);
     bool ReadTags(const WalkFile& file, PrefetchItem& item);
     void Reconcile(const WalkFile& file, PrefetchItem& item, CUpdateStatements& statements);
