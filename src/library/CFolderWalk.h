@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+#include <atomic>
+#include <vector>
+
+// One music file met by a walk.
+struct WalkFile {
+    QString path; // full path, "/" separated
+    int type = 0; // file type code (1 mp3 .. 8 m4a), never 0
+    int root = 0; // index of the walked path in the caller's list
+};
+
+// Finds the music files under folders, recognised by extension only; nothing is opened.
+// Entries of a folder are visited in case-insensitive name order, so two runs over the same
+// tree meet the files in the same order. A folder that cannot be read adds nothing; a folder
+// reached again through a symbolic link (or a link loop) is not entered twice within one walk.
+// A folder that is missing, is not a folder or cannot be listed is skipped and noted, so the
+// caller knows the walk did not see everything.
+// Any thread; the cancel flag may be set from another thread.
+class CFolderWalk {
+public:
+    explicit CFolderWalk(const std::atomic<bool>& cancel) : m_cancel(cancel) {}
+
+    // Appends the files under folder, recursively, tagged with root. Stops early, returning
+    // false, once the cancel flag is set.
+    bool Walk(const QString& folder, int root, std::vector<WalkFile>& out);
+    // A path that names an existing music file gives that file; any other path is walked as
+    // a folder.
+    bool WalkPath(const QString& path, int root, std::vector<WalkFile>& out);
+    // True once a folder could not be walked (missing, a file, unreadable).
+    bool Incomplete() const { return m_incomplete; }
+
+private:
+    bool WalkInto(const QString& folder, int root, std::vector<WalkFile>& out,
+        QSet<QString>& visited);
+
+    const std::atomic<bool>& m_cancel;
+    bool m_incomplete = false;
+};

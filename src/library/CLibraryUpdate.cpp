@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// Threads: every method runs on the job's worker thread, the one thread that uses the database
+// while the job runs. Tags may be read ahead by CTagPrefetch's readers; their results are
+// taken in walk order, so rows, ids, `added` values and the matching of moved files are those
+// of a file-by-file run.
+#include "CLibraryUpdate.h"
+
+#include "CDBase.h"
+#include "CPlsFile.h"
+#include "CUpdateStatements.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+enum class Sql { KnownFiles, Vacuum };
+constexpr const char* kSql[] = {
+    "SELECT file,modified FROM library;",
+    "VACUUM;",
+};
+
+const char* Text(Sql sql)
+{
+    return kSql[static_cast<int>(sql)];
+}
+
+QString FileName(const QString& path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+// The title of an untagged file: its name without the extension.
+std::string BareName(const QString& path)
+{
+    const QString name = FileName(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return (dot > 0 ? name.left(dot) : name).toStdString();
+}
+
+} // namespace
+
+CLibraryUpdate::CLibraryUpdate(CDBase& db, TagReadFn reader, IUpdateProgress& progress,
+    const std::atomic<bool>& cancel)
+    : m_db(db), m_reader(std::move(reader)), m_progress(progress), m_cancel(cancel),
+      m_added(CDBase::NowText())
+{
+}
+
+int CLibraryUpdate::DefaultReaderThreads()
+{
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
+
+void CLibraryUpdate::UpdateLibrary(const QStringList& folders)
+{
+    m_stats = {};
+    std::vector<WalkFile> files;
+    CFolderWalk walk(m_cancel);
+    for (int i = 0; i < folders.size() && walk.Walk(folders[i], i, files); ++i) {
+    }
+    if (Cancelled())
+        return;
+    m_stats.files = static_cast<int>(files.size());
+    m_position = 0;
+    m_progress.SetRange(m_stats.files);
+    const bool empty = m_db.IsLibraryEmpty();
+    m_db.Begin(DbConn::Library);
+    QHash<QString, std::string> known;
+    if (!empty) {
+        m_db.MarkAllUnseen();
+        known = KnownFiles();
+    }
+    const bool complete = ProcessFiles(files, known, empty);
+    // Rows of files under a folder that could not be walked (an unplugged drive, a folder
+    // without permission) are not evidence of deleted files: they stay, marked, until a run
+    // sees every folder.
+    if (!empty && complete && !walk.Incomplete()) {
+        sqlite3* library = m_db.Handle(DbConn::Library);
+        const int before = sqlite3_total_changes(library);
+        m_db.DeleteUnseen();
+        m_stats.removed = sqlite3_total_changes(library) - before;
+    }
+    m_db.Commit(DbConn::Library);
+    Vacuum(DbConn::Library);
+}
+
+// True when every file was passed, false when the run was cancelled on the way.
+bool CLibraryUpdate::ProcessFiles(const std::vector<WalkFile>& files,
+    const QHash<QString, std::string>& known, bool empty)
+{
+    CUpdateStatements statements(m_db);
+    CTagPrefetch prefetch(files, known, m_reader, m_threads, m_cancel);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (Cancelled())
+            return false;
+        PrefetchItem& item = prefetch.Get(static_cast<int>(i));
+        if (item.exists)
+            empty ? InsertNew(files[i], item, statements) : Reconcile(files[i], item, statements);
+        ++m_position;
+        m_progress.Step();
+    }
+    return true;
+}
+
+void CLibraryUpdate::ShowReading(const QString& path)
+{
+    m_progress.SetStatus(m_lines.value(3) + u' ' + FileName(path));
+}
+
+// Tags read ahead are used as they are; a file the prefetch expected to be unchanged but that
+// needs its tags after all (a folder listed twice) is read now.
+bool CLibraryUpdate::ReadTags(const WalkFile& file, PrefetchItem& item)
+{
+    if (!item.tagsRead) {
+        item.tagsRead = true;
+        item.tagsOk = m_reader(file.path, item.record);
+    }
+    if (item.tagsOk && item.record.title.empty())
+        item.record.title = BareName(file.path);
+    return item.tagsOk;
+}
+
+void CLibraryUpdate::InsertNew(const WalkFile& file, PrefetchItem& item,
+    CUpdateStatements& statements)
+{
+    ShowReading(file.path);
+    if (ReadTags(file, item)
+        && statements.InsertLibraryRow(file.path.toStdString(), m_added, item.record))
+        ++m_stats.inserted;
+}
+
+void CLibraryUpdate::Reconcile(const WalkFile& file, PrefetchItem& item,
+    CUpdateStatements& statements)
+{
+    const std::string path = file.path.toStdString();
+    int id = 0;
+    switch (statements.LookupFile(path, item.record.modified, &id)) {
+    case LookupResult::Same:
+        m_progress.SetStatus(m_lines.value(2));
+        if (statements.MarkSeen(id))
+            ++m_stats.unchanged;
+        return;
+    case LookupResult::Changed:
+        ShowReading(file.path);
+        if (ReadTags(file, item) && m_db.UpdateChangedRow(id, item.record))
+            ++m_stats.updated;
+        return;
+    case LookupResult::NoRow:
+        break;
+    }
+    ShowReading(file.path);
+    if (!ReadTags(file, item))
+        return;
+    if (m_db.LookupMoved(item.record, &id)) {
+        if (m_db.UpdateMovedRow(id, path, m_added, item.record))
+            ++m_stats.moved;
+    } else if (statements.InsertLibraryRow(path, m_added, item.record)) {
+        ++m_stats.inserted;
+    }
+}
+
+QHash<QString, std::string> CLibraryUpdate::KnownFiles()
+{
+    QHash<QString, std::string> known;
+    try {
+        SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(Sql::KnownFiles));
+        while (stmt.Step())
+            known.insert(stmt.Text(0), stmt.Utf8(1));
+    } catch (const SqliteError&) {
+        // Without the list every file's tags are read ahead; the result is the same.
+    }
+    return known;
+}
+
+void CLibraryUpdate::Vacuum(DbConn conn)
+{
+    try {
+        SqliteStmt(m_db.Handle(conn), Text(Sql::Vacuum)).Run();
+    } catch (const SqliteError&) {
+        // A library that cannot be compacted (busy, full disk) is still complete.
+    }
+}
+
+void CLibraryUpdate::AppendFile(DbConn conn, const WalkFile& file, PrefetchItem& item, int base)
+{
+    ShowReading(file.path);
+    if (item.exists && ReadTags(file, item)
+        && m_db.InsertPlaylistFile(conn, base + m_position + 1, file.path.toStdString(), m_added,
+            item.record))
+        ++m_stats.inserted;
+    ++m_position;
+    m_progress.Step();
+}
+
+void CLibraryUpdate::AddToViewed(const QStringList& paths, int base)
+{
+    m_stats = {};
+    std::vector<WalkFile> files;
+    CFolderWalk walk(m_cancel);
+    for (int i = 0; i < paths.size() && walk.WalkPath(paths[i], i, files); ++i) {
+    }
+    if (Cancelled())
+        return;
+    m_stats.files = static_cast<int>(files.size());
+    m_position = 0;
+    m_progress.SetRange(m_stats.files);
+    m_db.Begin(DbConn::Viewed);
+    {
+        CTagPrefetch prefetch(files, {}, m_reader, m_threads, m_cancel);
+        for (std::size_t i = 0; i < files.size() && !Cancelled(); ++i)
+            AppendFile(DbConn::Viewed, files[i], prefetch.Get(static_cast<int>(i)), base);
+    }
+    m_db.Commit(DbConn::Viewed);
+}
+
+void CLibraryUpdate::ImportPlaylist(const QString& plsPath, const QString& playlistFile, int base)
+{
+    m_stats = {};
+    CPlsFile pls;
+    if (!pls.Read(plsPath))
+        return;
+    // The files of all entries in entry order, each tagged with its entry; streams have none.
+    std::vector<WalkFile> files;
+    CFolderWalk walk(m_cancel);
+    for (int i = 0; i < pls.GetCount() && !Cancelled(); ++i) {
+        if (!pls.IsStream(i))
+            walk.WalkPath(pls.GetFile(i), i, files);
+    }
+    if (Cancelled())
+        return;
+    m_stats.files = static_cast<int>(files.size());
+    m_position = 0;
+    m_progress.SetRange(m_stats.files);
+    if (!m_db.OpenPlaylist(DbConn::Target, playlistFile))
+        return;
+    m_db.Begin(DbConn::Target);
+    {
+        CTagPrefetch prefetch(files, {}, m_reader, m_threads, m_cancel);
+        std::size_t next = 0;
+        for (int i = 0; i < pls.GetCount() && !Cancelled(); ++i) {
+            if (pls.IsStream(i)) {
+                ImportStream(pls.GetFile(i), pls.GetTitle(i), base);
+                continue;
+            }
+            for (; next < files.size() && files[next].root == i && !Cancelled(); ++next)
+                AppendFile(DbConn::Target, files[next], prefetch.Get(static_cast<int>(next)), base);
+        }
+    }
+    m_db.Commit(DbConn::Target);
+    Vacuum(DbConn::Target);
+    m_db.CloseTargetPlaylist();
+}
+
+// A stream takes the next idx without advancing the position, so the entry after it shares
+// that idx.
+void CLibraryUpdate::ImportStream(const QString& address, const QString& title, int base)
+{
+    if (m_db.InsertPlaylistStream(DbConn::Target, base + m_position + 1, address,
+            title.isEmpty() ? address : title))
+        ++m_stats.inserted;
+}

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// Threads: the database writer (the caller of Get) and up to a few reader threads. Lock:
+// m_mutex only, never held while a file is examined or its tags are read. Readers never touch
+// the database; the writer never waits for anything but its next item.
+#include "CTagPrefetch.h"
+
+#include "CDBase.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+CTagPrefetch::CTagPrefetch(const std::vector<WalkFile>& files,
+    const QHash<QString, std::string>& known, TagReadFn reader, int threads,
+    const std::atomic<bool>& cancel)
+    : m_files(files), m_known(known), m_reader(std::move(reader)), m_cancel(cancel),
+      m_items(files.size()), m_ready(files.size(), 0)
+{
+    for (int i = 0; i < threads; ++i)
+        m_threads.emplace_back([this] { ReaderLoop(); });
+}
+
+CTagPrefetch::~CTagPrefetch()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_spaceCv.notify_all();
+    for (std::thread& thread : m_threads)
+        thread.join();
+}
+
+PrefetchItem& CTagPrefetch::Get(int index)
+{
+    if (m_threads.empty()) {
+        Fill(index);
+        return m_items[static_cast<std::size_t>(index)];
+    }
+    std::unique_lock lock(m_mutex);
+    m_consumed = index;
+    m_spaceCv.notify_all();
+    m_readyCv.wait(lock, [&] { return m_ready[static_cast<std::size_t>(index)] != 0; });
+    return m_items[static_cast<std::size_t>(index)];
+}
+
+bool CTagPrefetch::Examine(const QString& path, TrackRecord& record)
+{
+#ifdef Q_OS_UNIX
+    // One stat call; QFileInfo would also build local-time dates nobody reads.
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    record.size = static_cast<std::int64_t>(info.st_size);
+    record.modified = CDBase::TimeText(static_cast<std::int64_t>(info.st_mtime));
+#else
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return false;
+    record.size = info.size();
+    record.modified = CDBase::TimeText(info.lastModified().toSecsSinceEpoch());
+#endif
+    return true;
+}
+
+void CTagPrefetch::ReaderLoop()
+{
+    const int count = static_cast<int>(m_files.size());
+    for (;;) {
+        int index = 0;
+        {
+            std::unique_lock lock(m_mutex);
+            m_spaceCv.wait(lock, [&] {
+                return m_stop || m_next >= count || m_next < m_consumed + kWindow;
+            });
+            if (m_stop || m_next >= count)
+                return;
+            index = m_next++;
+        }
+        if (!m_cancel.load(std::memory_order_relaxed))
+            Fill(index);
+        {
+            std::lock_guard lock(m_mutex);
+            m_ready[static_cast<std::size_t>(index)] = 1;
+        }
+        m_readyCv.notify_one();
+    }
+}
+
+void CTagPrefetch::Fill(int index)
+{
+    const WalkFile& file = m_files[static_cast<std::size_t>(index)];
+    PrefetchItem& item = m_items[static_cast<std::size_t>(index)];
+    item.record.type = file.type;
+    item.exists = Examine(file.path, item.record);
+    if (!item.exists)
+        return;
+    const auto known = m_known.constFind(file.path);
+    if (known != m_known.constEnd() && *known == item.record.modified)
+        return;
+    item.tagsRead = true;
+    try {
+        item.tagsOk = m_reader(file.path, item.record);
+    } catch (...) {
+        // A reader thread must not end the program: the file counts as unreadable.
+        item.tagsOk = false;
+    }
+}
