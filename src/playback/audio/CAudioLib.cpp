@@ -10,6 +10,10 @@
 
 #include "CAudioChannel.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -43,6 +47,8 @@ void CAudioLib::SetLastError(AudioError code)
 CAudioLib::CAudioLib()
     : m_scratch(2 * kScratchFrames)
 {
+    // The program logs nothing; failures reach the caller as error codes.
+    av_log_set_level(AV_LOG_QUIET);
     m_mixList.reserve(256);
 }
 
