@@ -42,6 +42,11 @@ void SetBiquadTarget(BiquadBand& band, const BiquadCoeffs& coeffs);
 // Filters the stereo block in place.
 void ProcessBiquad(std::span<float> stereo, BiquadBand& band);
 
+// Filters the stereo block through every band in turn (bands at rest cost nothing). Bands
+// in their glide are processed apart from the steady ones, which is equivalent: the bands
+// are linear and time-invariant outside their glide, so their order does not matter.
+void ProcessEqualizer(std::span<float> stereo, std::span<BiquadBand> bands);
+
 // A gain that glides to its target over kRampFrames.
 struct GainRamp {
     float current = 1.0f;

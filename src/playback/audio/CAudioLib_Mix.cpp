@@ -187,8 +187,7 @@ void CAudioLib::ApplyEffectsLocked(CAudioChannel& ch, std::span<float> stereo)
 {
     for (FxEntry& fx : ch.effects) {
         if (fx.peakEq) {
-            for (dsp::BiquadBand& band : fx.bands)
-                dsp::ProcessBiquad(stereo, band);
+            dsp::ProcessEqualizer(stereo, fx.bands);
         } else {
             dsp::ApplyGain(stereo, fx.gain);
         }
