@@ -246,7 +246,14 @@ TEST_F(EngineLogic, AStreamAsNextEntryConnectsThenEndsPlaybackWhenItBreaks)
     engine->Seek(50000);                 // streams do not seek
     EXPECT_EQ(engine->GetChannel(), s);
 
-    fake.FireMeta(s, "StreamTitle='A - B';");
+    QString title = "http://radio.example/live", artist, album;
+    engine->ReadStreamTitle(title, artist, album); // no metadata yet: the address stays
+    EXPECT_EQ(title, "http://radio.example/live");
+    fake.FireMeta(s, "StreamTitle='Artist - Song (Live)';StreamUrl='';");
+    engine->ReadStreamTitle(title, artist, album);
+    EXPECT_EQ(title, "Song");
+    EXPECT_EQ(artist, "Artist");
+    EXPECT_EQ(album, "Live");
     fake.FireEnd(s);
     EngineTarget::Pump();
     EXPECT_EQ(target.Of(UWM_PLAYERMETA).size(), 1u);
