@@ -294,6 +294,34 @@ TEST_F(EngineLogic, AFileStartedWhileAStreamConnectsWins)
     EXPECT_FALSE(engine->IsStream());
 }
 
+TEST_F(EngineLogic, AStopFadeEndingAfterAStreamTookOverFreesOnlyTheFadedChannel)
+{
+    for (const bool fadeEndsFirst : {true, false}) {
+        fake.HoldConnects(true);
+        engine->OpenURL("http://x.example/");
+        ASSERT_TRUE(fake.WaitConnectsStarted(fadeEndsFirst ? 1 : 3));
+        ASSERT_TRUE(engine->PlayFile("a.mp3"));
+        const HCHANNEL faded = engine->GetChannel();
+        engine->Stop();
+        engine->OpenURL("http://a.example/"); // the old worker is still connecting
+        EXPECT_EQ(engine->GetChannel(), faded);
+        if (fadeEndsFirst)
+            fake.Advance(600);
+        ASSERT_TRUE(fake.ReleaseConnect()); // x: no longer wanted
+        ASSERT_TRUE(fake.ReleaseConnect()); // a
+        ASSERT_TRUE(EngineTarget::PumpUntil([&] { return engine->IsStream(); }));
+        const HCHANNEL stream = engine->GetChannel();
+        EXPECT_FALSE(fake.IsLive(faded));
+        fake.Advance(600);
+        EXPECT_TRUE(fake.IsLive(stream)) << fadeEndsFirst;
+        EXPECT_EQ(engine->GetChannel(), stream);
+        EXPECT_EQ(fake.AudibleCount(), 1);
+        engine->Stop();
+        fake.Advance(600);
+        fake.HoldConnects(false);
+    }
+}
+
 TEST_F(EngineLogic, ConnectFailuresAreToldApartAndLeaveTheEngineIdle)
 {
     fake.SetUrlError("http://refused.example/", AudioError::NoNet);
