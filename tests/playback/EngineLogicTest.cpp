@@ -296,6 +296,7 @@ TEST_F(EngineLogic, AFileStartedWhileAStreamConnectsWins)
 
 TEST_F(EngineLogic, AStopFadeEndingAfterAStreamTookOverFreesOnlyTheFadedChannel)
 {
+    size_t connects = 0;
     for (const bool fadeEndsFirst : {true, false}) {
         fake.HoldConnects(true);
         engine->OpenURL("http://x.example/");
@@ -309,7 +310,9 @@ TEST_F(EngineLogic, AStopFadeEndingAfterAStreamTookOverFreesOnlyTheFadedChannel)
             fake.Advance(600);
         ASSERT_TRUE(fake.ReleaseConnect()); // x: no longer wanted
         ASSERT_TRUE(fake.ReleaseConnect()); // a
-        ASSERT_TRUE(EngineTarget::PumpUntil([&] { return engine->IsStream(); }));
+        ++connects;
+        ASSERT_TRUE(EngineTarget::PumpUntil(
+            [&] { return target.Of(UWM_PLAYERCONNECT).size() == connects; }));
         const HCHANNEL stream = engine->GetChannel();
         EXPECT_FALSE(fake.IsLive(faded));
         fake.Advance(600);
