@@ -40,5 +40,12 @@ public:
     const QVector<PlsEntry>& Entries() const { return m_entries; }
 
 private:
+    // Appends an entry when file is non-empty, resolving a relative path against m_folder.
+    void Add(const QString& file, const QString& title, const QString& length);
+    bool ReadM3u(const QString& text);
+    bool ReadPls(const QString& text);
+    bool ReadXml(const QByteArray& bytes, PlsFormat format);
+
     QVector<PlsEntry> m_entries;
+    QString m_folder; // playlist folder of the running read, ending in "/"; may be empty
 };

@@ -1,0 +1,556 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "CDBase.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <array>
+#include <ctime>
+#include <string_view>
+
+namespace {
+
+enum class Sql : int {
+    CreateLibrary,
+    CreatePlaylist,
+    Begin,
+    Commit,
+    InsertLibrary,
+    UpdateChanged,
+    UpdateMoved,
+    MarkSeen,
+    LookupFile,
+    LookupMovedBoth,
+    LookupMovedNoAlbum,
+    LookupMovedNoArtist,
+    LookupMovedNeither,
+    AnyRow,
+    MarkAllUnseen,
+    DeleteUnseen,
+    InsertPlaylistFile,
+    InsertPlaylistStream,
+    MaxIdx,
+    RatingLibrary,
+    RatingPlaylist,
+    CountLibrary,
+    CountPlaylist,
+    SkipLibrary,
+    SkipPlaylist,
+    ShortLibrary,
+    ShortPlaylist,
+    FullLibrary,
+    FullPlaylist,
+    VacuumInto,
+    Count_
+};
+
+constexpr std::array<std::string_view, static_cast<int>(Sql::Count_)> kSql = {
+    "CREATE TABLE IF NOT EXISTS library (id INTEGER PRIMARY KEY,flag INTEGER,deleted INTEGER,"
+    "play INTEGER,file TEXT UNIQUE,size INTEGER,modified DATE,added DATE,number INTEGER,"
+    "title TEXT,artist TEXT,album TEXT,year INTEGER,genre TEXT,albumartist TEXT,composer TEXT,"
+    "mood TEXT,time INTEGER,type INTEGER,bitrate INTEGER,sample INTEGER,channel INTEGER,"
+    "rating INTEGER,love INTEGER,count INTEGER,lastcount DATE,skip INTEGER,lastskip DATE,"
+    "equalizer TEXT);",
+    "CREATE TABLE IF NOT EXISTS playlist (id INTEGER PRIMARY KEY,idlib INTEGER,idx INTEGER,"
+    "play INTEGER,file TEXT,size INTEGER,modified DATE,added DATE,number INTEGER,title TEXT,"
+    "artist TEXT,album TEXT,year INTEGER,genre TEXT,albumartist TEXT,composer TEXT,mood TEXT,"
+    "time INTEGER,type INTEGER,bitrate INTEGER,sample INTEGER,channel INTEGER,rating INTEGER,"
+    "love INTEGER,count INTEGER,lastcount DATE,skip INTEGER,lastskip DATE,equalizer TEXT);",
+    "BEGIN;",
+    "COMMIT;",
+    "INSERT INTO library (flag,file,size,modified,added,number,title,artist,album,year,genre,"
+    "albumartist,composer,time,type,bitrate,sample,channel,count,skip) "
+    "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
+    "UPDATE library SET flag=?,size=?,modified=?,number=?,title=?,artist=?,album=?,year=?,"
+    "genre=?,albumartist=?,composer=?,time=?,type=?,bitrate=?,sample=?,channel=? WHERE id=?;",
+    "UPDATE library SET flag=?,file=?,size=?,modified=?,added=?,number=?,title=?,artist=?,"
+    "album=?,year=?,genre=?,albumartist=?,composer=?,time=?,type=?,bitrate=?,sample=?,"
+    "channel=? WHERE id=?;",
+    "UPDATE library SET flag=NULL WHERE id=?;",
+    "SELECT id,modified FROM library WHERE file=? AND flag=1;",
+    "SELECT id FROM library WHERE title=? AND artist=? AND album=? AND flag=1;",
+    "SELECT id FROM library WHERE title=? AND artist=? AND album IS NULL AND flag=1;",
+    "SELECT id FROM library WHERE title=? AND artist IS NULL AND album=? AND flag=1;",
+    "SELECT id FROM library WHERE title=? AND artist IS NULL AND album IS NULL AND flag=1;",
+    "SELECT id FROM library;",
+    "UPDATE library SET flag = 1;",
+    "DELETE FROM library WHERE flag=1;",
+    "INSERT INTO playlist (idx,file,size,modified,added,number,title,artist,album,year,genre,"
+    "albumartist,composer,time,type,bitrate,sample,channel,count,skip) "
+    "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
+    "INSERT INTO playlist (idx,file,title,type,count,skip) VALUES (?,?,?,?,?,?);",
+    "SELECT max(idx) FROM playlist;",
+    "UPDATE library SET rating=? WHERE id=?;",
+    "UPDATE playlist SET rating=? WHERE id=?;",
+    "UPDATE library SET count=count+1,lastcount=? WHERE id=?;",
+    "UPDATE playlist SET count=count+1,lastcount=? WHERE id=?;",
+    "UPDATE library SET skip=skip+1,lastskip=? WHERE id=?;",
+    "UPDATE playlist SET skip=skip+1,lastskip=? WHERE id=?;",
+    "SELECT title,artist,album,time FROM library WHERE id=?;",
+    "SELECT title,artist,album,time FROM playlist WHERE id=?;",
+    "SELECT file,number,title,artist,album,year,genre,bitrate,sample,channel FROM library "
+    "WHERE id=?;",
+    "SELECT file,number,title,artist,album,year,genre,bitrate,sample,channel FROM playlist "
+    "WHERE id=?;",
+    "VACUUM INTO ?;",
+};
+
+std::string_view Text(Sql sql)
+{
+    return kSql[static_cast<std::size_t>(sql)];
+}
+
+std::optional<int> Number(const TrackRecord& r)
+{
+    return r.hasNumber ? std::optional<int>(r.number) : std::nullopt;
+}
+
+std::optional<int> Year(const TrackRecord& r)
+{
+    return r.hasYear ? std::optional<int>(r.year) : std::nullopt;
+}
+
+} // namespace
+
+CDBase::CDBase() = default;
+
+CDBase::~CDBase() = default;
+
+void CDBase::SetFolder(const QString& folder)
+{
+    m_folder = folder;
+    if (!m_folder.isEmpty() && !m_folder.endsWith(QLatin1Char('/'))) {
+        m_folder += QLatin1Char('/');
+    }
+}
+
+QString CDBase::PlaylistFolder() const
+{
+    return m_folder + QStringLiteral("Playlist/");
+}
+
+QString CDBase::Line(LangSection section, int index) const
+{
+    return m_lines ? m_lines(section, index) : QString();
+}
+
+SqliteDb& CDBase::Db(DbConn conn)
+{
+    return const_cast<SqliteDb&>(std::as_const(*this).Db(conn));
+}
+
+const SqliteDb& CDBase::Db(DbConn conn) const
+{
+    switch (conn) {
+    case DbConn::Library:
+        return m_library;
+    case DbConn::Viewed:
+        return m_viewed;
+    case DbConn::Playing:
+        return m_playing;
+    case DbConn::Target:
+        break;
+    }
+    return m_target;
+}
+
+const QString& CDBase::PlaylistFile(DbConn conn) const
+{
+    static const QString kNone;
+    switch (conn) {
+    case DbConn::Viewed:
+        return m_viewedFile;
+    case DbConn::Playing:
+        return m_playingFile;
+    case DbConn::Target:
+        return m_targetFile;
+    case DbConn::Library:
+        break;
+    }
+    return kNone;
+}
+
+void CDBase::OpenLibrary()
+{
+    m_library.Close();
+    if (!m_library.Open(m_folder + QStringLiteral("Library.db"))) {
+        return;
+    }
+    m_collation = std::make_unique<CMyCaseCollation>();
+    m_collation->Register(m_library.Get());
+    m_library.Exec(Text(Sql::CreateLibrary));
+}
+
+bool CDBase::OpenPlaylist(DbConn slot, const QString& fileName)
+{
+    SqliteDb& db = slot == DbConn::Target ? m_target : m_viewed;
+    QString& name = slot == DbConn::Target ? m_targetFile : m_viewedFile;
+    db.Close();
+    name.clear();
+    const QString path = PlaylistFolder() + fileName;
+    const bool existed = QFileInfo::exists(path);
+    if (!existed) {
+        QDir().mkpath(PlaylistFolder());
+    }
+    if (!db.Open(path)) {
+        return false;
+    }
+    // A registry entry whose file is gone would otherwise give a table-less file on which
+    // every later insertion fails silently.
+    if (!existed) {
+        db.Exec(Text(Sql::CreatePlaylist));
+    }
+    name = fileName;
+    return true;
+}
+
+void CDBase::CloseViewedPlaylist(bool isPlaying)
+{
+    if (isPlaying && !m_playing.IsOpen() && m_viewed.IsOpen()) {
+        m_playing = std::move(m_viewed);
+        m_playingFile = m_viewedFile;
+    }
+    m_viewed.Close();
+    m_viewedFile.clear();
+}
+
+void CDBase::ClosePlayingPlaylist()
+{
+    m_playing.Close();
+    m_playingFile.clear();
+}
+
+void CDBase::CloseTargetPlaylist()
+{
+    m_target.Close();
+    m_targetFile.clear();
+}
+
+void CDBase::ClosePlaylistFile(const QString& fileName)
+{
+    if (m_viewed.IsOpen() && m_viewedFile == fileName) {
+        CloseViewedPlaylist(false);
+    }
+    if (m_playing.IsOpen() && m_playingFile == fileName) {
+        ClosePlayingPlaylist();
+    }
+}
+
+void CDBase::KeepPlaylistFile(DbConn conn)
+{
+    SqliteDb& db = Db(conn);
+    const QString name = PlaylistFile(conn);
+    if (conn == DbConn::Library || !db.IsOpen() || name.isEmpty()) {
+        return;
+    }
+    const QString path = PlaylistFolder() + name;
+    if (QFileInfo::exists(path)) {
+        return;
+    }
+    QDir().mkpath(PlaylistFolder());
+    // The open connection still reads the deleted file; VACUUM INTO copies it out whole.
+    try {
+        SqliteStmt stmt(db.Get(), Text(Sql::VacuumInto));
+        stmt.Bind(path).Run();
+    } catch (const SqliteError&) {
+        return;
+    }
+    SqliteDb reopened;
+    if (reopened.Open(path)) {
+        db = std::move(reopened);
+    }
+}
+
+void CDBase::Begin(DbConn conn)
+{
+    Db(conn).Exec(Text(Sql::Begin));
+}
+
+void CDBase::Commit(DbConn conn)
+{
+    Db(conn).Exec(Text(Sql::Commit));
+}
+
+bool CDBase::IsLibraryEmpty()
+{
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::AnyRow));
+        return !stmt.Step();
+    } catch (const SqliteError&) {
+        return true;
+    }
+}
+
+void CDBase::MarkAllUnseen()
+{
+    m_library.Exec(Text(Sql::MarkAllUnseen));
+}
+
+void CDBase::DeleteUnseen()
+{
+    m_library.Exec(Text(Sql::DeleteUnseen));
+}
+
+bool CDBase::InsertLibraryRow(const std::string& file, const std::string& added,
+                              const TrackRecord& r)
+{
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::InsertLibrary));
+        stmt.Bind(SqlNull{}, file, r.size, r.modified, added, Number(r), r.title, r.artist,
+                  r.album, Year(r), r.genre, r.albumartist, r.composer, r.time, r.type, r.bitrate,
+                  r.sample, r.channel, 0, 0);
+        stmt.Run();
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CDBase::UpdateChangedRow(int id, const TrackRecord& r)
+{
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::UpdateChanged));
+        stmt.Bind(SqlNull{}, r.size, r.modified, Number(r), r.title, r.artist, r.album, Year(r),
+                  r.genre, r.albumartist, r.composer, r.time, r.type, r.bitrate, r.sample,
+                  r.channel, id);
+        stmt.Run();
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CDBase::UpdateMovedRow(int id, const std::string& file, const std::string& added,
+                            const TrackRecord& r)
+{
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::UpdateMoved));
+        stmt.Bind(SqlNull{}, file, r.size, r.modified, added, Number(r), r.title, r.artist,
+                  r.album, Year(r), r.genre, r.albumartist, r.composer, r.time, r.type, r.bitrate,
+                  r.sample, r.channel, id);
+        stmt.Run();
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CDBase::MarkSeen(int id)
+{
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::MarkSeen));
+        stmt.Bind(id).Run();
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+LookupResult CDBase::LookupFile(const std::string& file, const QString& modified, int* id)
+{
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::LookupFile));
+        stmt.Bind(file);
+        if (!stmt.Step()) {
+            return LookupResult::NoRow;
+        }
+        if (id != nullptr) {
+            *id = stmt.Int(0);
+        }
+        return stmt.Text(1) == modified ? LookupResult::Same : LookupResult::Changed;
+    } catch (const SqliteError&) {
+        return LookupResult::NoRow;
+    }
+}
+
+bool CDBase::LookupMoved(const TrackRecord& r, int* id)
+{
+    try {
+        const bool artist = !r.artist.empty();
+        const bool album = !r.album.empty();
+        const Sql sql = artist ? (album ? Sql::LookupMovedBoth : Sql::LookupMovedNoAlbum)
+                               : (album ? Sql::LookupMovedNoArtist : Sql::LookupMovedNeither);
+        SqliteStmt stmt(m_library.Get(), Text(sql));
+        if (artist && album) {
+            stmt.Bind(r.title, r.artist, r.album);
+        } else if (artist || album) {
+            stmt.Bind(r.title, artist ? r.artist : r.album);
+        } else {
+            stmt.Bind(r.title);
+        }
+        if (!stmt.Step()) {
+            return false;
+        }
+        if (id != nullptr) {
+            *id = stmt.Int(0);
+        }
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CDBase::InsertPlaylistFile(DbConn conn, int idx, const std::string& file,
+                                const std::string& added, const TrackRecord& r)
+{
+    try {
+        SqliteStmt stmt(Db(conn).Get(), Text(Sql::InsertPlaylistFile));
+        stmt.Bind(idx, file, r.size, r.modified, added, Number(r), r.title, r.artist, r.album,
+                  Year(r), r.genre, r.albumartist, r.composer, r.time, r.type, r.bitrate,
+                  r.sample, r.channel, 0, 0);
+        stmt.Run();
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CDBase::InsertPlaylistStream(DbConn conn, int idx, const QString& address,
+                                  const QString& title)
+{
+    try {
+        SqliteStmt stmt(Db(conn).Get(), Text(Sql::InsertPlaylistStream));
+        stmt.Bind(idx, address, title, 100, 0, 0).Run();
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+int CDBase::LargestPosition(DbConn conn)
+{
+    try {
+        SqliteStmt stmt(Db(conn).Get(), Text(Sql::MaxIdx));
+        return stmt.Step() ? stmt.Int(0) : 0;
+    } catch (const SqliteError&) {
+        return 0;
+    }
+}
+
+bool CDBase::UpdateTrackValue(int libraryId, int playlistId, int libSql, int plsSql, int value,
+                              const std::string& time)
+{
+    sqlite3* db = nullptr;
+    int id = 0;
+    Sql sql = Sql::Count_;
+    if (libraryId != 0 && m_library.IsOpen()) {
+        db = m_library.Get();
+        id = libraryId;
+        sql = static_cast<Sql>(libSql);
+    } else if (playlistId != 0) {
+        db = m_playing.IsOpen() ? m_playing.Get() : m_viewed.Get();
+        id = playlistId;
+        sql = static_cast<Sql>(plsSql);
+    }
+    if (db == nullptr) {
+        return false;
+    }
+    try {
+        SqliteStmt stmt(db, Text(sql));
+        if (time.empty()) {
+            stmt.Bind(value, id);
+        } else {
+            stmt.Bind(time, id);
+        }
+        stmt.Run();
+        return sqlite3_changes(db) == 1;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+void CDBase::SetRating(int libraryId, int playlistId, int stars)
+{
+    const int clamped = std::clamp(stars, 0, 5);
+    UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::RatingLibrary),
+                     static_cast<int>(Sql::RatingPlaylist), clamped * 20, {});
+}
+
+void CDBase::CountPlay(int libraryId, int playlistId)
+{
+    UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::CountLibrary),
+                     static_cast<int>(Sql::CountPlaylist), 0, NowText());
+}
+
+void CDBase::CountSkip(int libraryId, int playlistId)
+{
+    UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::SkipLibrary),
+                     static_cast<int>(Sql::SkipPlaylist), 0, NowText());
+}
+
+bool CDBase::ReadRow(int libSql, int plsSql, int libraryId, int playlistId, int columns,
+                     QStringList* out)
+{
+    sqlite3* db = libraryId != 0 ? m_library.Get() : m_viewed.Get();
+    const Sql sql = static_cast<Sql>(libraryId != 0 ? libSql : plsSql);
+    try {
+        SqliteStmt stmt(db, Text(sql));
+        stmt.Bind(libraryId != 0 ? libraryId : playlistId);
+        if (!stmt.Step()) {
+            return false;
+        }
+        if (out != nullptr) {
+            out->clear();
+            for (int col = 0; col < columns; ++col) {
+                out->append(stmt.Text(col));
+            }
+        }
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CDBase::GetShortInfo(int libraryId, int playlistId, QStringList* out)
+{
+    return ReadRow(static_cast<int>(Sql::ShortLibrary), static_cast<int>(Sql::ShortPlaylist),
+                   libraryId, playlistId, 4, out);
+}
+
+bool CDBase::GetFullInfo(int libraryId, int playlistId, QStringList* out)
+{
+    return ReadRow(static_cast<int>(Sql::FullLibrary), static_cast<int>(Sql::FullPlaylist),
+                   libraryId, playlistId, 10, out);
+}
+
+std::string CDBase::TimeText(std::int64_t seconds)
+{
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (gmtime_r(&t, &parts) == nullptr) {
+        return {};
+    }
+    char buffer[64];
+    const std::size_t n = std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &parts);
+    return std::string(buffer, n);
+}
+
+std::string CDBase::NowText()
+{
+    return TimeText(static_cast<std::int64_t>(std::time(nullptr)));
+}
+
+int CDBase::FileTypeCode(const QString& path)
+{
+    static const std::array<QLatin1StringView, 8> kExtensions = {
+        QLatin1StringView("mp3"), QLatin1StringView("ogg"), QLatin1StringView("wma"),
+        QLatin1StringView("flac"), QLatin1StringView("ape"), QLatin1StringView("aac"),
+        QLatin1StringView("mp4"), QLatin1StringView("m4a")};
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0) {
+        return 0;
+    }
+    const QString extension = path.mid(dot + 1).toLower();
+    for (std::size_t i = 0; i < kExtensions.size(); ++i) {
+        if (extension == kExtensions[i]) {
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return 0;
+}
+
+QString CDBase::DurationText(int seconds)
+{
+    return QString::asprintf("%d:%.2d", seconds / 60, seconds % 60);
+}

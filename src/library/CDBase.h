@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include "CMyCaseCollation.h"
+#include "Sqlite.h"
+#include "TrackRecord.h"
+#include "settings/CLanguage.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The SQLite connections the program holds.
+enum class DbConn {
+    Library, // "Library.db", from start-up to exit
+    Viewed,  // the playlist shown in the list
+    Playing, // a playlist still playing after the view moved away from it
+    Target,  // a playlist being filled in one bulk insertion while not shown
+};
+
+// Result of looking a file up among the rows not yet seen by the running update.
+enum class LookupResult : int {
+    Same = 0,    // a row with exactly this modified text
+    NoRow = 1,   // no unseen row for the path
+    Changed = 2, // a row whose modified text differs
+};
+
+// A language line, by section and index; empty when the line does not exist.
+using LineSource = std::function<QString(LangSection, int)>;
+
+// Owner of every SQLite connection: the library and up to three playlist files. It creates the
+// two table layouts, registers "MYCASE" on the library connection and runs the statements of
+// the library update, the per-track values and the single-track look-ups. The browsing queries
+// (CLibraryQuery) and the playlist store (CPlaylistStore) run theirs on its connections.
+//
+// Thread: the UI thread, or the one library-update worker while the UI thread waits in the
+// progress dialog; never two at once, so nothing here locks. Failed statements are skipped
+// and reported as false or "nothing found", never to the user.
+class CDBase {
+public:
+    CDBase();
+    ~CDBase();
+    CDBase(const CDBase&) = delete;
+    CDBase& operator=(const CDBase&) = delete;
+
+    // The profile folder; "/" is appended when missing.
+    void SetFolder(const QString& folder);
+    const QString& GetFolder() const { return m_folder; }
+    // The folder that holds the playlist files, ending in "/".
+    QString PlaylistFolder() const;
+
+    // The language table whose lines label unknown values; it must outlive this object.
+    // Lines are read at the time they are needed, so a language change shows at the next fill.
+    void SetLanguage(const CLanguage* language);
+    // Replaces the line source directly (tests, or a caller without a language table).
+    void SetLineSource(LineSource source) { m_lines = std::move(source); }
+    QString Line(LangSection section, int index) const;
+
+    // Opens "Library.db" (created when missing), registers "MYCASE" and creates the table.
+    // A file that is not a database is left untouched; the library then reads as empty.
+    void OpenLibrary();
+    // Opens a playlist file of the "Playlist" folder into the Viewed or Target slot (any
+    // connection already there is closed first). A file that has vanished is made again with
+    // an empty table, so rows added to it are kept. False when SQLite cannot open it.
+    bool OpenPlaylist(DbConn slot, const QString& fileName);
+    // Empties the viewed slot. With isPlaying set and no playing connection held, the
+    // connection moves to the playing slot instead of being closed.
+    void CloseViewedPlaylist(bool isPlaying);
+    void ClosePlayingPlaylist();
+    void CloseTargetPlaylist();
+    // Closes the viewed and the playing connection when they are on fileName.
+    void ClosePlaylistFile(const QString& fileName);
+
+    bool IsOpen(DbConn conn) const { return Db(conn).IsOpen(); }
+    sqlite3* Handle(DbConn conn) const { return Db(conn).Get(); }
+    // File name (inside "Playlist") of a playlist connection; empty when closed.
+    const QString& PlaylistFile(DbConn conn) const;
+    // If the file under a playlist connection was deleted behind its back, writes its rows to
+    // a new file of the same name and reopens it there, so later changes are not lost.
+    void KeepPlaylistFile(DbConn conn);
+
+    // "BEGIN;" / "COMMIT;" on conn, only when it is open.
+    void Begin(DbConn conn);
+    void Commit(DbConn conn);
+
+    // Library update.
+    bool IsLibraryEmpty();
+    void MarkAllUnseen();
+    void DeleteUnseen();
+    bool InsertLibraryRow(const std::string& file, const std::string& added, const TrackRecord& r);
+    bool UpdateChangedRow(int id, const TrackRecord& r);
+    bool UpdateMovedRow(int id, const std::string& file, const std::string& added,
+                        const TrackRecord& r);
+    bool MarkSeen(int id);
+    // Looks the path up among unseen rows (flag 1); *id is set for Same and Changed.
+    LookupResult LookupFile(const std::string& file, const QString& modified, int* id);
+    // Looks an unseen row up by title, artist and album (byte-wise, empty matching NULL).
+    bool LookupMoved(const TrackRecord& r, int* id);
+    // Playlist rows written by the update's append and import jobs.
+    bool InsertPlaylistFile(DbConn conn, int idx, const std::string& file, const std::string& added,
+                            const TrackRecord& r);
+    bool InsertPlaylistStream(DbConn conn, int idx, const QString& address, const QString& title);
+    // Largest idx of the playlist on conn; 0 when closed, failing or empty.
+    int LargestPosition(DbConn conn);
+
+    // Per-track values. The library row is changed when libraryId is non-zero and the library is
+    // open, else the playlist row (on the playing connection when held, else the viewed one).
+    void SetRating(int libraryId, int playlistId, int stars);
+    void CountPlay(int libraryId, int playlistId);
+    void CountSkip(int libraryId, int playlistId);
+    // Title, artist, album, time (decimal seconds). False when no row matches.
+    bool GetShortInfo(int libraryId, int playlistId, QStringList* out);
+    // file, number, title, artist, album, year, genre, bitrate, sample, channel; NULL gives "".
+    bool GetFullInfo(int libraryId, int playlistId, QStringList* out);
+
+    // "%Y-%m-%d %H:%M:%S" in UTC; empty when the time cannot be broken down.
+    static std::string TimeText(std::int64_t seconds);
+    static std::string NowText();
+    // File type code from the extension: 1 mp3 ... 8 m4a, 0 for anything else.
+    static int FileTypeCode(const QString& path);
+    // Duration text "%d:%.2d".
+    static QString DurationText(int seconds);
+
+private:
+    SqliteDb& Db(DbConn conn);
+    const SqliteDb& Db(DbConn conn) const;
+    bool UpdateTrackValue(int libraryId, int playlistId, int libSql, int plsSql, int value,
+                          const std::string& time);
+    bool ReadRow(int libSql, int plsSql, int libraryId, int playlistId, int columns,
+                 QStringList* out);
+
+    QString m_folder;
+    LineSource m_lines;
+    std::unique_ptr<CMyCaseCollation> m_collation;
+    SqliteDb m_library;
+    SqliteDb m_viewed;
+    SqliteDb m_playing;
+    SqliteDb m_target;
+    QString m_viewedFile;
+    QString m_playingFile;
+    QString m_targetFile;
+};

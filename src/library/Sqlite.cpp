@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "Sqlite.h"
+
+#include <cstring>
+
+SqliteDb& SqliteDb::operator=(SqliteDb&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_db = other.Release();
+    }
+    return *this;
+}
+
+bool SqliteDb::Open(const QString& path)
+{
+    Close();
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open(path.toUtf8().constData(), &db);
+    if (rc != SQLITE_OK) {
+        // sqlite3_open hands out a handle even on failure; it must still be closed.
+        sqlite3_close(db);
+        return false;
+    }
+    m_db = db;
+    return true;
+}
+
+void SqliteDb::Close()
+{
+    if (m_db != nullptr) {
+        // close_v2 defers the close until stray statements are finalized instead of failing.
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+sqlite3* SqliteDb::Release()
+{
+    sqlite3* db = m_db;
+    m_db = nullptr;
+    return db;
+}
+
+bool SqliteDb::Exec(std::string_view sql) const
+{
+    if (m_db == nullptr) {
+        return false;
+    }
+    try {
+        SqliteStmt stmt(m_db, sql);
+        stmt.Run();
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+SqliteStmt::SqliteStmt(sqlite3* db, std::string_view sql)
+{
+    if (db == nullptr) {
+        throw SqliteError(SQLITE_MISUSE, "connection closed");
+    }
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &m_stmt,
+                                      nullptr);
+    if (rc != SQLITE_OK || m_stmt == nullptr) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw SqliteError(rc, sqlite3_errmsg(db));
+    }
+}
+
+bool SqliteStmt::Step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        return false;
+    }
+    throw SqliteError(rc, sqlite3_errmsg(sqlite3_db_handle(m_stmt)));
+}
+
+void SqliteStmt::Run()
+{
+    while (Step()) {
+    }
+}
+
+void SqliteStmt::Reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+QString SqliteStmt::Text(int col) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+    if (text == nullptr) {
+        return {};
+    }
+    return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, col));
+}
+
+std::string SqliteStmt::Utf8(int col) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+    if (text == nullptr) {
+        return {};
+    }
+    return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, col)));
+}
+
+void SqliteStmt::Check(int rc) const
+{
+    if (rc != SQLITE_OK) {
+        throw SqliteError(rc, "bind failed");
+    }
+}
+
+void SqliteStmt::BindOne(int index, SqlNull)
+{
+    Check(sqlite3_bind_null(m_stmt, index));
+}
+
+void SqliteStmt::BindOne(int index, int value)
+{
+    Check(sqlite3_bind_int(m_stmt, index, value));
+}
+
+void SqliteStmt::BindOne(int index, std::int64_t value)
+{
+    Check(sqlite3_bind_int64(m_stmt, index, value));
+}
+
+void SqliteStmt::BindOne(int index, const QString& value)
+{
+    if (value.isEmpty()) {
+        BindOne(index, SqlNull{});
+        return;
+    }
+    const QByteArray utf8 = value.toUtf8();
+    Check(sqlite3_bind_text(m_stmt, index, utf8.constData(), static_cast<int>(utf8.size()),
+                            SQLITE_TRANSIENT));
+}
+
+void SqliteStmt::BindOne(int index, const std::string& value)
+{
+    if (value.empty()) {
+        BindOne(index, SqlNull{});
+        return;
+    }
+    Check(sqlite3_bind_text(m_stmt, index, value.data(), static_cast<int>(value.size()),
+                            SQLITE_TRANSIENT));
+}
+
+void SqliteStmt::BindOne(int index, const char* value)
+{
+    if (value == nullptr || *value == '\0') {
+        BindOne(index, SqlNull{});
+        return;
+    }
+    Check(sqlite3_bind_text(m_stmt, index, value, static_cast<int>(std::strlen(value)),
+                            SQLITE_TRANSIENT));
+}
+
+void SqliteStmt::BindOne(int index, const std::optional<int>& value)
+{
+    if (value) {
+        BindOne(index, *value);
+    } else {
+        BindOne(index, SqlNull{});
+    }
+}

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include <QString>
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Thin RAII owners over the SQLite C API. The database layer converts between the program's
+// UTF-16 strings and SQLite's UTF-8 here and nowhere else.
+
+// Thrown by the wrappers when SQLite refuses an operation. Callers in the database layer catch
+// it at their public boundary, because the program runs on with what the database could give.
+class SqliteError : public std::runtime_error {
+public:
+    SqliteError(int code, const std::string& what) : std::runtime_error(what), m_code(code) {}
+    int Code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+// Owns one connection; closed on destruction or Close(). Not copyable.
+class SqliteDb {
+public:
+    SqliteDb() = default;
+    ~SqliteDb() { Close(); }
+    SqliteDb(SqliteDb&& other) noexcept : m_db(other.Release()) {}
+    SqliteDb& operator=(SqliteDb&& other) noexcept;
+    SqliteDb(const SqliteDb&) = delete;
+    SqliteDb& operator=(const SqliteDb&) = delete;
+
+    // Opens (creating when missing) the file at path. On failure the connection stays closed
+    // and false is returned; SQLite only reads the file on the first statement, so a file that
+    // is not a database opens fine and fails later, statement by statement.
+    bool Open(const QString& path);
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    sqlite3* Get() const { return m_db; }
+    sqlite3* Release();
+
+    // Prepares, steps once and finalizes sql. False when the connection is closed or SQLite
+    // refuses; nothing is thrown.
+    bool Exec(std::string_view sql) const;
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// Value bound as SQL NULL.
+struct SqlNull {};
+
+// Owns one prepared statement; finalized on destruction. Not copyable.
+class SqliteStmt {
+public:
+    // Prepares sql on db. Throws SqliteError when db is closed or the statement does not prepare.
+    SqliteStmt(sqlite3* db, std::string_view sql);
+    ~SqliteStmt() { sqlite3_finalize(m_stmt); }
+    SqliteStmt(const SqliteStmt&) = delete;
+    SqliteStmt& operator=(const SqliteStmt&) = delete;
+
+    // Binds every argument in order, from parameter 1; the count must equal the statement's
+    // parameter count. Empty strings and empty optionals are bound as NULL.
+    template <typename... Args>
+    SqliteStmt& Bind(const Args&... args)
+    {
+        if (static_cast<int>(sizeof...(Args)) != sqlite3_bind_parameter_count(m_stmt)) {
+            throw SqliteError(SQLITE_RANGE, "parameter count mismatch");
+        }
+        int index = 0;
+        (BindOne(++index, args), ...);
+        return *this;
+    }
+
+    // Steps once: true with a row ready, false when done. Throws SqliteError on failure.
+    bool Step();
+    // Steps until done (for statements that return no rows).
+    void Run();
+    void Reset();
+
+    bool IsNull(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
+    int Int(int col) const { return sqlite3_column_int(m_stmt, col); }
+    std::int64_t Int64(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    // Column as UTF-16; empty for NULL.
+    QString Text(int col) const;
+    // Column as UTF-8; empty for NULL.
+    std::string Utf8(int col) const;
+    sqlite3_stmt* Get() const { return m_stmt; }
+
+private:
+    void BindOne(int index, SqlNull);
+    void BindOne(int index, int value);
+    void BindOne(int index, std::int64_t value);
+    void BindOne(int index, const QString& value);
+    void BindOne(int index, const std::string& value);
+    void BindOne(int index, const char* value);
+    void BindOne(int index, const std::optional<int>& value);
+    void Check(int rc) const;
+
+    sqlite3_stmt* m_stmt = nullptr;
+};
