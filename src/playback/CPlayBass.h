@@ -106,9 +106,9 @@ public:
     float GetBandGain(int band) const;
     QString GetPresetName() const;
     void SetPresetName(const QString& name);
-    // "Equalizer/Equalizer.xml" below the profile folder. A missing or broken file keeps the
-    // current state; a missing child reads as 0.0. Saving replaces the file atomically and
-    // reports failure only by its result.
+    // "Equalizer/Equalizer.xml" below the profile folder (none without a profile folder). A
+    // missing or broken file keeps the current state; a missing child reads as 0.0. Saving
+    // replaces the file atomically and reports failure only by its result.
     void LoadEqState();
     bool SaveEqState() const;
 

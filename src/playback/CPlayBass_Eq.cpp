@@ -141,12 +141,18 @@ void CPlayBass::SetPresetName(const QString& name)
 
 QString CPlayBass::EqStatePath() const
 {
+    // Without a profile folder there is no state file (rather than one in the working folder).
+    if (m_profileFolder.isEmpty())
+        return QString();
     return QDir(m_profileFolder).filePath(QStringLiteral("Equalizer/Equalizer.xml"));
 }
 
 void CPlayBass::LoadEqState()
 {
-    QFile file(EqStatePath());
+    const QString path = EqStatePath();
+    if (path.isEmpty())
+        return;
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
     const QByteArray bytes = file.readAll();
@@ -189,7 +195,7 @@ bool CPlayBass::SaveEqState() const
     tinyxml2::XMLPrinter printer;
     doc.Print(&printer);
     const QString path = EqStatePath();
-    if (!QDir().mkpath(QFileInfo(path).path()))
+    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
         return false;
     // Written beside the old file and renamed over it, so a crash never leaves it truncated.
     QSaveFile file(path);
