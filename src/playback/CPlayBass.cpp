@@ -299,7 +299,7 @@ void CPlayBass::OnEnd(HCHANNEL channel)
             return;
         }
         if (m_stream) {
-            OnStreamEndLocked(lock, channel);
+            OnStreamEndLocked(lock);
             return;
         }
     }
@@ -315,10 +315,10 @@ void CPlayBass::OnEnd(HCHANNEL channel)
         FreeMainLocked(lock);
         return;
     }
-    OnNextAnswerLocked(lock, channel, next);
+    OnNextAnswerLocked(lock, next);
 }
 
-void CPlayBass::OnStreamEndLocked(Lock& lock, HCHANNEL)
+void CPlayBass::OnStreamEndLocked(Lock& lock)
 {
     m_stream = false;
     FreeMainLocked(lock);
@@ -326,7 +326,7 @@ void CPlayBass::OnStreamEndLocked(Lock& lock, HCHANNEL)
     PostMsg(m_notify, UWM_PLAYERTRACKEND, 0, 0);
 }
 
-void CPlayBass::OnNextAnswerLocked(Lock& lock, HCHANNEL, const QString& next)
+void CPlayBass::OnNextAnswerLocked(Lock& lock, const QString& next)
 {
     if (next.isEmpty()) {
         FreeMainLocked(lock);

@@ -134,8 +134,8 @@ private:
     static void MetaSync(HSYNC sync, HCHANNEL channel, void* user);
     static void SlideSync(HSYNC sync, HCHANNEL channel, void* user);
     void OnEnd(HCHANNEL channel);
-    void OnStreamEndLocked(Lock& lock, HCHANNEL channel);
-    void OnNextAnswerLocked(Lock& lock, HCHANNEL channel, const QString& next);
+    void OnStreamEndLocked(Lock& lock);
+    void OnNextAnswerLocked(Lock& lock, const QString& next);
     void OnSlideEnd(HCHANNEL channel);
 
     void ConnectWorker();

@@ -56,6 +56,9 @@ TEST_F(EngineLogic, PlayStopFadesOutAndFreesOnlyAfterTheFade)
 
     engine->Stop();
     EXPECT_FALSE(engine->IsPlaying());
+    // Volume and mute changes must not cut the fade short and keep the channel sounding.
+    engine->SetVolume(90000);
+    engine->SetMute(false);
     fake.Advance(250);
     ASSERT_TRUE(fake.IsLive(a));
     EXPECT_NEAR(fake.Get(a)->volume, 0.5f, 0.05f);
