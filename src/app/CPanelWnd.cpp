@@ -38,6 +38,7 @@ private:
 
 CPanelWnd::CPanelWnd()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    , m_engine(m_audio)
     , m_msgPort(std::make_unique<MsgPort>(*this))
 {
     setWindowTitle(QStringLiteral("Plumo"));
@@ -69,8 +70,7 @@ bool CPanelWnd::Create()
     CreateMainWindow();
     // Skin: loaded here by name with the fall-back to "Default", then the stored volume, mute,
     // repeat and shuffle pushed into its controls (arrives with the skin engine).
-    // Engine: given both folders, initialised with MsgTarget(), volume and mute from settings
-    // (arrives with the playback engine).
+    InitEngine();
     m_db.SetFolder(m_profileFolder);
     m_db.OpenLibrary();
     m_db.SetLanguage(&m_language);
@@ -100,6 +100,15 @@ void CPanelWnd::LoadSettingsAndLanguage()
     m_language.SetProgramFolder(m_programFolder);
     if (!m_language.Load(m_settings.GetLanguage()))
         m_language.Load(m_settings.GetDefaultLanguage());
+}
+
+void CPanelWnd::InitEngine()
+{
+    m_engine.SetProgramFolder(m_programFolder);
+    m_engine.SetProfileFolder(m_profileFolder);
+    m_engine.Init(MsgTarget());
+    m_engine.SetMute(m_settings.GetMute() != 0);
+    m_engine.SetVolume(m_settings.GetVolume());
 }
 
 void CPanelWnd::CreateMainWindow()
@@ -142,9 +151,8 @@ void CPanelWnd::RunFirstRun()
     // The first playlist ("My Playlist") is created in the tree here once the tree exists.
     m_settings.Save(m_profileFolder);
     show();
-    if (ChooseLibraryFolders() && !m_shutDown) {
-        // The library update with its progress dialog, then the tree is rebuilt.
-    }
+    if (ChooseLibraryFolders() && !m_shutDown)
+        RunLibraryUpdate();
 }
 
 CPanelWnd::ModalBracket::ModalBracket(CPanelWnd& wnd)
@@ -218,7 +226,8 @@ void CPanelWnd::SaveSettings()
     m_settings.SetWindowRect(r);
     if (!m_language.GetName().isEmpty())
         m_settings.SetLanguage(m_language.GetName());
-    // Volume and mute are taken from the engine here once it exists.
+    m_settings.SetVolume(m_engine.GetVolumeLevel());
+    m_settings.SetMute(m_engine.IsMute() ? 1 : 0);
     m_settings.SetHideInTray(m_hideInTray ? 1 : 0);
     m_settings.Save(m_profileFolder);
 }

@@ -2,9 +2,11 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "CAudioLib.h"
 #include "CDBase.h"
 #include "CLanguage.h"
 #include "CMsgTarget.h"
+#include "CPlayBass.h"
 #include "CSettings.h"
 
 #include <QRect>
@@ -60,6 +62,7 @@ public:
     CSettings& GetSettings() { return m_settings; }
     CLanguage& GetLanguage() { return m_language; }
     CDBase& GetDatabase() { return m_db; }
+    CPlayBass& GetEngine() { return m_engine; }
 
     // Folder for the user's files: the per-user application-data location plus "Plumo".
     static QString DefaultProfileFolder();
@@ -106,7 +109,9 @@ private:
     void RememberNormalRect();
     void SaveSettings();
 
+    void InitEngine();
     bool ChooseLibraryFolders();
+    void RunLibraryUpdate();
     void OnLibraryFolders();
     void OnExit();
     void OnHideInTray();
@@ -114,8 +119,11 @@ private:
     void OnRepeat();
     void OnLanguage();
 
-    // Members in the order of construction; destruction runs in reverse.
+    // Members in the order of construction; destruction runs in reverse, so the engine is
+    // gone before the audio layer it plays through.
+    CAudioLib m_audio;
     CDBase m_db;
+    CPlayBass m_engine;
     CLanguage m_language;
     QString m_programFolder;
     QString m_profileFolder;

@@ -5,6 +5,8 @@
 
 #include "CDlgLanguage.h"
 #include "CDlgLibrary.h"
+#include "CDlgProgress.h"
+#include "CLibraryFolders.h"
 
 struct CPanelWnd::CommandRow {
     int id;
@@ -53,9 +55,8 @@ void CPanelWnd::OnRepeat()
 
 void CPanelWnd::OnLibraryFolders()
 {
-    if (ChooseLibraryFolders()) {
-        // The library update with its progress dialog runs here, then the tree is rebuilt.
-    }
+    if (ChooseLibraryFolders())
+        RunLibraryUpdate();
 }
 
 bool CPanelWnd::ChooseLibraryFolders()
@@ -63,6 +64,21 @@ bool CPanelWnd::ChooseLibraryFolders()
     ModalBracket bracket(*this);
     CDlgLibrary dlg(m_language.Section(LangSection::LibraryDialog), m_profileFolder, this);
     return dlg.Run();
+}
+
+void CPanelWnd::RunLibraryUpdate()
+{
+    CLibraryFolders folders;
+    folders.Load(m_profileFolder);
+    ModalBracket bracket(*this);
+    CDlgProgress dlg(this);
+    dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
+    dlg.SetDatabase(&m_db);
+    dlg.SetTagReader(&CPlayBass::ReadTags);
+    dlg.SetJob(ProgressJob::LibraryUpdate);
+    dlg.SetPaths(folders.Folders());
+    dlg.Run();
+    // The tree is rebuilt from the library here once the tree view exists.
 }
 
 void CPanelWnd::OnLanguage()

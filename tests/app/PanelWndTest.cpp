@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
+#include "AudioFixture.h"
+#include "CDlgLibrary.h"
+#include "CLibraryFolders.h"
 #include "CPanelWnd.h"
 #include "TestProfile.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include <memory>
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +64,57 @@ TEST_F(PanelWndTest, FirstRunSavesSettingsAndOpensAtTheDefaultRectangle)
     EXPECT_TRUE(wnd.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(m_home.Read("data/Plumo/Settings.xml").isEmpty()) << "saved at once";
     EXPECT_EQ(dialogs, 1) << "the library folders dialog is shown once";
+}
+
+TEST_F(PanelWndTest, FirstRunConfirmedFoldersFillTheLibrary)
+{
+    const QString music = m_home.File("music");
+    ASSERT_TRUE(fixture::CopyTone("mp3", music + "/Artist/Album/01 First.mp3"));
+    ASSERT_TRUE(fixture::WriteTags(music + "/Artist/Album/01 First.mp3",
+        {{"TITLE", "First"}, {"ARTIST", "Artist"}, {"ALBUM", "Album"}}));
+    ASSERT_TRUE(fixture::CopyTone("flac", music + "/Artist/Album/02 Second.flac"));
+    CLibraryFolders folders;
+    folders.SetFolders({music});
+    QDir().mkpath(Profile());
+    ASSERT_TRUE(folders.Save(Profile()));
+
+    // The user confirms the folders; the update then runs behind its progress dialog.
+    QTimer confirm;
+    QObject::connect(&confirm, &QTimer::timeout, [] {
+        if (auto* dlg = qobject_cast<CDlgLibrary*>(QApplication::activeModalWidget()))
+            dlg->findChild<QPushButton*>(QString::number(CDlgLibrary::kIdUpdate))->click();
+    });
+    confirm.start(20);
+    CPanelWnd wnd;
+    ASSERT_TRUE(wnd.Create());
+    confirm.stop();
+
+    sqlite3* db = wnd.GetDatabase().Handle(DbConn::Library);
+    ASSERT_NE(db, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT title FROM library ORDER BY title;", -1, &stmt, nullptr),
+        SQLITE_OK);
+    QStringList titles;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        titles << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    EXPECT_EQ(titles, QStringList({"02 Second", "First"}));
+}
+
+TEST_F(PanelWndTest, VolumeAndMuteGoToTheEngineAndBackUnchanged)
+{
+    m_home.Write("data/Plumo/Settings.xml",
+        "<Settings><SoundVolume ID=\"100000\"/><SoundMute ID=\"1\"/></Settings>");
+    {
+        CPanelWnd wnd;
+        ASSERT_TRUE(wnd.Create());
+        EXPECT_TRUE(wnd.GetEngine().IsMute());
+        EXPECT_EQ(wnd.GetEngine().GetVolumeLevel(), 100000);
+        wnd.close();
+    }
+    const QByteArray saved = m_home.Read("data/Plumo/Settings.xml");
+    EXPECT_TRUE(saved.contains("<SoundVolume ID=\"100000\"/>")) << saved.constData();
+    EXPECT_TRUE(saved.contains("<SoundMute ID=\"1\"/>")) << saved.constData();
 }
 
 TEST_F(PanelWndTest, AcceleratorsDeliverTheirCommandIds)
