@@ -60,7 +60,10 @@ public:
     {
         std::string name;
         for (int i = 0; i < words; ++i) {
-            name += (i ? " " : "") + Capital(Word(2 + Pick(2)));
+            if (i > 0) {
+                name += ' ';
+            }
+            name += Capital(Word(2 + Pick(2)));
         }
         return name;
     }
@@ -251,9 +254,10 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     UErrorCode status = U_ZERO_ERROR;
     uloc_setDefault("en_US", &status);
+    // An optional folder keeps the generated library for a profiler; by default it is temporary.
     QTemporaryDir dir;
     CDBase db;
-    db.SetFolder(dir.path());
+    db.SetFolder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : dir.path());
     db.OpenLibrary();
     FillLibrary(db);
 

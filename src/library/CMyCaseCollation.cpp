@@ -37,25 +37,32 @@ std::string_view Measure(const char* text, std::size_t len)
                                   : len};
 }
 
-// True when the bytes up to len or to the first zero are all below 0x80. Never reads past len.
-bool AsciiTail(const char* text, std::size_t len)
+// True when no byte of text[0, len) is 0x80 or above. A zero byte needs no special care:
+// it is ASCII itself, and the text ending there is then ASCII too.
+bool IsAscii(const char* text, std::size_t len)
 {
-    std::size_t i = 0;
-    for (; i + 8 <= len; i += 8) {
-        const std::uint64_t v = Load8(text + i);
-        if (((v - kLowBits) & ~v & kHighBits) != 0) {
-            break;
+    if (len >= 8) {
+        std::uint64_t bits = Load8(text + len - 8); // overlaps the words below; reads nothing past
+        for (std::size_t i = 0; i + 8 <= len; i += 8) {
+            bits |= Load8(text + i);
         }
-        if ((v & kHighBits) != 0) {
-            return false;
-        }
+        return (bits & kHighBits) == 0;
     }
-    for (; i < len && text[i] != '\0'; ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0x80) != 0) {
-            return false;
-        }
+    unsigned char bits = 0;
+    for (std::size_t i = 0; i < len; ++i) {
+        bits |= static_cast<unsigned char>(text[i]);
     }
-    return true;
+    return bits < 0x80;
+}
+
+// The first eight bytes of a sort key as a number, zero-padded: most comparisons end there.
+std::uint64_t KeyHead(const std::string& key)
+{
+    std::uint64_t head = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        head = (head << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0U);
+    }
+    return head;
 }
 
 // Sort keys end in a zero byte and never hold one before it, so byte order is key order.
@@ -142,9 +149,12 @@ int CMyCaseCollation::CompareByKeys(std::string_view a, std::string_view b)
     if (m_cache.size() + 2 > kMaxCachedKeys) {
         ClearCache();
     }
-    const std::string& keyA = SortKey(a);
-    const std::string& keyB = SortKey(b);
-    return CompareKeys(keyA, keyB);
+    const KeyRef keyA = SortKey(a);
+    const KeyRef keyB = SortKey(b);
+    if (keyA.head != keyB.head) {
+        return keyA.head < keyB.head ? -1 : 1;
+    }
+    return CompareKeys(*keyA.key, *keyB.key);
 }
 
 bool CMyCaseCollation::CompareAscii(const char* a, std::size_t lenA, const char* b,
@@ -160,17 +170,27 @@ bool CMyCaseCollation::CompareAscii(const char* a, std::size_t lenA, const char*
             break;
         }
     }
+    // Contraction starts in the skipped prefix count for both texts.
+    std::uint16_t startA = 0;
+    for (std::size_t k = 0; k < i; ++k) {
+        startA |= m_entry[static_cast<unsigned char>(a[k])];
+    }
+    startA &= kStartBit;
+    std::uint16_t startB = startA;
     std::size_t j = i;
-    const auto weight = [this](const char* text, std::size_t len, std::size_t& at) {
-        std::uint8_t w = kWeightEnd;
-        while (at < len && (w = m_weight[static_cast<unsigned char>(text[at])]) == kWeightIgnored) {
-            ++at;
-        }
-        return at < len ? w : kWeightEnd;
-    };
     for (;;) {
-        const std::uint8_t wa = weight(a, lenA, i);
-        const std::uint8_t wb = weight(b, lenB, j);
+        std::uint16_t ea = kWeightEnd;
+        for (; i < lenA && (ea = m_entry[static_cast<unsigned char>(a[i])]) == kWeightIgnored; ++i) {
+        }
+        ea = i < lenA ? ea : kWeightEnd;
+        std::uint16_t eb = kWeightEnd;
+        for (; j < lenB && (eb = m_entry[static_cast<unsigned char>(b[j])]) == kWeightIgnored; ++j) {
+        }
+        eb = j < lenB ? eb : kWeightEnd;
+        startA |= ea & kStartBit;
+        startB |= eb & kStartBit;
+        const unsigned wa = ea & 0xFFU;
+        const unsigned wb = eb & 0xFFU;
         if (wa == kWeightNonAscii || wb == kWeightNonAscii) {
             return false;
         }
@@ -185,11 +205,15 @@ bool CMyCaseCollation::CompareAscii(const char* a, std::size_t lenA, const char*
         ++i;
         ++j;
     }
-    // The answer holds only if both texts are ASCII to their ends.
-    return AsciiTail(a + i, lenA - i) && AsciiTail(b + j, lenB - j);
+    // At this strength the first primary difference decides, whatever follows, as long as no
+    // contraction could join a character read so far to non-ASCII text after it. Where the
+    // rules leave that open, the rest of the text must be ASCII.
+    const bool checkA = !m_earlyAnswer || startA != 0;
+    const bool checkB = !m_earlyAnswer || startB != 0;
+    return (!checkA || IsAscii(a + i, lenA - i)) && (!checkB || IsAscii(b + j, lenB - j));
 }
 
-bool CMyCaseCollation::AsciiRulesAreSimple() const
+bool CMyCaseCollation::ReadAsciiRules()
 {
     UErrorCode status = U_ZERO_ERROR;
     if (ucol_getAttribute(m_collator.get(), UCOL_NUMERIC_COLLATION, &status) != UCOL_OFF
@@ -209,26 +233,48 @@ bool CMyCaseCollation::AsciiRulesAreSimple() const
             return false;
         }
     }
-    // A contraction matters only when all of it can occur in ASCII text.
+    m_earlyAnswer = true;
     const int32_t items = uset_getItemCount(contractions.get());
     for (int32_t i = 0; i < items; ++i) {
-        UChar32 start = 0;
-        UChar32 end = 0;
-        std::array<UChar, 64> text{};
-        const int32_t length = uset_getItem(contractions.get(), i, &start, &end, text.data(),
-                                            static_cast<int32_t>(text.size()), &status);
-        const UChar* last = text.data() + std::min<int32_t>(std::max(length, 0), 64);
-        if (length > 0 && std::all_of(static_cast<const UChar*>(text.data()), last, [](UChar u) { return u < 0x80; })) {
+        if (!NoteContraction(contractions.get(), i)) {
             return false;
         }
-        status = U_ZERO_ERROR;
+    }
+    return true;
+}
+
+bool CMyCaseCollation::NoteContraction(const USet* contractions, int32_t item)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UChar32 start = 0;
+    UChar32 end = 0;
+    std::array<UChar, 64> text{};
+    const int32_t length = uset_getItem(contractions, item, &start, &end, text.data(),
+                                        static_cast<int32_t>(text.size()), &status);
+    if (U_FAILURE(status)) {
+        return false;
+    }
+    if (length <= 0) {
+        return true; // a range of single code points, not a contraction
+    }
+    const auto* first = static_cast<const UChar*>(text.data());
+    // One made of ASCII alone ("aa" in Danish) rules the table out for all texts.
+    if (std::all_of(first, first + length, [](UChar u) { return u < 0x80; })) {
+        return false;
+    }
+    // One that starts with ASCII ("l" and a middle dot) makes that character's weight depend
+    // on the non-ASCII text after it. One that starts with anything else can only change
+    // weights from its own start on, and a comparison stops at the first non-ASCII character.
+    if (first[0] < 0x80) {
+        m_contractionStart[first[0]] = true;
+        m_anyContractionStart = true;
     }
     return true;
 }
 
 void CMyCaseCollation::BuildAsciiTable()
 {
-    if (!m_collator || !AsciiRulesAreSimple()) {
+    if (!m_collator || !ReadAsciiRules()) {
         return;
     }
     // Each character's key is its primary weight, a level separator (01) and its secondary
@@ -264,10 +310,10 @@ void CMyCaseCollation::BuildAsciiTable()
     std::sort(order.begin(), order.end(), [&primaries](int x, int y) {
         return primaries[static_cast<std::size_t>(x)] < primaries[static_cast<std::size_t>(y)];
     });
-    m_weight.fill(kWeightNonAscii);
-    m_weight[0] = kWeightEnd;
+    m_entry.fill(kWeightNonAscii);
+    m_entry[0] = kWeightEnd;
     for (int c = 1; c < 128; ++c) {
-        m_weight[static_cast<std::size_t>(c)] = kWeightIgnored;
+        m_entry[static_cast<std::size_t>(c)] = kWeightIgnored;
     }
     int rank = kWeightEnd;
     for (std::size_t i = 0; i < order.size(); ++i) {
@@ -275,7 +321,19 @@ void CMyCaseCollation::BuildAsciiTable()
         if (i == 0 || primaries[c] != primaries[static_cast<std::size_t>(order[i - 1])]) {
             ++rank;
         }
-        m_weight[c] = static_cast<std::uint8_t>(rank);
+        m_entry[c] = static_cast<std::uint16_t>(rank);
+    }
+    for (std::size_t c = 1; c < 128; ++c) {
+        if (!m_contractionStart[c]) {
+            continue;
+        }
+        // A contraction start that the collator ignores on its own would need look-ahead
+        // past characters the comparison skips.
+        if (m_entry[c] == kWeightIgnored) {
+            m_earlyAnswer = false;
+        } else {
+            m_entry[c] |= kStartBit;
+        }
     }
     m_asciiTable = true;
 }
@@ -293,23 +351,33 @@ std::size_t CMyCaseCollation::Hash::operator()(std::string_view s) const noexcep
     // A word at a time with a multiply-xorshift mix: texts are short and this runs twice per
     // comparison, so a byte-serial hash would cost more than the look-up it serves.
     constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
-    std::uint64_t h = s.size() * kMul;
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        h = (h ^ Load8(s.data() + i)) * kMul;
+    const std::size_t n = s.size();
+    std::uint64_t h = n * kMul;
+    const auto mix = [&h](std::uint64_t v) {
+        h = (h ^ v) * kMul;
         h ^= h >> 32;
+    };
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 <= n; i += 8) {
+            mix(Load8(s.data() + i));
+        }
+        if (n % 8 != 0) {
+            mix(Load8(s.data() + n - 8));
+        }
+    } else {
+        std::uint64_t v = 0;
+        std::memcpy(&v, s.data(), n);
+        mix(v);
     }
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, s.data() + i, s.size() - i);
-    h = (h ^ tail) * kMul;
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-const std::string& CMyCaseCollation::SortKey(std::string_view text)
+CMyCaseCollation::KeyRef CMyCaseCollation::SortKey(std::string_view text)
 {
-    FrontSlot& slot = m_front[Hash{}(text) & (kFrontSlots - 1)];
-    if (slot.key != nullptr && slot.text == text) {
-        return *slot.key;
+    const std::size_t hash = Hash{}(text);
+    FrontSlot& slot = m_front[hash & (kFrontSlots - 1)];
+    if (slot.ref.key != nullptr && slot.hash == hash && slot.text == text) {
+        return slot.ref;
     }
     const auto found = m_cache.find(text);
     // References into an unordered_map stay valid across insertions (only iterators do not).
@@ -317,8 +385,9 @@ const std::string& CMyCaseCollation::SortKey(std::string_view text)
         ? found->second
         : m_cache.emplace(std::string(text), MakeSortKey(text)).first->second;
     slot.text.assign(text);
-    slot.key = &key;
-    return key;
+    slot.hash = hash;
+    slot.ref = {KeyHead(key), &key};
+    return slot.ref;
 }
 
 std::string CMyCaseCollation::MakeSortKey(std::string_view text) const

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 struct UCollator;
+struct USet;
 
 // The "MYCASE" collation: a case-insensitive, accent-aware comparison by the user's locale
 // (an ICU collator at secondary strength). "ABBA" and "abba" are equal, "Émile" and "emile"
@@ -20,10 +21,11 @@ struct UCollator;
 // A GROUP BY over tens of thousands of rows compares the same few thousand values over and
 // over, and a full collator call per comparison is several times slower than SQLite's NOCASE.
 // So comparisons take one of two quick roads, both giving exactly the collator's answer:
-// - two pure-ASCII texts are compared through a table of per-character primary ranks, built
-//   from the collator and used only after checking that the locale's rules make ASCII text
-//   a plain sequence of single weights (no ASCII contractions or expansions, no numeric or
-//   case level, one common secondary weight);
+// - texts are compared through a table of per-character primary ranks of ASCII, built from
+//   the collator and used only after checking that the locale's rules make ASCII text a plain
+//   sequence of single weights (no ASCII contractions or expansions, no numeric or case level,
+//   one common secondary weight); the first difference between two ASCII characters decides,
+//   unless a contraction could join a character read so far to non-ASCII text after it;
 // - other texts are compared by their ICU sort keys, kept in a bounded cache with a small
 //   direct-mapped front.
 //
@@ -69,29 +71,43 @@ private:
     struct CollatorCloser {
         void operator()(UCollator* c) const;
     };
+    // A cached key and its first eight bytes as a number.
+    struct KeyRef {
+        std::uint64_t head = 0;
+        const std::string* key = nullptr;
+    };
     struct FrontSlot {
         std::string text;
-        const std::string* key = nullptr;
+        std::size_t hash = 0;
+        KeyRef ref;
     };
     static constexpr std::size_t kFrontSlots = 16384;
 
     void BuildAsciiTable();
-    bool AsciiRulesAreSimple() const;
+    bool ReadAsciiRules();
+    bool NoteContraction(const USet* contractions, int32_t item);
     // Compares through the weight table; false (no answer) unless both texts are ASCII.
     bool CompareAscii(const char* a, std::size_t lenA, const char* b, std::size_t lenB,
                       int* result) const;
-    const std::string& SortKey(std::string_view text);
+    KeyRef SortKey(std::string_view text);
     std::string MakeSortKey(std::string_view text) const;
     void ClearCache();
     static int Callback(void* self, int lenA, const void* a, int lenB, const void* b);
 
     std::unique_ptr<UCollator, CollatorCloser> m_collator;
     bool m_asciiTable = false;
-    // Weight of each byte: the primary rank of an ASCII character (from 2 up), or one of these.
-    static constexpr std::uint8_t kWeightIgnored = 0;
-    static constexpr std::uint8_t kWeightEnd = 1; // the end of the text, or a zero byte
-    static constexpr std::uint8_t kWeightNonAscii = 0xFF;
-    std::array<std::uint8_t, 256> m_weight{};
+    // Entry of each byte: in the low byte the primary rank of an ASCII character (from 2 up)
+    // or one of the values below; kStartBit marks a character that begins a contraction.
+    static constexpr std::uint16_t kWeightIgnored = 0;
+    static constexpr std::uint16_t kWeightEnd = 1; // the end of the text, or a zero byte
+    static constexpr std::uint16_t kWeightNonAscii = 0xFF;
+    static constexpr std::uint16_t kStartBit = 0x100;
+    std::array<std::uint16_t, 256> m_entry{};
+    // ASCII characters that begin a contraction with a non-ASCII one ("l" and a middle dot).
+    std::array<bool, 128> m_contractionStart{};
+    bool m_anyContractionStart = false;
+    // Whether the first ASCII difference decides even when non-ASCII text follows it.
+    bool m_earlyAnswer = false;
     std::unordered_map<std::string, std::string, Hash, Equal> m_cache;
     std::unique_ptr<FrontSlot[]> m_front;
 };

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CDBase.h"
-#include "QtGtestPrint.h"
+#include "QtPrinters.h"
 #include "TestProfile.h"
 
 #include <QString>

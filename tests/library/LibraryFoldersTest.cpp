@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 #include "CLibraryFolders.h"
-#include "QtGtestPrint.h"
+#include "QtPrinters.h"
 #include "TestProfile.h"
 
 #include <gtest/gtest.h>
