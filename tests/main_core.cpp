@@ -3,10 +3,13 @@
 // Test entry for logic tests: a QCoreApplication, so queued messages and timers work.
 #include <QCoreApplication>
 
+#include "TestEnvironment.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
+    SetUpTestEnvironment();
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

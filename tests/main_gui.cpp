@@ -3,14 +3,13 @@
 // Test entry for widget tests: an offscreen QApplication.
 #include <QApplication>
 
-#include <cstdlib>
+#include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    SetUpTestEnvironment();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -2,9 +2,10 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CPanelWnd.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDialog>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -48,6 +49,11 @@ CPanelWnd::CPanelWnd()
 }
 
 CPanelWnd::~CPanelWnd() = default;
+
+CMsgTarget* CPanelWnd::MsgTarget()
+{
+    return m_msgPort.get();
+}
 
 QString CPanelWnd::DefaultProfileFolder()
 {
@@ -136,18 +142,19 @@ void CPanelWnd::RunFirstRun()
     // The first playlist ("My Playlist") is created in the tree here once the tree exists.
     m_settings.Save(m_profileFolder);
     show();
-    if (ChooseLibraryFolders()) {
+    if (ChooseLibraryFolders() && !m_shutDown) {
         // The library update with its progress dialog, then the tree is rebuilt.
     }
 }
 
-int CPanelWnd::RunModal(QDialog& dlg)
+CPanelWnd::ModalBracket::ModalBracket(CPanelWnd& wnd)
+    : m_wnd(wnd)
 {
-    // With a layered skin the companion windows are disabled for the dialog's lifetime; with
-    // a plain skin (the only kind so far) the bracket has nothing to do.
-    dlg.setWindowModality(Qt::ApplicationModal);
-    return dlg.exec();
+    // Layered skins disable their companion windows here; a plain skin (the only kind so
+    // far) has none, and Qt's application-modal dialogs already block the window itself.
 }
+
+CPanelWnd::ModalBracket::~ModalBracket() = default;
 
 void CPanelWnd::RaiseAndRestore()
 {
@@ -227,5 +234,11 @@ void CPanelWnd::Shutdown()
     // here, as those subsystems arrive.
     SaveSettings();
     hide();
+    // A dialog still open (a request to end may come from outside while one is shown) is
+    // dismissed, so its caller returns and sees the window shut down.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* dlg = qobject_cast<QDialog*>(w); dlg != nullptr && dlg->isVisible())
+            dlg->reject();
+    }
     QCoreApplication::quit();
 }

@@ -14,8 +14,6 @@
 
 #include <memory>
 
-class QDialog;
-
 // The main window: a caption-less top-level window that owns every other object of the player
 // for the whole run, routes every command and private message, and brings everything up and
 // down in a fixed order. One per process; UI thread only.
@@ -42,10 +40,20 @@ public:
     // Private messages from the views, the engine, the hook and the tray; see UserMessage.h.
     LResult OnUserMessage(unsigned msg, WParam wParam, LParam lParam);
     // The receiver that other objects send and post private messages to.
-    CMsgTarget* MsgTarget() { return m_msgPort.get(); }
+    CMsgTarget* MsgTarget();
 
-    // Runs dlg modally inside the modal-dialog bracket and returns its result.
-    int RunModal(QDialog& dlg);
+    // Wraps every modal dialog the window opens: with a layered skin the companion windows
+    // are disabled while it lives, so only the dialog takes input.
+    class ModalBracket {
+    public:
+        explicit ModalBracket(CPanelWnd& wnd);
+        ~ModalBracket();
+        ModalBracket(const ModalBracket&) = delete;
+        ModalBracket& operator=(const ModalBracket&) = delete;
+
+    private:
+        CPanelWnd& m_wnd;
+    };
 
     const QString& GetProgramFolder() const { return m_programFolder; }
     const QString& GetProfileFolder() const { return m_profileFolder; }

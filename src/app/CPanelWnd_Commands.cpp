@@ -3,7 +3,8 @@
 // Command routing: one row per command id, each handler a few lines.
 #include "CPanelWnd.h"
 
-#include <QDialog>
+#include "CDlgLanguage.h"
+#include "CDlgLibrary.h"
 
 struct CPanelWnd::CommandRow {
     int id;
@@ -59,9 +60,16 @@ void CPanelWnd::OnLibraryFolders()
 
 bool CPanelWnd::ChooseLibraryFolders()
 {
-    return false;
+    ModalBracket bracket(*this);
+    CDlgLibrary dlg(m_language.Section(LangSection::LibraryDialog), m_profileFolder, this);
+    return dlg.Run();
 }
 
 void CPanelWnd::OnLanguage()
 {
+    ModalBracket bracket(*this);
+    if (CDlgLanguage::Run(this, m_language, m_settings.GetDefaultLanguage())) {
+        // Menus are rebuilt with their check marks (113, 114, 115, 133) and the tree rebuilt
+        // here once menus and tree exist.
+    }
 }

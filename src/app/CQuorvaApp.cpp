@@ -21,6 +21,8 @@ CQuorvaApp::~CQuorvaApp() = default;
 
 int CQuorvaApp::Run()
 {
+    // Installed first: a request to end that comes while starting is held until the loop runs.
+    CSignalWatcher signals;
     CSingleInstance instance(CPanelWnd::DefaultProfileFolder());
     if (!instance.Acquire())
         return 0;
@@ -28,14 +30,14 @@ int CQuorvaApp::Run()
     auto wnd = std::make_unique<CPanelWnd>();
     instance.SetRaiseHandler([&wnd] { wnd->RaiseAndRestore(); });
 
-    CSignalWatcher signals;
     connect(&signals, &CSignalWatcher::TerminationRequested, wnd.get(), [&wnd] { wnd->close(); });
     // The desktop session ending closes the window like the user would.
     connect(this, &QGuiApplication::commitDataRequest, wnd.get(), [&wnd] { wnd->Shutdown(); });
     connect(this, &QCoreApplication::aboutToQuit, wnd.get(), [&wnd] { wnd->Shutdown(); });
 
     wnd->Create();
-    const int status = exec();
+    // A request to end that arrived during a dialog of the start-up has already shut down.
+    const int status = wnd->IsShutDown() ? 0 : exec();
     wnd.reset();
     return status;
 }

@@ -3,6 +3,7 @@
 #include "CDBase.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <array>
@@ -205,6 +206,28 @@ bool CDBase::OpenPlaylist(DbConn slot, const QString& fileName)
     return true;
 }
 
+bool CDBase::MakePlaylistFile(const QString& fileName, bool* taken)
+{
+    QDir().mkpath(PlaylistFolder());
+    const QString path = PlaylistFolder() + fileName;
+    QFile file(path);
+    // Created exclusively: two playlists made within one second draw the same first name,
+    // and the second must not end up sharing the first one's file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *taken = QFileInfo::exists(path);
+        return false;
+    }
+    file.close();
+    *taken = false;
+    SqliteDb db;
+    if (!db.Open(path) || !db.Exec(Text(Sql::CreatePlaylist))) {
+        db.Close();
+        QFile::remove(path);
+        return false;
+    }
+    return true;
+}
+
 void CDBase::CloseViewedPlaylist(bool isPlaying)
 {
     if (isPlaying && !m_playing.IsOpen() && m_viewed.IsOpen()) {
@@ -262,8 +285,15 @@ void CDBase::KeepPlaylistFile(DbConn conn)
     }
 }
 
+sqlite3* CDBase::Writable(DbConn conn)
+{
+    KeepPlaylistFile(conn);
+    return Db(conn).Get();
+}
+
 void CDBase::Begin(DbConn conn)
 {
+    KeepPlaylistFile(conn);
     Db(conn).Exec(Text(Sql::Begin));
 }
 
@@ -395,7 +425,7 @@ bool CDBase::InsertPlaylistFile(DbConn conn, int idx, const std::string& file,
                                 const std::string& added, const TrackRecord& r)
 {
     try {
-        SqliteStmt stmt(Db(conn).Get(), Text(Sql::InsertPlaylistFile));
+        SqliteStmt stmt(Writable(conn), Text(Sql::InsertPlaylistFile));
         stmt.Bind(idx, file, r.size, r.modified, added, Number(r), r.title, r.artist, r.album,
                   Year(r), r.genre, r.albumartist, r.composer, r.time, r.type, r.bitrate,
                   r.sample, r.channel, 0, 0);
@@ -409,9 +439,15 @@ bool CDBase::InsertPlaylistFile(DbConn conn, int idx, const std::string& file,
 bool CDBase::InsertPlaylistStream(DbConn conn, int idx, const QString& address,
                                   const QString& title)
 {
+    return InsertPlaylistEntry(conn, idx, address, title, kTypeStream);
+}
+
+bool CDBase::InsertPlaylistEntry(DbConn conn, int idx, const QString& file, const QString& title,
+                                 int type)
+{
     try {
-        SqliteStmt stmt(Db(conn).Get(), Text(Sql::InsertPlaylistStream));
-        stmt.Bind(idx, address, title, 100, 0, 0).Run();
+        SqliteStmt stmt(Writable(conn), Text(Sql::InsertPlaylistStream));
+        stmt.Bind(idx, file, title, type, 0, 0).Run();
         return true;
     } catch (const SqliteError&) {
         return false;
@@ -439,7 +475,7 @@ bool CDBase::UpdateTrackValue(int libraryId, int playlistId, int libSql, int pls
         id = libraryId;
         sql = static_cast<Sql>(libSql);
     } else if (playlistId != 0) {
-        db = m_playing.IsOpen() ? m_playing.Get() : m_viewed.Get();
+        db = Writable(m_playing.IsOpen() ? DbConn::Playing : DbConn::Viewed);
         id = playlistId;
         sql = static_cast<Sql>(plsSql);
     }
@@ -548,6 +584,17 @@ int CDBase::FileTypeCode(const QString& path)
         }
     }
     return 0;
+}
+
+int CDBase::CompareMyCase(const QString& a, const QString& b)
+{
+    if (!m_collation) {
+        m_collation = std::make_unique<CMyCaseCollation>();
+    }
+    const QByteArray utf8A = a.toUtf8();
+    const QByteArray utf8B = b.toUtf8();
+    return m_collation->Compare(utf8A.constData(), static_cast<int>(utf8A.size()),
+                                utf8B.constData(), static_cast<int>(utf8B.size()));
 }
 
 QString CDBase::DurationText(int seconds)

@@ -68,6 +68,10 @@ public:
     // connection already there is closed first). A file that has vanished is made again with
     // an empty table, so rows added to it are kept. False when SQLite cannot open it.
     bool OpenPlaylist(DbConn slot, const QString& fileName);
+    // Creates the playlist file fileName in the "Playlist" folder (made when missing) with an
+    // empty table. Never touches an existing file: false when the name is taken or the file
+    // cannot be made; taken is then set when a file of that name already exists.
+    bool MakePlaylistFile(const QString& fileName, bool* taken);
     // Empties the viewed slot. With isPlaying set and no playing connection held, the
     // connection moves to the playing slot instead of being closed.
     void CloseViewedPlaylist(bool isPlaying);
@@ -105,6 +109,10 @@ public:
     bool InsertPlaylistFile(DbConn conn, int idx, const std::string& file, const std::string& added,
                             const TrackRecord& r);
     bool InsertPlaylistStream(DbConn conn, int idx, const QString& address, const QString& title);
+    // A playlist row with only a file and a title, of the given type (100 stream, 1000 copied
+    // from another playlist), count and skip 0.
+    bool InsertPlaylistEntry(DbConn conn, int idx, const QString& file, const QString& title,
+                             int type);
     // Largest idx of the playlist on conn; 0 when closed, failing or empty.
     int LargestPosition(DbConn conn);
 
@@ -123,11 +131,19 @@ public:
     static std::string NowText();
     // File type code from the extension: 1 mp3 ... 8 m4a, 0 for anything else.
     static int FileTypeCode(const QString& path);
+    // Compares two texts by the "MYCASE" rule (case-insensitive, accent-aware); <0, 0, >0.
+    int CompareMyCase(const QString& a, const QString& b);
+
     // Duration text "%d:%.2d".
     static QString DurationText(int seconds);
 
+    static constexpr int kTypeStream = 100;
+    static constexpr int kTypeCopied = 1000;
+
 private:
     SqliteDb& Db(DbConn conn);
+    // The connection's handle for a change, after making sure its file still exists.
+    sqlite3* Writable(DbConn conn);
     const SqliteDb& Db(DbConn conn) const;
     bool UpdateTrackValue(int libraryId, int playlistId, int libSql, int plsSql, int value,
                           const std::string& time);

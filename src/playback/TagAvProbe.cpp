@@ -4,11 +4,9 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
-#include <libavutil/log.h>
 }
 
 #include <memory>
-#include <mutex>
 
 namespace {
 
@@ -16,14 +14,6 @@ struct InputCloser {
     void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
 };
 using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
-
-// A library scan meets damaged files by the thousand; libavformat's complaints about them
-// would only flood the terminal of whoever started the program.
-void QuietLogs()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
 
 InputPtr OpenInput(const char* nativePath)
 {
@@ -37,7 +27,6 @@ InputPtr OpenInput(const char* nativePath)
 
 bool ProbeStreamWithAv(const char* nativePath, TagStreamInfo& info)
 {
-    QuietLogs();
     InputPtr input = OpenInput(nativePath);
     if (!input || avformat_find_stream_info(input.get(), nullptr) < 0)
         return false;

@@ -11,7 +11,10 @@ namespace {
 using TagLib::ByteVector;
 
 constexpr unsigned int kMaxBoxRead = 4096; // edit lists and sample entries are far smaller
+constexpr unsigned char kEsTag = 0x03;
+constexpr unsigned char kDecoderConfigTag = 0x04;
 constexpr unsigned char kAudioConfigTag = 0x05;
+constexpr unsigned int kDecoderConfigFields = 13; // object type, stream type, buffer, bitrates
 constexpr int kParametricStereo = 29; // HE-AAC v2: a mono core that decodes to stereo
 
 // One ISO media box: where its content lies in the file.
@@ -116,6 +119,23 @@ bool ReadDescriptorLength(const ByteVector& data, unsigned int& at, unsigned int
     return false;
 }
 
+// The fields of an ES_Descriptor before its sub-descriptors: ES_ID, flags, and what the flags
+// announce (a depended-on ES_ID, a URL, an OCR ES_ID).
+unsigned int SkipEsHeader(const ByteVector& data, unsigned int at)
+{
+    if (at + 3 > data.size())
+        return static_cast<unsigned int>(data.size());
+    const auto flags = static_cast<unsigned char>(data[at + 2]);
+    at += 3;
+    if (flags & 0x80)
+        at += 2;
+    if ((flags & 0x40) && at < data.size())
+        at += 1 + static_cast<unsigned char>(data[at]);
+    if (flags & 0x20)
+        at += 2;
+    return at;
+}
+
 // Channel count of the AudioSpecificConfig inside the esds box of an mp4a sample entry;
 // 0 when it does not say (channel configuration 0, parametric stereo, anything malformed).
 int ConfigChannels(const ByteVector& entry)
@@ -129,10 +149,10 @@ int ConfigChannels(const ByteVector& entry)
         unsigned int length = 0;
         if (!ReadDescriptorLength(entry, at, length))
             return 0;
-        if (tag == 0x03)
-            at += 3; // ES_ID and flags; its sub-descriptors follow
-        else if (tag == 0x04)
-            at += 13; // object type, stream type, buffer size, bitrates
+        if (tag == kEsTag)
+            at = SkipEsHeader(entry, at); // its sub-descriptors follow
+        else if (tag == kDecoderConfigTag)
+            at += kDecoderConfigFields;
         else if (tag != kAudioConfigTag)
             at += length;
         else if (at + 2 <= entry.size() && length >= 2) {

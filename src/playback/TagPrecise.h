@@ -5,6 +5,7 @@
 #include "TagStreamInfo.h"
 
 namespace TagLib {
+class File;
 namespace MPEG {
 class File;
 }
@@ -13,8 +14,8 @@ class File;
 }
 } // namespace TagLib
 
-// Corrections of TagLib's stream figures where a few header bytes give the exact answer.
-// Each reads at most a few hundred bytes through the already open file; any thread.
+// Exact stream figures where TagLib's are off or missing, read through the already open file
+// (headers only, except for raw ADTS, which has no header to tell its length); any thread.
 
 // Seconds of sampleFrames at the stream's rate; 0 when the rate is unknown.
 double SampleSeconds(unsigned long long sampleFrames, const TagStreamInfo& stream);
@@ -30,3 +31,10 @@ double PreciseMpegSeconds(TagLib::MPEG::File& file, double fallback);
 // (encoders may write 2 into the sample entry whatever the stream holds). Leaves stream as it
 // is where those boxes are missing or unusual.
 void RefineMp4Stream(TagLib::MP4::File& file, TagStreamInfo& stream);
+
+// Raw ADTS AAC from offset start (past any ID3v2 tag): counts the frames of the first 8 MiB
+// (a whole song at usual bitrates) and extrapolates over any rest by the file size, taking
+// sample rate and channels from the first frame header. The count includes the encoder's
+// priming samples, which ADTS cannot mark. Returns false (info unchanged) when start holds
+// no ADTS frame or the header leaves the channels to a program config element.
+bool MeasureAdts(TagLib::File& file, long long start, TagStreamInfo& info);

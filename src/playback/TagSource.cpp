@@ -3,7 +3,9 @@
 #include "TagSource.h"
 
 #include "TagAvProbe.h"
+#include "TagId3v2.h"
 #include "TagPrecise.h"
+#include "TagRawFile.h"
 
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
@@ -17,61 +19,23 @@
 #include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/speexfile.h>
-#include <taglib/textidentificationframe.h>
 #include <taglib/vorbisfile.h>
 
 namespace {
 
 constexpr auto kStyle = TagLib::AudioProperties::Average;
 
-bool IsNumber(const TagLib::String& text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const wchar_t c : text)
-        if (c < L'0' || c > L'9')
-            return false;
-    return true;
-}
-
-// TagLib rewrites the genre references of ID3v2 ("(17)", "17") into ID3v1 genre names in the
-// property map. Such codes carry no name of their own, so the reader drops them instead: only
-// the frame's named entries count ("(17)Rock" arrives here already reduced to "Rock").
-TagLib::StringList Id3v2Genres(const TagLib::ID3v2::Tag& tag)
-{
-    TagLib::StringList genres;
-    const TagLib::ID3v2::FrameList frames = tag.frameList("TCON");
-    for (const TagLib::ID3v2::Frame* frame : frames) {
-        const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
-        if (!text)
-            continue;
-        for (const TagLib::String& field : text->fieldList())
-            if (!IsNumber(field))
-                genres.append(field);
-    }
-    return genres;
-}
-
-TagLib::PropertyMap Id3v2Properties(const TagLib::ID3v2::Tag& tag)
-{
-    TagLib::PropertyMap props = tag.properties();
-    props.erase("GENRE");
-    const TagLib::StringList genres = Id3v2Genres(tag);
-    if (!genres.isEmpty())
-        props.insert("GENRE", genres);
-    return props;
-}
-
-// The tag an MPEG stream is known by: ID3v2 first, then APE, then ID3v1.
+// Each field from the first tag that has it: ID3v2, then APE, then ID3v1.
 TagLib::PropertyMap MpegProperties(TagLib::MPEG::File& file)
 {
+    TagLib::PropertyMap props;
     if (file.hasID3v2Tag())
-        return Id3v2Properties(*file.ID3v2Tag());
+        props = Id3v2Properties(*file.ID3v2Tag());
     if (file.hasAPETag())
-        return file.APETag()->properties();
+        AddMissing(props, file.APETag()->properties());
     if (file.hasID3v1Tag())
-        return file.ID3v1Tag()->properties();
-    return {};
+        AddMissing(props, file.ID3v1Tag()->properties());
+    return props;
 }
 
 TagStreamInfo FromProperties(const TagLib::AudioProperties& props)
@@ -113,14 +77,19 @@ bool ReadMpeg(const char* path, TagSource& out)
     return true;
 }
 
-// TagLib cannot measure raw ADTS (it would scan the whole file for MPEG frames), so its MPEG
-// reader only supplies the ID3v2 tag in front and libavformat measures the stream.
+// TagLib has no reader for raw ADTS: the tags come from the generic tag parsers and the
+// playing time from the frame headers (libavformat only guesses it from the bitrate of the
+// first frames). libavformat measures what they leave open: channels in a program config
+// element, or a file that is not ADTS at all.
 bool ReadAdts(const char* path, TagSource& out)
 {
-    TagLib::MPEG::File file(path, false);
-    if (!file.isOpen() || !ProbeStreamWithAv(path, out.stream))
+    TagRawFile file(path);
+    if (!file.isOpen())
         return false;
-    out.props = MpegProperties(file);
+    long long start = 0;
+    out.props = file.ReadTags(start);
+    if (!MeasureAdts(file, start, out.stream) && !ProbeStreamWithAv(path, out.stream))
+        return false;
     out.fileSize = file.length();
     return true;
 }

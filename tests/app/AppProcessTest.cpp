@@ -93,7 +93,7 @@ TEST(AppProcess, SecondStartHandsOverAndExitsZero)
     TestProfile home;
     WriteSettings(home);
     PlayerProcess first(home);
-    ASSERT_TRUE(first.Get().waitForStarted(10000));
+    ASSERT_TRUE(first.Get().waitForStarted(10000)) << first.Get().errorString().toStdString();
     ASSERT_TRUE(WaitUntilListening(ProfileOf(home)));
 
     PlayerProcess second(home);

@@ -83,8 +83,10 @@ TEST_F(PanelWndTest, AcceleratorsDeliverTheirCommandIds)
         {Qt::Key_MediaNext, Qt::NoModifier, 32782},
         {Qt::Key_MediaPrevious, Qt::NoModifier, 32783},
     };
-    for (const auto& k : keys)
-        QTest::keyClick(&wnd, static_cast<Qt::Key>(k.key), k.mods);
+    for (const auto& k : keys) {
+        QTest::sendKeyEvent(QTest::Press, &wnd, static_cast<Qt::Key>(k.key), QString(), k.mods);
+        QTest::sendKeyEvent(QTest::Release, &wnd, static_cast<Qt::Key>(k.key), QString(), k.mods);
+    }
     ASSERT_EQ(spy.count(), static_cast<int>(std::size(keys)));
     for (int i = 0; i < spy.count(); ++i)
         EXPECT_EQ(spy.at(i).at(0).toInt(), keys[i].id);

@@ -5,6 +5,8 @@
 #include <unicode/uloc.h>
 
 #include <cstring>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -92,6 +94,50 @@ TEST(Collation, CachedKeysGiveTheSameOrderAsFreshOnes)
         }
     }
     EXPECT_LE(cached.CacheSize(), words.size());
+}
+
+} // namespace
+
+namespace {
+
+// The ASCII weight table must give exactly the collator's answer, whatever the locale.
+class CollationLocaleTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CollationLocaleTest, AsciiTableAgreesWithSortKeys)
+{
+    CMyCaseCollation collation(GetParam());
+    std::mt19937 rng(7);
+    const std::string alphabet = "aAbBcChHiIlLoOyYzZ09 -'.,&!()\t\x01\x7f_aeAE";
+    const auto word = [&] {
+        std::string w(static_cast<std::size_t>(rng() % 12), ' ');
+        for (char& c : w) {
+            c = alphabet[rng() % alphabet.size()];
+        }
+        return w;
+    };
+    for (int n = 0; n < 20000; ++n) {
+        const std::string a = word();
+        const std::string b = n % 3 == 0 ? a.substr(0, a.size() / 2) + word() : word();
+        ASSERT_EQ(Sign(collation.Compare(a.data(), static_cast<int>(a.size()), b.data(),
+                                         static_cast<int>(b.size()))),
+                  Sign(collation.CompareByKeys(a, b)))
+            << GetParam() << ": '" << a << "' vs '" << b << "'";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, CollationLocaleTest,
+                         ::testing::Values("en_US", "sv_SE", "tr_TR", "de_DE", "cs_CZ", "da_DK",
+                                           "lt_LT", "en_US_POSIX", "fr_CA", "en-u-ka-shifted",
+                                           "en-u-kn"));
+
+TEST(Collation, AsciiTableOnlyWhereTheRulesAllowIt)
+{
+    EXPECT_TRUE(CMyCaseCollation("en_US").HasAsciiTable());
+    EXPECT_TRUE(CMyCaseCollation("ru_RU").HasAsciiTable());
+    // Danish sorts "aa" as one letter, Czech "ch"; numeric ordering reads digit runs whole.
+    EXPECT_FALSE(CMyCaseCollation("da_DK").HasAsciiTable());
+    EXPECT_FALSE(CMyCaseCollation("cs_CZ").HasAsciiTable());
+    EXPECT_FALSE(CMyCaseCollation("en-u-kn").HasAsciiTable());
 }
 
 } // namespace

@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// Figures of the playback engine through the real audio layer and SDL's disk driver:
+//   plumo-bench-engine first-sample FILE        PlayFile to the first sample in the output
+//   plumo-bench-engine seam FILE FILE FILE      silent samples inserted at the two seams
+//   plumo-bench-engine cpu FILE SECONDS         CPU time / wall time while playing, equalizer on
+//   plumo-bench-engine anchor SECONDS CMD...    CPU time / wall time of another player
+// SDL_AUDIODRIVER, SDL_DISKAUDIOFILE and SDL_DISKAUDIODELAY come from the caller.
+#include "CMsgTarget.h"
+#include "CPlayBass.h"
+#include "audio/CAudioLib.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+#include <vector>
+
+namespace {
+
+class BenchTarget : public CMsgTarget {
+public:
+    LResult OnUserMessage(unsigned msg, WParam wParam, LParam) override
+    {
+        if (msg == UWM_PLAYERNEXTFILE) {
+            if (!next.empty()) {
+                *reinterpret_cast<QString*>(wParam) = next.front();
+                next.pop_front();
+            }
+        } else if (msg == UWM_PLAYERTRACKEND) {
+            ++trackEnds;
+        }
+        return 0;
+    }
+    std::deque<QString> next;
+    int trackEnds = 0;
+};
+
+// Runs the event loop (which answers the engine's requests) for ms without spinning.
+void PumpFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double CpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Index of the first frame after `from` bytes of the output whose sample is not silent, or -1.
+qint64 FirstSoundAfter(QFile& out, qint64 from)
+{
+    out.seek(from);
+    const QByteArray bytes = out.readAll();
+    const auto* samples = reinterpret_cast<const float*>(bytes.constData());
+    const qint64 count = bytes.size() / static_cast<qint64>(sizeof(float));
+    for (qint64 i = 0; i < count; ++i)
+        if (std::fabs(samples[i]) > 1e-4f)
+            return i;
+    return -1;
+}
+
+int FirstSample(const QString& file)
+{
+    CAudioLib audio;
+    BenchTarget target;
+    CPlayBass engine(audio);
+    engine.Init(&target);
+    QFile out(qEnvironmentVariable("SDL_DISKAUDIOFILE"));
+    std::vector<double> times;
+    for (int round = 0; round < 11; ++round) {
+        PumpFor(100);
+        out.open(QIODevice::ReadOnly);
+        const qint64 before = out.size();
+        QElapsedTimer t;
+        t.start();
+        engine.PlayFile(file);
+        while (FirstSoundAfter(out, before) < 0 && t.elapsed() < 5000) {
+        }
+        if (round > 0) // the first round also opens the device
+            times.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        out.close();
+        engine.Stop();
+        PumpFor(700);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("first_sample_ms: %.1f ms\n", times[times.size() / 2]);
+    return 0;
+}
+
+// The longest run of silent frames between the first and the last sound of the output.
+long LongestInnerSilence(const QByteArray& bytes)
+{
+    const auto* s = reinterpret_cast<const float*>(bytes.constData());
+    const long frames = static_cast<long>(bytes.size() / static_cast<qsizetype>(2 * sizeof(float)));
+    auto silent = [s](long f) { return std::fabs(s[2 * f]) < 1e-6f && std::fabs(s[2 * f + 1]) < 1e-6f; };
+    long first = 0;
+    while (first < frames && silent(first))
+        ++first;
+    long last = frames - 1;
+    while (last > first && silent(last))
+        --last;
+    long longest = 0;
+    long run = 0;
+    for (long f = first; f <= last; ++f) {
+        run = silent(f) ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+int Seam(const QStringList& files)
+{
+    {
+        CAudioLib audio;
+        BenchTarget target;
+        CPlayBass engine(audio);
+        engine.Init(&target);
+        target.next = {files[1], files[2], QString()};
+        engine.PlayFile(files[0]);
+        QElapsedTimer t;
+        t.start();
+        while (target.trackEnds < 3 && t.elapsed() < 60000)
+            PumpFor(10);
+    }
+    QFile out(qEnvironmentVariable("SDL_DISKAUDIOFILE"));
+    if (!out.open(QIODevice::ReadOnly))
+        return 1;
+    std::printf("seam_gap_samples: %ld samples\n", LongestInnerSilence(out.readAll()));
+    return 0;
+}
+
+int Cpu(const QString& file, int seconds, const char* type)
+{
+    CAudioLib audio;
+    BenchTarget target;
+    CPlayBass engine(audio);
+    engine.Init(&target);
+    engine.SetEqEnabled(true);
+    const float gains[CPlayBass::kBands] = {4, 3, 1, 0, -1, -1, 0, 2, 3, 4};
+    for (int band = 0; band < CPlayBass::kBands; ++band)
+        engine.SetBandGain(band, gains[band]);
+    engine.SetPreamp(-4.0f);
+    const double cpu0 = CpuSeconds(RUSAGE_SELF);
+    QElapsedTimer wall;
+    wall.start();
+    engine.PlayFile(file);
+    std::array<float, kFftBins> fft{};
+    // The main window's spectrum timer reads the FFT every 30 ms while playing.
+    while (wall.elapsed() < seconds * 1000) {
+        engine.GetFftData(fft);
+        PumpFor(30);
+    }
+    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
+    std::printf("cpu_percent_%s: %.2f %%\n", type, 100.0 * cpu / (static_cast<double>(wall.elapsed()) / 1000.0));
+    engine.Stop();
+    PumpFor(600);
+    return 0;
+}
+
+int Anchor(const QStringList& command, const char* type)
+{
+    QElapsedTimer wall;
+    wall.start();
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.start(command.front(), command.mid(1));
+    p.waitForFinished(-1);
+    const double cpu = CpuSeconds(RUSAGE_CHILDREN);
+    std::printf("anchor_cpu_percent_%s: %.2f %%\n", type, 100.0 * cpu / (static_cast<double>(wall.elapsed()) / 1000.0));
+    return p.exitCode();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const QString mode = args.value(0);
+    if (mode == "first-sample" && args.size() == 2)
+        return FirstSample(args[1]);
+    if (mode == "seam" && args.size() == 4)
+        return Seam(args.mid(1));
+    if (mode == "cpu" && args.size() == 4)
+        return Cpu(args[1], args[2].toInt(), args[3].toUtf8().constData());
+    if (mode == "anchor" && args.size() >= 3)
+        return Anchor(args.mid(2), args[1].toUtf8().constData());
+    std::fprintf(stderr, "usage: plumo-bench-engine first-sample FILE | seam F1 F2 F3 | "
+                         "cpu FILE SECONDS TYPE | anchor TYPE CMD...\n");
+    return 2;
+}

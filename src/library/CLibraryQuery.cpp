@@ -1,0 +1,359 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "CLibraryQuery.h"
+
+#include "CDBase.h"
+#include "ListRowTexts.h"
+
+#include <array>
+#include <string_view>
+
+namespace {
+
+enum class Sql : int {
+    RootArtists,
+    RootAlbums,
+    RootGenres,
+    RootYears,
+    ArtistAlbums,
+    ArtistAlbumsNull,
+    GenreAlbums,
+    GenreAlbumsNull,
+    YearAlbums,
+    YearAlbumsNull,
+    ArtistTracks,
+    ArtistTracksNull,
+    GenreTracks,
+    GenreTracksNull,
+    YearTracks,
+    YearTracksNull,
+    AlbumArtistAlbum,   // albums root: A, B
+    AlbumNullArtist,    // albums root: B
+    AlbumNullAlbum,     // albums root: no value
+    ArtistAlbumBoth,    // under an artist: A, B
+    ArtistAlbumNoAlbum, // A
+    ArtistAlbumNoArtist,
+    ArtistAlbumNeither,
+    GenreAlbumAll, // G, A, B
+    GenreAlbumNoArtist,
+    GenreAlbumNoAlbum,
+    NoGenreAlbumBoth,
+    NoGenreAlbumNoArtist,
+    NoGenreAlbumNoAlbum,
+    YearAlbumAll,
+    YearAlbumNoArtist,
+    YearAlbumNoAlbum,
+    NoYearAlbumBoth,
+    NoYearAlbumNoArtist,
+    NoYearAlbumNoAlbum,
+    Count_
+};
+
+#define PLUMO_TRACKS "SELECT id,file,number,title,artist,album,year,genre,time,rating FROM library "
+#define PLUMO_BY_YEAR " ORDER BY year DESC,album COLLATE MYCASE,number;"
+#define PLUMO_BY_ARTIST " ORDER BY artist COLLATE MYCASE,album COLLATE MYCASE,number;"
+#define PLUMO_ALBUMS_OF "SELECT artist,album FROM library WHERE "
+#define PLUMO_GROUP_ALBUM " GROUP BY album COLLATE MYCASE ORDER BY album COLLATE MYCASE;"
+
+constexpr std::array<std::string_view, static_cast<int>(Sql::Count_)> kSql = {
+    "SELECT artist FROM library GROUP BY artist COLLATE MYCASE ORDER BY artist COLLATE MYCASE;",
+    "SELECT artist,album FROM library GROUP BY artist COLLATE MYCASE,album COLLATE MYCASE "
+    "ORDER BY album COLLATE MYCASE;",
+    "SELECT genre FROM library GROUP BY genre COLLATE MYCASE ORDER BY genre COLLATE MYCASE;",
+    "SELECT year FROM library GROUP BY year COLLATE MYCASE ORDER BY year DESC;",
+    PLUMO_ALBUMS_OF "artist=? COLLATE MYCASE" PLUMO_GROUP_ALBUM,
+    PLUMO_ALBUMS_OF "artist IS NULL" PLUMO_GROUP_ALBUM,
+    PLUMO_ALBUMS_OF "genre=? COLLATE MYCASE" PLUMO_GROUP_ALBUM,
+    PLUMO_ALBUMS_OF "genre IS NULL" PLUMO_GROUP_ALBUM,
+    PLUMO_ALBUMS_OF "year=?" PLUMO_GROUP_ALBUM,
+    PLUMO_ALBUMS_OF "year IS NULL" PLUMO_GROUP_ALBUM,
+    PLUMO_TRACKS "WHERE artist=? COLLATE MYCASE" PLUMO_BY_YEAR,
+    PLUMO_TRACKS "WHERE artist IS NULL" PLUMO_BY_YEAR,
+    PLUMO_TRACKS "WHERE genre=? COLLATE MYCASE" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE genre IS NULL" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE year=?" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE year IS NULL" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE artist=? COLLATE MYCASE AND album=? COLLATE MYCASE ORDER BY number;",
+    PLUMO_TRACKS "WHERE artist IS NULL AND album=? COLLATE MYCASE ORDER BY number;",
+    PLUMO_TRACKS "WHERE album IS NULL ORDER BY number;",
+    PLUMO_TRACKS "WHERE artist=? COLLATE MYCASE AND album=? COLLATE MYCASE" PLUMO_BY_YEAR,
+    PLUMO_TRACKS "WHERE artist=? COLLATE MYCASE AND album IS NULL" PLUMO_BY_YEAR,
+    PLUMO_TRACKS "WHERE artist IS NULL AND album=? COLLATE MYCASE" PLUMO_BY_YEAR,
+    PLUMO_TRACKS "WHERE artist IS NULL AND album IS NULL" PLUMO_BY_YEAR,
+    // The node for tracks without album gathers them whatever their artist, as the tree made
+    // it from every row of the genre or year whose album is NULL.
+    PLUMO_TRACKS "WHERE genre=? COLLATE MYCASE AND artist=? COLLATE MYCASE AND album=? COLLATE "
+                 "MYCASE" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE genre=? COLLATE MYCASE AND artist IS NULL AND album=? COLLATE MYCASE"
+        PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE genre=? COLLATE MYCASE AND album IS NULL" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE genre IS NULL AND artist=? COLLATE MYCASE AND album=? COLLATE MYCASE"
+        PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE genre IS NULL AND artist IS NULL AND album=? COLLATE MYCASE"
+        PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE genre IS NULL AND album IS NULL" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE year=? AND artist=? COLLATE MYCASE AND album=? COLLATE MYCASE"
+        PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE year=? AND artist IS NULL AND album=? COLLATE MYCASE" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE year=? AND album IS NULL" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE year IS NULL AND artist=? COLLATE MYCASE AND album=? COLLATE MYCASE"
+        PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE year IS NULL AND artist IS NULL AND album=? COLLATE MYCASE"
+        PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE year IS NULL AND album IS NULL" PLUMO_BY_ARTIST,
+};
+
+#undef PLUMO_TRACKS
+#undef PLUMO_BY_YEAR
+#undef PLUMO_BY_ARTIST
+#undef PLUMO_ALBUMS_OF
+#undef PLUMO_GROUP_ALBUM
+
+std::string_view Text(int sql)
+{
+    return kSql[static_cast<std::size_t>(sql)];
+}
+
+int Id(Sql sql)
+{
+    return static_cast<int>(sql);
+}
+
+// Binds the node's values in order through the checked helper. A year goes in as text too:
+// compared with the INTEGER column, SQLite turns it into a number first.
+void BindAll(SqliteStmt& stmt, const QStringList& args)
+{
+    switch (args.size()) {
+    case 0:
+        stmt.Bind();
+        break;
+    case 1:
+        stmt.Bind(args[0]);
+        break;
+    case 2:
+        stmt.Bind(args[0], args[1]);
+        break;
+    default:
+        stmt.Bind(args[0], args[1], args[2]);
+        break;
+    }
+}
+
+} // namespace
+
+std::string_view CLibraryQuery::RootStatement(TreeKind kind)
+{
+    switch (kind) {
+    case TreeKind::Artists:
+        return Text(Id(Sql::RootArtists));
+    case TreeKind::Albums:
+        return Text(Id(Sql::RootAlbums));
+    case TreeKind::Genres:
+        return Text(Id(Sql::RootGenres));
+    case TreeKind::Years:
+        return Text(Id(Sql::RootYears));
+    case TreeKind::Playlists:
+    case TreeKind::Radio:
+        break;
+    }
+    return {};
+}
+
+std::string_view CLibraryQuery::ValueListStatement(TreeKind kind)
+{
+    switch (kind) {
+    case TreeKind::Artists:
+        return Text(Id(Sql::ArtistTracks));
+    case TreeKind::Genres:
+        return Text(Id(Sql::GenreTracks));
+    case TreeKind::Years:
+        return Text(Id(Sql::YearTracks));
+    case TreeKind::Albums:
+    case TreeKind::Playlists:
+    case TreeKind::Radio:
+        break;
+    }
+    return {};
+}
+
+bool CLibraryQuery::FillRoot(TreeKind kind, ITreeSink& sink)
+{
+    switch (kind) {
+    case TreeKind::Artists:
+        return FillOneColumn(Id(Sql::RootArtists), sink);
+    case TreeKind::Genres:
+        return FillOneColumn(Id(Sql::RootGenres), sink);
+    case TreeKind::Years:
+        return FillOneColumn(Id(Sql::RootYears), sink);
+    case TreeKind::Albums:
+        try {
+            SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(Id(Sql::RootAlbums)));
+            return FillAlbums(stmt, sink);
+        } catch (const SqliteError&) {
+            return false;
+        }
+    case TreeKind::Playlists:
+    case TreeKind::Radio:
+        break;
+    }
+    return false;
+}
+
+bool CLibraryQuery::FillOneColumn(int sql, ITreeSink& sink)
+{
+    try {
+        SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(sql));
+        bool sawNull = false;
+        while (stmt.Step()) {
+            if (stmt.IsNull(0)) {
+                sawNull = true;
+                continue;
+            }
+            const QString value = stmt.Text(0);
+            sink.AddValueNode(value, value);
+        }
+        if (sawNull) {
+            sink.AddValueNode(m_db.Line(LangSection::Library, 3), QString());
+        }
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CLibraryQuery::FillAlbums(SqliteStmt& stmt, ITreeSink& sink)
+{
+    bool sawNull = false;
+    while (stmt.Step()) {
+        if (stmt.IsNull(1)) {
+            sawNull = true;
+            continue;
+        }
+        const QString album = stmt.Text(1);
+        sink.AddAlbumNode(album, stmt.Text(0), album);
+    }
+    if (sawNull) {
+        sink.AddAlbumNode(m_db.Line(LangSection::Library, 3), QString(), QString());
+    }
+    return true;
+}
+
+bool CLibraryQuery::FillValue(TreeKind kind, const QString& value, ITreeSink& sink)
+{
+    const bool has = !value.isEmpty();
+    Sql sql = Sql::Count_;
+    if (kind == TreeKind::Artists) {
+        sql = has ? Sql::ArtistAlbums : Sql::ArtistAlbumsNull;
+    } else if (kind == TreeKind::Genres) {
+        sql = has ? Sql::GenreAlbums : Sql::GenreAlbumsNull;
+    } else if (kind == TreeKind::Years) {
+        sql = has ? Sql::YearAlbums : Sql::YearAlbumsNull;
+    } else {
+        return false;
+    }
+    try {
+        SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(Id(sql)));
+        BindAll(stmt, has ? QStringList(value) : QStringList());
+        return FillAlbums(stmt, sink);
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+bool CLibraryQuery::ListValue(TreeKind kind, const QString& value, IListSink& sink)
+{
+    const bool has = !value.isEmpty();
+    Sql sql = Sql::Count_;
+    if (kind == TreeKind::Artists) {
+        sql = has ? Sql::ArtistTracks : Sql::ArtistTracksNull;
+    } else if (kind == TreeKind::Genres) {
+        sql = has ? Sql::GenreTracks : Sql::GenreTracksNull;
+    } else if (kind == TreeKind::Years) {
+        sql = has ? Sql::YearTracks : Sql::YearTracksNull;
+    }
+    return RunList(Id(sql), has ? QStringList(value) : QStringList(), sink);
+}
+
+int CLibraryQuery::ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bool hasAlbum) const
+{
+    if (kind == TreeKind::Albums) {
+        if (!hasAlbum) {
+            return Id(Sql::AlbumNullAlbum);
+        }
+        return Id(hasArtist ? Sql::AlbumArtistAlbum : Sql::AlbumNullArtist);
+    }
+    if (kind == TreeKind::Artists) {
+        if (hasValue) {
+            return Id(hasAlbum ? Sql::ArtistAlbumBoth : Sql::ArtistAlbumNoAlbum);
+        }
+        return Id(hasAlbum ? Sql::ArtistAlbumNoArtist : Sql::ArtistAlbumNeither);
+    }
+    if (kind != TreeKind::Genres && kind != TreeKind::Years) {
+        return Id(Sql::Count_);
+    }
+    // Six statements per kind, in the same order for genres and years.
+    const int base = Id(kind == TreeKind::Genres ? Sql::GenreAlbumAll : Sql::YearAlbumAll);
+    const int withinValue = !hasAlbum ? 2 : (hasArtist ? 0 : 1);
+    return base + (hasValue ? 0 : 3) + withinValue;
+}
+
+bool CLibraryQuery::ListAlbum(TreeKind kind, const QString& value, const QString& artist,
+                              const QString& album, IListSink& sink)
+{
+    const bool hasValue = !value.isEmpty() && kind != TreeKind::Albums;
+    const bool hasArtist = !artist.isEmpty();
+    const bool hasAlbum = !album.isEmpty();
+    QStringList args;
+    if (hasValue) {
+        args << value;
+    }
+    // Under an artist the first-level value is the artist; elsewhere the leaf's artist counts
+    // only together with an album.
+    if (hasArtist && hasAlbum && kind != TreeKind::Artists) {
+        args << artist;
+    }
+    if (hasAlbum) {
+        args << album;
+    }
+    return RunList(ListAlbumSql(kind, hasValue, hasArtist, hasAlbum), args, sink);
+}
+
+bool CLibraryQuery::RunList(int sql, const QStringList& args, IListSink& sink)
+{
+    sink.Clear();
+    sink.BeginUpdate();
+    bool ok = false;
+    if (sql >= 0 && sql < Id(Sql::Count_)) {
+        try {
+            SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(sql));
+            BindAll(stmt, args);
+            FillRows(stmt, sink);
+            ok = true;
+        } catch (const SqliteError&) {
+            ok = false;
+        }
+    }
+    sink.EndUpdate();
+    return ok;
+}
+
+void CLibraryQuery::FillRows(SqliteStmt& stmt, IListSink& sink)
+{
+    const std::vector<int> headKinds = sink.HeadKinds();
+    const std::vector<int> songKinds = sink.SongKinds();
+    const QString unknown = m_db.Line(LangSection::Playlist, 0);
+    bool haveGroup = false;
+    QString groupArtist;
+    QString groupAlbum;
+    while (stmt.Step()) {
+        const TrackColumns row = TrackColumns::Read(stmt);
+        if (!haveGroup || m_db.CompareMyCase(row.artist, groupArtist) != 0
+            || m_db.CompareMyCase(row.album, groupAlbum) != 0) {
+            haveGroup = true;
+            groupArtist = row.artist;
+            groupAlbum = row.album;
+            sink.AddHead(row.file, HeadTexts(row, headKinds, unknown));
+        }
+        sink.AddSong(0, true, row.file, row.id, row.stars, SongTexts(row, songKinds));
+    }
+}

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include "IListSink.h"
+#include "ITreeSink.h"
+
+#include <QString>
+
+#include <string_view>
+
+class CDBase;
+class SqliteStmt;
+
+// Root kinds of the library tree (kept in the node and in the settings).
+enum class TreeKind : int {
+    Playlists = 1,
+    Artists = 2,
+    Albums = 3,
+    Genres = 4,
+    Years = 5,
+    Radio = 100,
+};
+
+// The browsing queries behind the tree and the list: which statement each node runs and how
+// its rows become tree nodes and list rows. Values that are NULL in the library are gathered
+// in one last node labelled by "Library" line 3 and are passed back here as empty texts.
+//
+// UI thread only. A statement that fails leaves the node without children or the list empty
+// (still recalculated); nothing is reported.
+class CLibraryQuery {
+public:
+    explicit CLibraryQuery(CDBase& db) : m_db(db) {}
+
+    // Children of a root: artists, albums (one per artist and album), genres or years.
+    // False for kinds the library does not serve (playlists, radio) or a failed statement.
+    bool FillRoot(TreeKind kind, ITreeSink& sink);
+    // Album leaves under a first-level node of kind Artists, Genres or Years.
+    bool FillValue(TreeKind kind, const QString& value, ITreeSink& sink);
+
+    // The list of a first-level node (artist, genre or year) without an album chosen.
+    bool ListValue(TreeKind kind, const QString& value, IListSink& sink);
+    // The list of an album leaf. Artists and Genres/Years pass the first-level value; an album
+    // leaf under the Albums root passes an empty value.
+    bool ListAlbum(TreeKind kind, const QString& value, const QString& artist,
+                   const QString& album, IListSink& sink);
+
+    // Statement texts, for tools that measure them: the children of a root, and the list of
+    // a first-level node with a value. Empty for kinds without one.
+    static std::string_view RootStatement(TreeKind kind);
+    static std::string_view ValueListStatement(TreeKind kind);
+
+private:
+    bool FillOneColumn(int sql, ITreeSink& sink);
+    bool FillAlbums(SqliteStmt& stmt, ITreeSink& sink);
+    bool RunList(int sql, const QStringList& args, IListSink& sink);
+    void FillRows(SqliteStmt& stmt, IListSink& sink);
+    int ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bool hasAlbum) const;
+
+    CDBase& m_db;
+};

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+// Text slots of a list row.
+enum class ListSlot : int {
+    Artist = 0,
+    Album = 1,
+    Title = 2,
+    Year = 3,
+    Number = 4,
+    Time = 5,
+    Genre = 6,
+    Index = 7,
+};
+constexpr int kListSlotCount = 8;
+using ListTexts = std::array<QString, kListSlotCount>;
+
+// Element kinds that fill two slots: artist and album of a head, artist and title of a song.
+constexpr int kKindArtistAlbum = -100;
+constexpr int kKindArtistTitle = -101;
+
+// What the browsing queries and the playlist store add to the list view; the list view
+// implements it. UI thread only.
+class IListSink {
+public:
+    virtual ~IListSink() = default;
+
+    // The element kinds of the loaded skin's head and song rows: slot numbers 0..7 and the
+    // composed kinds above. Fillers write only these slots and leave the others empty.
+    virtual std::vector<int> HeadKinds() const = 0;
+    virtual std::vector<int> SongKinds() const = 0;
+
+    // Deletes every row.
+    virtual void Clear() = 0;
+    // Stops recalculating the layout per added row, until EndUpdate.
+    virtual void BeginUpdate() = 0;
+    // Recalculates the layout once and repaints.
+    virtual void EndUpdate() = 0;
+
+    // A group head; songs added with underHead set belong to the last head added.
+    virtual void AddHead(const QString& file, const ListTexts& texts) = 0;
+    // A song row. playlistId is the playlist row id (0 for a library row), libraryId the
+    // library id (0 when none), rating 0..5 stars.
+    virtual void AddSong(int playlistId, bool underHead, const QString& file, int libraryId,
+                         int rating, const ListTexts& texts) = 0;
+
+    // Song rows in list order, for position texts.
+    virtual int SongCount() const = 0;
+    virtual void SetPositionText(int row, const QString& text) = 0;
+};

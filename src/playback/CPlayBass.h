@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include "audio/IAudioLib.h"
+#include "platform/UserMessage.h"
+
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+class CMsgTarget;
+struct TrackRecord;
+
+// The playback engine: the only owner of audio output. Plays one local file or internet stream
+// at a time through the audio layer, fades on stop, pause, resume and seek, applies the
+// equalizer to every channel it creates, and at the end of a file asks the notify window
+// synchronously (UWM_PLAYERNEXTFILE) which track follows, starting it from inside the end
+// handling so no message-queue round trip lies between two tracks.
+//
+// Notifications (all posted, except UWM_PLAYERNEXTFILE which is sent and waited for):
+//   UWM_PLAYERNEXTFILE  wParam = QString* owned by the engine, to be filled with the next path
+//                       or stream address (left empty to end playback).
+//   UWM_PLAYERTRACKEND  wParam 1 when the next file could not be opened; lParam 1 when the next
+//                       entry is a stream whose connection has just started.
+//   UWM_PLAYERMETA      the stream's metadata changed (read it with ReadStreamTitle).
+//   UWM_PLAYERCONNECT   wParam 0 connected and playing, 2 network failure, 1 other failure;
+//                       only for the address still wanted when the connection finished.
+//
+// Every public method runs on the notify window's thread (the UI thread) unless it says
+// otherwise. Positions are 0..100000 parts of the track's length; volume levels 0..100000.
+//
+// The engine relies on the layer running sync callbacks without holding anything that the
+// layer's own calls wait for, so a callback may call back into the layer and may block on the
+// engine's lock or on the UI thread (the end-of-track request) without a deadlock.
+class CPlayBass {
+public:
+    static constexpr int kBands = 10;
+    static constexpr int kMaxLevel = 100000;
+    static constexpr int kFadeMs = 500;
+    static constexpr std::array<float, kBands> kBandCenters{
+        60.0f, 170.0f, 310.0f, 600.0f, 1000.0f, 3000.0f, 6000.0f, 12000.0f, 14000.0f, 16000.0f};
+
+    // The layer must outlive the engine.
+    explicit CPlayBass(IAudioLib& audio);
+    // Fades out what plays (and waits for the fade to be heard), frees the channel and the
+    // layer, waits for a pending connection (30 s, then until the layer's own time limit) and
+    // saves the equalizer state.
+    virtual ~CPlayBass();
+
+    CPlayBass(const CPlayBass&) = delete;
+    CPlayBass& operator=(const CPlayBass&) = delete;
+
+    // Folders, set before Init; a trailing separator is optional.
+    void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
+    void SetProfileFolder(const QString& folder) { m_profileFolder = folder; }
+
+    // Opens the output (a missing device is not an error here: later channels fail instead),
+    // remembers the notify window and loads the equalizer state. Returns true.
+    bool Init(CMsgTarget* notifyWindow);
+
+    // Starts a local file from its beginning at full effective volume. False when the layer
+    // cannot open it; nothing else changes then.
+    bool PlayFile(const QString& path);
+    // Starts connecting to an internet stream on the connection worker; the outcome arrives as
+    // UWM_PLAYERCONNECT. Only the newest address asked for is connected. Returns true. Any thread
+    // that holds no engine lock (also called from the end-of-track handling).
+    bool OpenURL(const QString& address);
+    // True for "http://", "https://" and "ftp://" addresses, whatever their case. Any thread.
+    static bool IsStreamAddress(const QString& text);
+
+    // Fades out over 500 ms; the channel is freed when the fade has run out. Also abandons a
+    // pending connection.
+    void Stop();
+    // Fade out to a halt keeping the position / fade back in. Files only.
+    void Pause();
+    void Resume();
+    // Rebuilds the channel at position (0..100000) and fades it in. Files only; ignored while
+    // stopped or playing a stream.
+    void Seek(int position);
+    // 0..100000; 0 without a channel, for streams and for files of unknown or zero length.
+    int GetPosition() const;
+
+    // Volume level 0..100000; Up and Down move it by 5000 within the limits and return the new
+    // level for the volume slider.
+    void SetVolume(int level);
+    int VolumeUp();
+    int VolumeDown();
+    void SetMute(bool on);
+    int GetVolumeLevel() const;
+    bool IsMute() const;
+
+    // Equalizer. Values are stored in any case; they reach the channel at once when its effects
+    // exist, otherwise with the next channel. Gains in dB; band 0..9 (out of range ignored).
+    void SetEqEnabled(bool on);
+    void SetPreamp(float db);
+    void SetBandGain(int band, float db);
+    // Adds the effects to the main channel (when enabled) and sends the preamp and the bands.
+    void ApplyEq();
+    bool IsEqEnabled() const;
+    float GetPreamp() const;
+    float GetBandGain(int band) const;
+    QString GetPresetName() const;
+    void SetPresetName(const QString& name);
+    // "Equalizer/Equalizer.xml" below the profile folder (none without a profile folder). A
+    // missing or broken file keeps the current state; a missing child reads as 0.0. Saving
+    // replaces the file atomically and reports failure only by its result.
+    void LoadEqState();
+    bool SaveEqState() const;
+
+    // The 1024 magnitudes of a 2048-sample FFT of what the main channel plays now. False (data
+    // untouched) when there is no channel.
+    bool GetFftData(std::array<float, kFftBins>& data) const;
+
+    // Tag reader for the library update; any thread. False when the file is not audio.
+    static bool ReadTags(const QString& path, TrackRecord& record);
+    // Splits the current stream metadata into the caller's title, artist and album.
+    void ReadStreamTitle(QString& title, QString& artist, QString& album) const;
+
+    // State flags, readable from any thread.
+    bool IsPlaying() const { return m_playing.load(); }
+    bool IsPaused() const { return m_paused.load(); }
+    bool IsStream() const { return m_stream.load(); }
+    HCHANNEL GetChannel() const { return m_channel.load(); }
+
+private:
+    using Lock = std::unique_lock<std::mutex>;
+
+    static void EndSync(HSYNC sync, HCHANNEL channel, void* user);
+    static void MetaSync(HSYNC sync, HCHANNEL channel, void* user);
+    static void SlideSync(HSYNC sync, HCHANNEL channel, void* user);
+    void OnEnd(HCHANNEL channel);
+    void OnStreamEndLocked(Lock& lock);
+    void OnNextAnswerLocked(Lock& lock, const QString& next);
+    void OnSlideEnd(HCHANNEL channel);
+
+    void ConnectWorker();
+    bool InstallStreamLocked(Lock& lock, HCHANNEL handle);
+    static WParam ConnectCode(HCHANNEL handle, AudioError error);
+    bool OpenURLLocked(Lock& lock, const QString& address);
+    void JoinFinishedWorkerLocked(Lock& lock);
+    void WaitForWorker();
+
+    HCHANNEL StartFileChannelLocked(Lock& lock);
+    void FreeMainLocked(Lock& lock);
+    void InstallMainLocked(Lock& lock, HCHANNEL handle);
+    void SendVolumeLocked(Lock& lock);
+    void ApplyEqLocked(Lock& lock);
+    void SendEqValuesLocked(Lock& lock);
+    void RemoveEqLocked(Lock& lock);
+    void SetLevelLocked(Lock& lock, int level);
+    QString EqStatePath() const;
+
+    IAudioLib& m_audio;
+    QString m_programFolder;
+    QString m_profileFolder;
+    CMsgTarget* m_notify = nullptr; // set by Init before any channel exists; read-only after
+
+    // The operation lock: serialises the UI thread's operations, the worker's compare-and-install
+    // and the end-of-track handling after its answer. Never held across SendMsg or the blocking
+    // connect; the metadata and slide-end callbacks never take it.
+    mutable std::mutex m_mutex;
+    QString m_currentFile;   // guarded by m_mutex
+    QString m_wantedAddress; // guarded by m_mutex; the handshake with the worker
+    // The channel heard. Written under m_mutex, except that the slide-end callback clears it by
+    // compare-and-exchange; whoever takes a handle out of it frees that handle.
+    std::atomic<HCHANNEL> m_channel{0};
+    std::atomic<bool> m_playing{false}; // written under m_mutex
+    std::atomic<bool> m_paused{false};  // written under m_mutex
+    std::atomic<bool> m_stream{false};  // written under m_mutex
+
+    std::thread m_worker;               // guarded by m_mutex
+    bool m_workerRunning = false;       // guarded by m_mutex
+    std::condition_variable m_workerEnded;
+
+    int m_level = kMaxLevel;            // guarded by m_mutex
+    bool m_mute = false;                // guarded by m_mutex
+    float m_effectiveVolume = 1.0f;     // guarded by m_mutex
+
+    int m_eqEnabled = 0;                // guarded by m_mutex
+    HFX m_preampFx = 0;                 // guarded by m_mutex; belongs to m_fxChannel
+    HFX m_bandFx = 0;                   // guarded by m_mutex; belongs to m_fxChannel
+    HCHANNEL m_fxChannel = 0;           // guarded by m_mutex
+    float m_preamp = 0.0f;              // guarded by m_mutex
+    std::array<float, kBands> m_gains{}; // guarded by m_mutex
+    QString m_presetName;               // guarded by m_mutex
+};

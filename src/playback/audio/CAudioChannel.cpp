@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+//
+// Threads: the creating thread (open, prefill), the channel's decoder thread (producer of the
+// ring), the mixer (consumer, see CAudioLib_Mix.cpp). The decoder thread runs between
+// StartDecoderControlled and StopDecoderControlled, or until the channel is freed; the control
+// lock keeps the two thread-object operations apart.
+#include "CAudioChannel.h"
+
+#include <chrono>
+
+namespace {
+// How long the decoder thread rests when the ring is full: a few percent of the smallest ring.
+constexpr auto kFullRest = std::chrono::milliseconds(5);
+enum class Fill { Progress, Full, End };
+} // namespace
+
+CAudioChannel::CAudioChannel(HCHANNEL h, bool decodeOnlyChannel, std::size_t ringSamples)
+    : handle(h)
+    , decodeOnly(decodeOnlyChannel)
+    , ring(decodeOnlyChannel ? 2 : ringSamples)
+{
+}
+
+CAudioChannel::~CAudioChannel()
+{
+    quit.store(true, std::memory_order_relaxed);
+    if (thread.joinable())
+        thread.detach();
+    decoder.reset();
+    source.reset();
+}
+
+bool CAudioChannel::FillOnce()
+{
+    if (carryPos >= carry.size()) {
+        carry.clear();
+        carryPos = 0;
+        if (!decoder->Decode(carry))
+            return false;
+    }
+    carryPos += ring.Write(std::span<const float>(carry).subspan(carryPos));
+    return true;
+}
+
+void CAudioChannel::PrefillControlled(std::size_t samples)
+{
+    samples = std::min(samples, ring.Capacity());
+    try {
+        while (ring.Available() < samples) {
+            const std::size_t before = ring.Available();
+            if (!FillOnce()) {
+                decodeEnded.store(true, std::memory_order_release);
+                return;
+            }
+            if (ring.Available() == before && carryPos < carry.size())
+                return; // full
+        }
+    } catch (const std::exception&) {
+        decodeEnded.store(true, std::memory_order_release);
+    }
+}
+
+void CAudioChannel::StartDecoderControlled(const std::shared_ptr<CAudioChannel>& self,
+    std::atomic<int>& live)
+{
+    if (self->decodeEnded.load(std::memory_order_acquire) || self->thread.joinable())
+        return;
+    self->stopDecoder.store(false, std::memory_order_relaxed);
+    live.fetch_add(1, std::memory_order_relaxed);
+    self->thread = std::thread([self, &live] {
+        self->RunDecoder();
+        // The layer's Free waits for this count; release pairs with its acquire load.
+        live.fetch_sub(1, std::memory_order_release);
+    });
+}
+
+void CAudioChannel::RunDecoder()
+{
+    try {
+        while (!quit.load(std::memory_order_relaxed) && !stopDecoder.load(std::memory_order_relaxed)) {
+            const std::size_t pending = carry.size() - carryPos;
+            if (pending > 0 && ring.FreeSpace() < std::min<std::size_t>(pending, 4096)) {
+                std::this_thread::sleep_for(kFullRest);
+                continue;
+            }
+            if (!FillOnce()) {
+                decodeEnded.store(true, std::memory_order_release);
+                return;
+            }
+        }
+    } catch (const std::exception&) {
+        // A decoder failure mid-stream ends the channel like the end of its data.
+        decodeEnded.store(true, std::memory_order_release);
+    }
+}
+
+void CAudioChannel::StopDecoderControlled()
+{
+    stopDecoder.store(true, std::memory_order_relaxed);
+    if (thread.joinable()) {
+        if (thread.get_id() == std::this_thread::get_id())
+            thread.detach();
+        else
+            thread.join();
+    }
+}
+
+void CAudioChannel::ReleaseDecoderControlled()
+{
+    quit.store(true, std::memory_order_relaxed);
+    if (thread.joinable())
+        thread.detach();
+}
+
+QString CAudioChannel::Meta() const
+{
+    std::lock_guard lock(m_metaMutex);
+    return m_meta;
+}
+
+void CAudioChannel::SetMeta(const QByteArray& text)
+{
+    // Servers send UTF-8 or a Western code page; invalid UTF-8 is read as Latin-1.
+    QString decoded = QString::fromUtf8(text);
+    if (decoded.contains(QChar::ReplacementCharacter))
+        decoded = QString::fromLatin1(text);
+    std::lock_guard lock(m_metaMutex);
+    m_meta = decoded;
+}

@@ -1,0 +1,410 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+//
+// Threads: callers (any thread), decoder threads (CAudioChannel), SDL's audio thread (the
+// mixer, CAudioLib_Mix.cpp) and short helper threads that run the SlideMixTime syncs of a
+// slide that has nothing left to fade. Lock order: a channel's control lock, m_deviceMutex,
+// m_mutex, m_idleMutex. Stale handles are detected by looking the handle up again under
+// m_mutex: handles are never reused, so a freed channel is simply not found.
+#include "CAudioLib.h"
+
+#include "CAudioChannel.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr int kRate = CFfmpegDecoder::kOutputRate;
+constexpr int kBytesPerFrame = 8;
+constexpr std::size_t kPrefillSamples = 2 * 8192; // decoded before a channel is handed out
+constexpr std::size_t kScratchFrames = 4096;
+constexpr int kMinBufferMs = 200;
+
+thread_local AudioError t_lastError = AudioError::Ok;
+
+template <typename T>
+T Fail(AudioError code, T result)
+{
+    t_lastError = code;
+    return result;
+}
+
+} // namespace
+
+thread_local int CAudioLib::s_syncOffset = -1;
+
+void CAudioLib::SetLastError(AudioError code)
+{
+    t_lastError = code;
+}
+
+CAudioLib::CAudioLib()
+    : m_scratch(2 * kScratchFrames)
+{
+    // The program logs nothing; failures reach the caller as error codes.
+    av_log_set_level(AV_LOG_QUIET);
+    m_mixList.reserve(256);
+}
+
+CAudioLib::~CAudioLib()
+{
+    Free();
+}
+
+bool CAudioLib::Init(int /*freq: channels are decoded to 44100 Hz, the device follows them*/)
+{
+    std::lock_guard device(m_deviceMutex);
+    m_initCalled = true;
+    if (m_output.IsOpen())
+        return true;
+    {
+        std::lock_guard idle(m_idleMutex);
+        m_closing = false;
+    }
+    const bool ok = m_output.Open(kRate, &CAudioLib::Render, this);
+    m_deviceOpen.store(ok, std::memory_order_release);
+    return ok ? true : Fail(AudioError::Driver, false);
+}
+
+bool CAudioLib::EnsureDevice()
+{
+    if (m_deviceOpen.load(std::memory_order_acquire))
+        return true;
+    std::lock_guard device(m_deviceMutex);
+    if (!m_initCalled)
+        return Fail(AudioError::Init, false);
+    if (m_output.IsOpen())
+        return true;
+    {
+        std::lock_guard idle(m_idleMutex);
+        m_closing = false;
+    }
+    const bool ok = m_output.Open(kRate, &CAudioLib::Render, this);
+    m_deviceOpen.store(ok, std::memory_order_release);
+    return ok ? true : Fail(AudioError::Driver, false);
+}
+
+void CAudioLib::Free()
+{
+    {
+        std::lock_guard device(m_deviceMutex);
+        {
+            std::lock_guard idle(m_idleMutex);
+            m_closing = true;
+        }
+        m_idleCv.notify_all();
+        m_output.Close();
+        m_deviceOpen.store(false, std::memory_order_release);
+        m_initCalled = false;
+    }
+    std::map<HCHANNEL, ChannelPtr> channels;
+    {
+        std::lock_guard lock(m_mutex);
+        channels.swap(m_channels);
+        m_mixList.clear();
+        m_hasWork.store(false, std::memory_order_relaxed);
+    }
+    for (auto& [handle, ch] : channels) {
+        std::lock_guard control(ch->m_control);
+        ch->ReleaseDecoderControlled();
+    }
+    channels.clear();
+    // Decoder threads notice quit within one network poll; wait for them so that nothing of
+    // ours runs once the layer is gone.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (m_liveThreads.load(std::memory_order_acquire) > 0
+        && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+void CAudioLib::SetBufferMs(int ms)
+{
+    m_bufferMs.store(std::max(ms, kMinBufferMs), std::memory_order_relaxed);
+}
+
+void CAudioLib::SetNetPlaylist(bool follow)
+{
+    m_followPlaylists.store(follow, std::memory_order_relaxed);
+}
+
+void CAudioLib::SetNetTimeout(int ms)
+{
+    m_netTimeoutMs.store(std::max(ms, 100), std::memory_order_relaxed);
+}
+
+AudioError CAudioLib::ErrorGetCode()
+{
+    return t_lastError;
+}
+
+std::size_t CAudioLib::RingSamples() const
+{
+    return static_cast<std::size_t>(m_bufferMs.load(std::memory_order_relaxed)) * kRate / 1000 * 2;
+}
+
+HCHANNEL CAudioLib::NewHandle()
+{
+    std::lock_guard lock(m_mutex);
+    return m_nextHandle++;
+}
+
+HCHANNEL CAudioLib::Register(const ChannelPtr& ch)
+{
+    std::lock_guard lock(m_mutex);
+    m_channels.emplace(ch->handle, ch);
+    t_lastError = AudioError::Ok;
+    return ch->handle;
+}
+
+CAudioLib::ChannelPtr CAudioLib::FindLocked(HCHANNEL channel) const
+{
+    const auto it = m_channels.find(channel);
+    return it == m_channels.end() ? nullptr : it->second;
+}
+
+CAudioLib::ChannelPtr CAudioLib::Find(HCHANNEL channel)
+{
+    std::lock_guard lock(m_mutex);
+    ChannelPtr ch = FindLocked(channel);
+    if (!ch)
+        t_lastError = AudioError::Handle;
+    return ch;
+}
+
+HCHANNEL CAudioLib::StreamCreateFile(const QString& path, bool decodeOnly)
+{
+    if (!decodeOnly && !EnsureDevice())
+        return 0;
+    auto ch = std::make_shared<CAudioChannel>(NewHandle(), decodeOnly, RingSamples());
+    try {
+        auto decoder = std::make_unique<CFfmpegDecoder>(&ch->quit);
+        decoder->OpenFile(path);
+        ch->lengthBytes = decoder->LengthFrames() == CFfmpegDecoder::kUnknown
+            ? kUnknownLength
+            : decoder->LengthFrames() * kBytesPerFrame;
+        ch->fileSize = decoder->FileSize();
+        ch->info = ChannelInfo{decoder->SourceRate(), decoder->SourceChannels()};
+        ch->decoder = std::move(decoder);
+    } catch (const FfmpegError& e) {
+        return Fail(e.Code(), HCHANNEL{0});
+    } catch (const std::bad_alloc&) {
+        return Fail(AudioError::Mem, HCHANNEL{0});
+    }
+    if (!decodeOnly) {
+        std::lock_guard control(ch->m_control);
+        ch->PrefillControlled(kPrefillSamples);
+        CAudioChannel::StartDecoderControlled(ch, m_liveThreads);
+    }
+    return Register(ch);
+}
+
+HCHANNEL CAudioLib::StreamCreateURL(const QString& address)
+{
+    if (!EnsureDevice())
+        return 0;
+    auto ch = std::make_shared<CAudioChannel>(NewHandle(), false, RingSamples());
+    ch->isStream = true;
+    try {
+        ch->source = std::make_unique<CHttpSource>(&ch->quit, m_netTimeoutMs.load());
+        CAudioChannel* raw = ch.get();
+        ch->source->SetMetaHandler([this, raw](const QByteArray& text) {
+            raw->SetMeta(text);
+            RunSyncsNow(raw->handle, SyncType::Meta);
+        });
+        ch->source->Open(address, m_followPlaylists.load(std::memory_order_relaxed));
+        ch->decoder = std::make_unique<CFfmpegDecoder>(&ch->quit);
+        ch->decoder->OpenStream(*ch->source);
+    } catch (const FfmpegError& e) {
+        const AudioError failure = ch->source ? ch->source->Failure() : AudioError::Ok;
+        return Fail(failure != AudioError::Ok ? failure : e.Code(), HCHANNEL{0});
+    } catch (const std::bad_alloc&) {
+        return Fail(AudioError::Mem, HCHANNEL{0});
+    }
+    ch->info = ChannelInfo{ch->decoder->SourceRate(), ch->decoder->SourceChannels()};
+    {
+        std::lock_guard control(ch->m_control);
+        CAudioChannel::StartDecoderControlled(ch, m_liveThreads);
+    }
+    return Register(ch);
+}
+
+bool CAudioLib::StreamFree(HCHANNEL channel)
+{
+    ChannelPtr ch;
+    {
+        std::lock_guard lock(m_mutex);
+        ch = FindLocked(channel);
+        if (!ch)
+            return Fail(AudioError::Handle, false);
+        m_channels.erase(channel);
+        RemoveFromMixLocked(*ch);
+        ch->playing = false;
+    }
+    // Never joined here: a stream's thread may sit in a network read, and this may run in a
+    // sync on the mixer or on that very thread. The thread holds its own reference.
+    std::lock_guard control(ch->m_control);
+    ch->ReleaseDecoderControlled();
+    t_lastError = AudioError::Ok;
+    return true;
+}
+
+void CAudioLib::RemoveFromMixLocked(CAudioChannel& ch)
+{
+    const auto it = std::find(m_mixList.begin(), m_mixList.end(), &ch);
+    if (it != m_mixList.end())
+        m_mixList.erase(it);
+    m_hasWork.store(!m_mixList.empty(), std::memory_order_release);
+}
+
+bool CAudioLib::StartLocked(CAudioChannel& ch)
+{
+    if (!ch.playing) {
+        ch.playing = true;
+        ch.ended = false;
+        ch.mixedUpTo = std::max(s_syncOffset, 0);
+        m_mixList.push_back(&ch);
+    }
+    m_hasWork.store(true, std::memory_order_release);
+    return true;
+}
+
+void CAudioLib::WakeMixer()
+{
+    // Taking the idle mutex orders this wake after the mixer's check of m_hasWork.
+    {
+        std::lock_guard idle(m_idleMutex);
+    }
+    m_idleCv.notify_all();
+}
+
+bool CAudioLib::ChannelPlay(HCHANNEL channel, bool restart)
+{
+    const ChannelPtr ch = Find(channel);
+    if (!ch)
+        return false;
+    if (ch->decodeOnly)
+        return Fail(AudioError::Handle, false);
+    if (!EnsureDevice())
+        return false;
+    bool rewind = restart;
+    {
+        std::lock_guard lock(m_mutex);
+        if (ch->ended && ch->isStream)
+            return Fail(AudioError::Ended, false);
+        rewind = rewind || ch->ended;
+    }
+    if (rewind) {
+        std::lock_guard control(ch->m_control);
+        if (!SeekControlled(ch, 0))
+            return false;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (!FindLocked(channel))
+            return Fail(AudioError::Handle, false);
+        StartLocked(*ch);
+    }
+    WakeMixer();
+    t_lastError = AudioError::Ok;
+    return true;
+}
+
+bool CAudioLib::SeekControlled(const ChannelPtr& ch, std::uint64_t frame)
+{
+    if (ch->isStream)
+        return Fail(AudioError::Position, false);
+    if (!ch->decodeOnly) {
+        std::lock_guard lock(m_mutex);
+        ch->seeking = true; // from here on the mixer leaves the ring alone
+    }
+    ch->StopDecoderControlled();
+    bool ok = false;
+    try {
+        ok = ch->decoder->Seek(frame);
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    if (ok) {
+        ch->ring.Clear();
+        ch->carry.clear();
+        ch->carryPos = 0;
+        ch->decodeEnded.store(false, std::memory_order_relaxed);
+        if (!ch->decodeOnly)
+            ch->PrefillControlled(kPrefillSamples);
+    }
+    if (!ch->decodeOnly)
+        CAudioChannel::StartDecoderControlled(ch, m_liveThreads);
+    std::lock_guard lock(m_mutex);
+    ch->seeking = false;
+    if (!ok)
+        return Fail(AudioError::Position, false);
+    ch->position = frame * kBytesPerFrame;
+    ch->ended = false;
+    return true;
+}
+
+bool CAudioLib::ChannelSetPosition(HCHANNEL channel, std::uint64_t bytes)
+{
+    const ChannelPtr ch = Find(channel);
+    if (!ch)
+        return false;
+    std::lock_guard control(ch->m_control);
+    if (!SeekControlled(ch, bytes / kBytesPerFrame))
+        return false;
+    t_lastError = AudioError::Ok;
+    return true;
+}
+
+std::uint64_t CAudioLib::ChannelGetLength(HCHANNEL channel)
+{
+    const ChannelPtr ch = Find(channel);
+    return ch ? ch->lengthBytes : kUnknownLength;
+}
+
+std::uint64_t CAudioLib::ChannelGetPosition(HCHANNEL channel)
+{
+    std::lock_guard lock(m_mutex);
+    const ChannelPtr ch = FindLocked(channel);
+    return ch ? ch->position : Fail(AudioError::Handle, kUnknownLength);
+}
+
+double CAudioLib::ChannelBytes2Seconds(HCHANNEL channel, std::uint64_t bytes)
+{
+    if (!Find(channel))
+        return -1.0;
+    return static_cast<double>(bytes) / (static_cast<double>(kRate) * kBytesPerFrame);
+}
+
+std::uint64_t CAudioLib::StreamGetFileSize(HCHANNEL channel)
+{
+    const ChannelPtr ch = Find(channel);
+    return ch ? ch->fileSize : kUnknownLength;
+}
+
+bool CAudioLib::ChannelGetInfo(HCHANNEL channel, ChannelInfo& info)
+{
+    const ChannelPtr ch = Find(channel);
+    if (!ch)
+        return false;
+    info = ch->info;
+    return true;
+}
+
+bool CAudioLib::ChannelIsPlaying(HCHANNEL channel)
+{
+    std::lock_guard lock(m_mutex);
+    const ChannelPtr ch = FindLocked(channel);
+    return ch && ch->playing;
+}
+
+QString CAudioLib::ChannelGetMeta(HCHANNEL channel)
+{
+    const ChannelPtr ch = Find(channel);
+    return ch ? ch->Meta() : QString();
+}

@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+//
+// Volume, slides, syncs, effects and analysis of CAudioLib. Everything here takes m_mutex
+// briefly; syncs are always called with no lock held (see CAudioLib.h for the order).
+#include "CAudioLib.h"
+
+#include "CAudioChannel.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+constexpr int kRate = CFfmpegDecoder::kOutputRate;
+
+} // namespace
+
+bool CAudioLib::ChannelSetVolume(HCHANNEL channel, float volume)
+{
+    std::lock_guard lock(m_mutex);
+    const ChannelPtr ch = FindLocked(channel);
+    if (!ch) {
+        SetLastError(AudioError::Handle);
+        return false;
+    }
+    ch->volume = std::clamp(volume, 0.0f, 1.0f);
+    ch->slideFrames = 0; // a set volume ends a slide under way
+    return true;
+}
+
+float CAudioLib::ChannelGetVolume(HCHANNEL channel)
+{
+    std::lock_guard lock(m_mutex);
+    const ChannelPtr ch = FindLocked(channel);
+    return ch ? ch->volume : -1.0f;
+}
+
+bool CAudioLib::ChannelSlideVolume(HCHANNEL channel, float target, int ms)
+{
+    bool finishedAtOnce = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const ChannelPtr ch = FindLocked(channel);
+        if (!ch) {
+            SetLastError(AudioError::Handle);
+            return false;
+        }
+        const bool halts = target < 0.0f;
+        const float to = halts ? 0.0f : std::min(target, 1.0f);
+        const int frames = static_cast<int>(static_cast<long long>(std::max(ms, 0)) * kRate / 1000);
+        if (frames == 0 || (halts && !ch->playing)) {
+            // Nothing to fade: a halted channel is already silent.
+            ch->volume = to;
+            ch->slideFrames = 0;
+            if (halts && ch->playing) {
+                ch->playing = false;
+                RemoveFromMixLocked(*ch);
+            }
+            finishedAtOnce = true;
+        } else {
+            // A slide on a channel that is not playing waits for ChannelPlay (a fade-in is
+            // set up before the channel starts).
+            ch->slideTarget = to;
+            ch->slideStep = (to - ch->volume) / static_cast<float>(frames);
+            ch->slideFrames = frames;
+            ch->slideHalts = halts;
+        }
+    }
+    if (finishedAtOnce)
+        RunSyncsLater(channel, SyncType::SlideMixTime);
+    return true;
+}
+
+HSYNC CAudioLib::ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, void* user)
+{
+    if (!proc) {
+        SetLastError(AudioError::IllParam);
+        return 0;
+    }
+    std::lock_guard lock(m_mutex);
+    const ChannelPtr ch = FindLocked(channel);
+    if (!ch) {
+        SetLastError(AudioError::Handle);
+        return 0;
+    }
+    const HSYNC handle = m_nextHandle++;
+    ch->syncs.push_back(SyncEntry{handle, type, proc, user});
+    return handle;
+}
+
+void CAudioLib::RunSyncsNow(HCHANNEL channel, SyncType type)
+{
+    std::vector<SyncEntry> due;
+    {
+        std::lock_guard lock(m_mutex);
+        const ChannelPtr ch = FindLocked(channel);
+        if (!ch)
+            return;
+        for (const SyncEntry& s : ch->syncs)
+            if (s.type == type)
+                due.push_back(s);
+    }
+    for (const SyncEntry& s : due) {
+        try {
+            s.proc(s.handle, channel, s.user);
+        } catch (...) {
+            // A callback's failure stays with the callback.
+        }
+    }
+}
+
+void CAudioLib::RunSyncsLater(HCHANNEL channel, SyncType type)
+{
+    m_liveThreads.fetch_add(1, std::memory_order_relaxed);
+    std::thread([this, channel, type] {
+        RunSyncsNow(channel, type);
+        m_liveThreads.fetch_sub(1, std::memory_order_release);
+    }).detach();
+}
+
+HFX CAudioLib::AddFx(HCHANNEL channel, int priority, bool peakEq)
+{
+    std::lock_guard lock(m_mutex);
+    const ChannelPtr ch = FindLocked(channel);
+    if (!ch) {
+        SetLastError(AudioError::Handle);
+        return 0;
+    }
+    FxEntry fx;
+    fx.handle = m_nextHandle++;
+    fx.priority = priority;
+    fx.peakEq = peakEq;
+    const auto at = std::upper_bound(ch->effects.begin(), ch->effects.end(), priority,
+        [](int p, const FxEntry& e) { return p < e.priority; });
+    ch->effects.insert(at, fx);
+    return fx.handle;
+}
+
+HFX CAudioLib::ChannelSetFxVolume(HCHANNEL channel, int priority)
+{
+    return AddFx(channel, priority, false);
+}
+
+HFX CAudioLib::ChannelSetFxPeakEq(HCHANNEL channel, int priority)
+{
+    return AddFx(channel, priority, true);
+}
+
+FxEntry* CAudioLib::FindFxLocked(HFX fx, CAudioChannel** owner)
+{
+    for (auto& [handle, ch] : m_channels) {
+        for (FxEntry& e : ch->effects) {
+            if (e.handle == fx) {
+                if (owner)
+                    *owner = ch.get();
+                return &e;
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool CAudioLib::FxSetVolume(HFX fx, float gain)
+{
+    std::lock_guard lock(m_mutex);
+    CAudioChannel* ch = nullptr;
+    FxEntry* e = FindFxLocked(fx, &ch);
+    if (!e || e->peakEq || gain < 0.0f) {
+        SetLastError(e ? AudioError::IllParam : AudioError::Handle);
+        return false;
+    }
+    if (ch->position == 0 && !ch->playing) {
+        // Nothing heard yet: the first sample already gets the gain.
+        e->gain = dsp::GainRamp{gain, gain, 0.0f, 0};
+    } else {
+        dsp::SetGainTarget(e->gain, gain);
+    }
+    return true;
+}
+
+bool CAudioLib::FxSetPeakEq(HFX fx, const PeakEqBand& band)
+{
+    std::lock_guard lock(m_mutex);
+    CAudioChannel* ch = nullptr;
+    FxEntry* e = FindFxLocked(fx, &ch);
+    if (!e || !e->peakEq || band.band < 0 || band.band >= FxEntry::kBands
+        || !(band.bandwidth > 0.0f) || !(band.center > 0.0f)) {
+        SetLastError(e ? AudioError::IllParam : AudioError::Handle);
+        return false;
+    }
+    const dsp::BiquadCoeffs c = dsp::PeakingCoeffs(kRate, band.center, band.bandwidth, band.gain);
+    dsp::BiquadBand& b = e->bands[static_cast<std::size_t>(band.band)];
+    if (ch->position == 0 && !ch->playing) {
+        b.current = b.target = c;
+        b.rampLeft = 0;
+        b.flat = dsp::IsIdentity(c);
+        b.state = {};
+    } else {
+        dsp::SetBiquadTarget(b, c);
+    }
+    return true;
+}
+
+bool CAudioLib::ChannelRemoveFx(HCHANNEL channel, HFX fx)
+{
+    std::lock_guard lock(m_mutex);
+    const ChannelPtr ch = FindLocked(channel);
+    if (!ch) {
+        SetLastError(AudioError::Handle);
+        return false;
+    }
+    const auto it = std::find_if(ch->effects.begin(), ch->effects.end(),
+        [fx](const FxEntry& e) { return e.handle == fx; });
+    if (it == ch->effects.end())
+        return false;
+    ch->effects.erase(it);
+    return true;
+}
+
+bool CAudioLib::ChannelGetFft(HCHANNEL channel, std::array<float, kFftBins>& out)
+{
+    std::array<float, CFftAnalyzer::kSize> samples{};
+    {
+        std::lock_guard lock(m_mutex);
+        const ChannelPtr ch = FindLocked(channel);
+        if (!ch) {
+            SetLastError(AudioError::Handle);
+            return false;
+        }
+        // Oldest first: the circular capture starts at its write position.
+        const auto split = ch->heard.begin() + static_cast<std::ptrdiff_t>(ch->heardPos);
+        std::copy(split, ch->heard.end(), samples.begin());
+        std::copy(ch->heard.begin(), split, samples.begin() + (ch->heard.end() - split));
+    }
+    thread_local CFftAnalyzer analyzer;
+    analyzer.Compute(samples, out);
+    return true;
+}
+
+std::size_t CAudioLib::ChannelGetData(HCHANNEL channel, std::span<float> out)
+{
+    const ChannelPtr ch = Find(channel);
+    if (!ch || !ch->decodeOnly) {
+        SetLastError(AudioError::Handle);
+        return 0;
+    }
+    const std::size_t want = out.size() & ~std::size_t{1};
+    std::size_t written = 0;
+    bool finished = false;
+    {
+        std::lock_guard control(ch->m_control);
+        try {
+            while (written < want) {
+                if (ch->carryPos >= ch->carry.size()) {
+                    ch->carry.clear();
+                    ch->carryPos = 0;
+                    if (!ch->decoder->Decode(ch->carry)) {
+                        finished = true;
+                        break;
+                    }
+                }
+                const std::size_t n = std::min(want - written, ch->carry.size() - ch->carryPos);
+                std::copy_n(ch->carry.data() + ch->carryPos, n, out.data() + written);
+                ch->carryPos += n;
+                written += n;
+            }
+        } catch (const std::exception&) {
+            finished = true;
+        }
+    }
+    bool endNow = false;
+    {
+        std::lock_guard lock(m_mutex);
+        std::span<float> data = out.first(written);
+        ApplyEffectsLocked(*ch, data);
+        CaptureHeardLocked(*ch, data);
+        ch->position += written * sizeof(float);
+        endNow = finished && written == 0 && !ch->ended;
+        if (finished && written == 0)
+            ch->ended = true;
+    }
+    if (endNow)
+        RunSyncsNow(channel, SyncType::End);
+    return written;
+}

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#pragma once
+
+#include "CFfmpegDecoder.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+struct AVIOContext;
+
+// The body of an http or https answer, with ICY metadata blocks taken out (and reported),
+// as bytes for the decoder. The socket and TLS come from libavformat's tcp and tls protocols
+// (certificates verified against the system store); the HTTP header and the ICY framing are
+// read here, with fixed limits so that a hostile server cannot make memory grow.
+//
+// Open runs on the creating thread; afterwards ReadBytes runs on one (decoder) thread.
+class CHttpSource final : public IByteReader {
+public:
+    static constexpr int kMaxHeaderBytes = 16 * 1024;
+    static constexpr int kMaxMetaBytes = 255 * 16;
+    static constexpr int kMaxPlaylistBytes = 256 * 1024;
+
+    // abort is polled during connects and reads; timeoutMs limits each connect and each read.
+    CHttpSource(const std::atomic<bool>* abort, int timeoutMs);
+    ~CHttpSource() override;
+    CHttpSource(const CHttpSource&) = delete;
+    CHttpSource& operator=(const CHttpSource&) = delete;
+
+    // Connects and reads the answer's header, following redirects. When followPlaylists is set
+    // and the answer is a playlist (pls, m3u, asx, xspf), the first stream it names is opened
+    // instead (a few levels deep). Throws FfmpegError: IllParam (malformed or non-http
+    // address), NoNet (refused, unreachable, unknown host, TLS failure), Timeout, FileOpen
+    // (an HTTP error such as 404, or a playlist naming no stream), Unknown (a broken answer).
+    void Open(const QString& address, bool followPlaylists);
+
+    // Called on the reading thread with each new metadata text ("StreamTitle='...';").
+    void SetMetaHandler(std::function<void(const QByteArray&)> handler);
+
+    int ReadBytes(std::uint8_t* buffer, int size) override;
+    // Why reading stopped early: Timeout, Unknown (connection lost, malformed metadata or an
+    // oversized answer); Ok while the body simply flows or ended normally.
+    AudioError Failure() const { return m_failure; }
+
+private:
+    void Connect(const QString& address);
+    void ReadHeader(QByteArray& header);
+    void ParseHeader(const QByteArray& header, QString& location);
+    QByteArray Peek(int bytes);
+    QByteArray ReadRest(int limit);
+    bool FollowPlaylist(QString& address);
+    int ReadBody(std::uint8_t* buffer, int size);
+    int ReadRaw(std::uint8_t* buffer, int size);
+    int ReadExactly(std::uint8_t* buffer, int size);
+    int ReadMetaBlock();
+    void Close();
+    int Fail(int err);
+
+    const std::atomic<bool>* m_abort;
+    int m_timeoutMs;
+    AVIOContext* m_io = nullptr;   // the connection; owned, closed by Close
+    QString m_contentType;
+    std::int64_t m_metaInterval = 0; // body bytes between metadata blocks; 0 = none
+    std::int64_t m_untilMeta = 0;
+    QByteArray m_head;             // body bytes read ahead by Peek, given out first
+    int m_headPos = 0;
+    QByteArray m_lastMeta;
+    AudioError m_failure = AudioError::Ok;
+    std::function<void(const QByteArray&)> m_onMeta;
+    std::array<std::uint8_t, kMaxMetaBytes> m_metaBuffer{};
+};

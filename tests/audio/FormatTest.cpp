@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "AudioFixture.h"
+#include "AudioTestUtil.h"
+#include "CAudioLib.h"
+#include "TestProfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace audiotest;
+
+namespace {
+
+struct FormatCase {
+    QString type;
+    int channels;
+};
+
+void PrintTo(const FormatCase& c, std::ostream* os)
+{
+    *os << c.type.toStdString() << " with " << c.channels << " channel(s)";
+}
+
+std::string CaseName(const testing::TestParamInfo<FormatCase>& info)
+{
+    return info.param.type.toStdString() + (info.param.channels == 1 ? "_mono" : "_stereo");
+}
+
+std::vector<FormatCase> AllCases()
+{
+    std::vector<FormatCase> cases;
+    for (const QString& type : fixture::AllTypes()) {
+        cases.push_back({type, 2});
+        cases.push_back({type, 1});
+    }
+    return cases;
+}
+
+class FormatTest : public testing::TestWithParam<FormatCase> {
+protected:
+    TestProfile m_profile;
+    CAudioLib m_lib;
+};
+
+} // namespace
+
+// Every library type decodes to the sine it was made from, at its level; a mono source is
+// heard at full level on both sides.
+TEST_P(FormatTest, DecodesTheSineAtItsLevel)
+{
+    const FormatCase c = GetParam();
+    const QString path = m_profile.File("tone." + c.type);
+    ASSERT_TRUE(fixture::MakeTone(path, fixture::Tone{1.0, 1000.0, 0.5, c.channels, 44100}));
+
+    const HCHANNEL h = m_lib.StreamCreateFile(path, true);
+    ASSERT_NE(h, 0u) << static_cast<int>(m_lib.ErrorGetCode());
+    ChannelInfo info;
+    ASSERT_TRUE(m_lib.ChannelGetInfo(h, info));
+    EXPECT_EQ(info.freq, 44100);
+    EXPECT_EQ(info.chans, c.channels);
+    EXPECT_EQ(m_lib.StreamGetFileSize(h), static_cast<std::uint64_t>(QFileInfo(path).size()));
+
+    const std::vector<float> all = DecodeAll(m_lib, h);
+    const double seconds = static_cast<double>(all.size()) / 2.0 / 44100.0;
+    EXPECT_NEAR(seconds, 1.0, 0.06);
+    const std::uint64_t length = m_lib.ChannelGetLength(h);
+    ASSERT_NE(length, kUnknownLength);
+    EXPECT_NEAR(m_lib.ChannelBytes2Seconds(h, length), 1.0, 0.06);
+
+    const auto middle = Frames(all, 11025, 22050);
+    for (int side = 0; side < 2; ++side) {
+        EXPECT_NEAR(ZeroCrossingFrequency(middle, side), 1000.0, 2.0) << "side " << side;
+        EXPECT_NEAR(ToneAmplitude(middle, side, 1000.0), 0.5, 0.03) << "side " << side;
+    }
+    EXPECT_TRUE(m_lib.StreamFree(h));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTypes, FormatTest, testing::ValuesIn(AllCases()), CaseName);
+
+// The shared test data lies beside the source tree; the build folder is inside it, so the
+// executable's folder finds it when the environment does not name it.
+QString ApeFolder()
+{
+    const QString shared = SharedTestData();
+    if (!shared.isEmpty())
+        return shared + "/ape";
+    return QDir(QCoreApplication::applicationDirPath() + "/../../../shared/testdata/ape")
+        .absolutePath();
+}
+
+// Monkey's Audio cannot be generated here; the shared test data holds two real files.
+TEST(FormatApeTest, DecodesSharedApeFiles)
+{
+    const QString folder = ApeFolder();
+    const QStringList files = QDir(folder).entryList({"*.ape"}, QDir::Files);
+    if (files.isEmpty())
+        GTEST_SKIP() << "no APE test data (the shared testdata/ape folder is absent)";
+    CAudioLib lib;
+    for (const QString& name : files) {
+        const HCHANNEL h = lib.StreamCreateFile(folder + "/" + name, true);
+        ASSERT_NE(h, 0u) << name.toStdString();
+        ChannelInfo info;
+        ASSERT_TRUE(lib.ChannelGetInfo(h, info));
+        EXPECT_EQ(info.freq, 44100);
+        const std::vector<float> all = DecodeAll(lib, h);
+        const double seconds = static_cast<double>(all.size()) / 2.0 / 44100.0;
+        EXPECT_NEAR(seconds, lib.ChannelBytes2Seconds(h, lib.ChannelGetLength(h)), 0.05)
+            << name.toStdString();
+        EXPECT_GT(seconds, 0.5);
+        lib.StreamFree(h);
+    }
+}

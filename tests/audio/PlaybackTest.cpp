@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// Playback through SDL's disk writer: the file it writes is exactly what was mixed.
+#include "AudioFixture.h"
+#include "AudioTestUtil.h"
+#include "CAudioLib.h"
+#include "TestProfile.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+using namespace audiotest;
+
+namespace {
+
+constexpr double kAmp = 0.5;
+
+// The fixture sine: 1 kHz, phase 0 at frame 0.
+double Reference(long long frame)
+{
+    return kAmp * std::sin(2.0 * std::numbers::pi * 1000.0 * static_cast<double>(frame) / 44100.0);
+}
+
+// Largest difference between out[from..from+count) and the reference from refFrame on.
+double MaxDeviation(const std::vector<float>& out, long long from, long long refFrame, long long count)
+{
+    double worst = 0.0;
+    for (long long i = 0; i < count; ++i) {
+        const std::size_t k = static_cast<std::size_t>(2 * (from + i));
+        if (k + 1 >= out.size())
+            return 1.0;
+        worst = std::max({worst, std::fabs(out[k] - Reference(refFrame + i)),
+            std::fabs(out[k + 1] - Reference(refFrame + i))});
+    }
+    return worst;
+}
+
+class PlaybackTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_output = m_profile.File("out.raw");
+        UseDiskOutput(m_output);
+    }
+    QString Tone(const QString& name, double seconds)
+    {
+        const QString path = m_profile.File(name);
+        EXPECT_TRUE(fixture::MakeTone(path, fixture::Tone{seconds, 1000.0, kAmp, 2, 44100}));
+        return path;
+    }
+
+    TestProfile m_profile;
+    QString m_output;
+};
+
+struct Chain {
+    CAudioLib* lib = nullptr;
+    QString next;
+    std::atomic<HCHANNEL> started{0};
+    std::atomic<int> ends{0};
+};
+
+// Runs on the mixer: frees the ended channel and starts the next file at once.
+void StartNext(HSYNC, HCHANNEL ended, void* user)
+{
+    auto* chain = static_cast<Chain*>(user);
+    chain->ends.fetch_add(1);
+    chain->lib->StreamFree(ended);
+    if (chain->started.load() != 0)
+        return;
+    const HCHANNEL h = chain->lib->StreamCreateFile(chain->next);
+    chain->lib->ChannelSetSync(h, SyncType::End, &StartNext, chain);
+    chain->lib->ChannelPlay(h);
+    chain->started.store(h);
+}
+
+} // namespace
+
+TEST_F(PlaybackTest, SlideToHaltKeepsThePositionAndPlayContinuesFromIt)
+{
+    const QString path = Tone("tone.flac", 2.0);
+    CAudioLib lib;
+    ASSERT_TRUE(lib.Init(44100));
+    const HCHANNEL h = lib.StreamCreateFile(path);
+    ASSERT_NE(h, 0u);
+    std::atomic<int> slides{0};
+    std::atomic<int> ends{0};
+    lib.ChannelSetSync(h, SyncType::SlideMixTime, &CountSync, &slides);
+    lib.ChannelSetSync(h, SyncType::End, &CountSync, &ends);
+    ASSERT_TRUE(lib.ChannelPlay(h));
+    ASSERT_TRUE(lib.ChannelSlideVolume(h, -1.0f, 500));
+    ASSERT_TRUE(WaitFor([&] { return slides.load() == 1; }));
+    EXPECT_FALSE(lib.ChannelIsPlaying(h));
+    EXPECT_FLOAT_EQ(lib.ChannelGetVolume(h), 0.0f);
+    const std::uint64_t halted = lib.ChannelGetPosition(h);
+    EXPECT_GE(halted, 22050u * 8);
+    EXPECT_LT(halted, 88200u * 8);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(lib.ChannelGetPosition(h), halted);
+
+    ASSERT_TRUE(lib.ChannelSetVolume(h, 1.0f));
+    ASSERT_TRUE(lib.ChannelPlay(h));
+    ASSERT_TRUE(WaitFor([&] { return ends.load() == 1; }));
+    EXPECT_EQ(slides.load(), 1);
+    lib.Free();
+
+    const std::vector<float> out = ReadDiskOutput(m_output);
+    const long long haltFrame = static_cast<long long>(halted / 8);
+    // Before the fade: the sine at full level; the fade ends in silence at the halt.
+    EXPECT_LT(MaxDeviation(out, 0, 0, 1000), 1e-3);
+    const auto fadeEnd = Frames(out, static_cast<std::size_t>(haltFrame - 441), 441);
+    EXPECT_LT(ToneAmplitude(fadeEnd, 0, 1000.0), 0.02);
+    const auto fadeMiddle = Frames(out, static_cast<std::size_t>(haltFrame - 11025 - 220), 441);
+    EXPECT_NEAR(ToneAmplitude(fadeMiddle, 0, 1000.0), kAmp / 2, 0.02);
+    // After the halt the device buffer was padded with silence; the rest of the track follows
+    // sample for sample from the halted frame.
+    const long long resumed = FirstLoud(Frames(out, static_cast<std::size_t>(haltFrame) + 1,
+                                            out.size()), 0.05f) + haltFrame + 1;
+    const long long resumedFrom = resumed - 2; // the sine's first loud frames after a crossing
+    long long best = -1;
+    for (long long at = resumedFrom - 4; at <= resumedFrom + 4 && best < 0; ++at)
+        if (MaxDeviation(out, at, haltFrame, 2000) < 1e-3)
+            best = at;
+    EXPECT_GE(best, 0) << "the resumed audio does not continue from the halted frame";
+    const long long lastLoud = LastLoud(out, 0.05f);
+    EXPECT_NEAR(static_cast<double>(lastLoud - best), static_cast<double>(88200 - haltFrame), 4.0);
+}
+
+TEST_F(PlaybackTest, EndSyncStartsTheNextFileWithNoGapAtTheSeam)
+{
+    const QString first = Tone("first.flac", 1.0);
+    const QString second = Tone("second.flac", 1.0);
+    CAudioLib lib;
+    ASSERT_TRUE(lib.Init(44100));
+    Chain chain;
+    chain.lib = &lib;
+    chain.next = second;
+    const HCHANNEL h = lib.StreamCreateFile(first);
+    ASSERT_NE(h, 0u);
+    lib.ChannelSetSync(h, SyncType::End, &StartNext, &chain);
+    ASSERT_TRUE(lib.ChannelPlay(h));
+    ASSERT_TRUE(WaitFor([&] { return chain.ends.load() == 2; }));
+    EXPECT_NE(chain.started.load(), 0u);
+    lib.Free();
+
+    // 44100 frames are exactly 1000 periods, so two files joined without a gap are one sine.
+    const std::vector<float> out = ReadDiskOutput(m_output);
+    ASSERT_GE(out.size(), 2u * 88200);
+    EXPECT_LT(MaxDeviation(out, 0, 0, 88200), 1e-3);
+    EXPECT_LT(MaxDeviation(out, 44100 - 500, 44100 - 500, 1000), 1e-3) << "gap at the seam";
+}
+
+TEST_F(PlaybackTest, WithoutADeviceChannelsFailUntilADeviceAppears)
+{
+    const QString path = Tone("tone.flac", 0.5);
+    qputenv("SDL_AUDIODRIVER", "no-such-driver");
+    CAudioLib lib;
+    EXPECT_FALSE(lib.Init(44100));
+    EXPECT_EQ(lib.StreamCreateFile(path), 0u);
+    EXPECT_EQ(lib.ErrorGetCode(), AudioError::Driver);
+    // Reading properties needs no device.
+    const HCHANNEL props = lib.StreamCreateFile(path, true);
+    EXPECT_NE(props, 0u);
+    EXPECT_FALSE(lib.ChannelPlay(props));
+
+    UseDiskOutput(m_output);
+    const HCHANNEL h = lib.StreamCreateFile(path);
+    ASSERT_NE(h, 0u) << static_cast<int>(lib.ErrorGetCode());
+    std::atomic<int> ends{0};
+    lib.ChannelSetSync(h, SyncType::End, &CountSync, &ends);
+    ASSERT_TRUE(lib.ChannelPlay(h));
+    EXPECT_TRUE(WaitFor([&] { return ends.load() == 1; }));
+    EXPECT_EQ(lib.ChannelGetPosition(h), 22050u * 8);
+}
+
+TEST_F(PlaybackTest, AFileDeletedWhilePlayingPlaysToItsEnd)
+{
+    const QString path = Tone("gone.flac", 2.0);
+    CAudioLib lib;
+    ASSERT_TRUE(lib.Init(44100));
+    const HCHANNEL h = lib.StreamCreateFile(path);
+    ASSERT_NE(h, 0u);
+    std::atomic<int> ends{0};
+    lib.ChannelSetSync(h, SyncType::End, &CountSync, &ends);
+    ASSERT_TRUE(lib.ChannelPlay(h));
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_TRUE(WaitFor([&] { return ends.load() == 1; }));
+    EXPECT_EQ(lib.ChannelGetPosition(h), lib.ChannelGetLength(h));
+    EXPECT_TRUE(lib.StreamFree(h));
+    EXPECT_FALSE(lib.StreamFree(h));
+    EXPECT_EQ(lib.ErrorGetCode(), AudioError::Handle);
+}
