@@ -14,6 +14,7 @@
 #include <QTextStream>
 
 #include <atomic>
+#include <ctime>
 
 namespace {
 
@@ -32,9 +33,12 @@ double TimedUpdate(CDBase& db, const QString& folder, int threads, UpdateStats& 
     CLibraryUpdate job(db, &CTagReader::ReadTags, progress, cancel);
     job.SetReaderThreads(threads);
     QElapsedTimer timer;
+    const std::clock_t cpuStart = std::clock();
     timer.start();
     job.UpdateLibrary({folder});
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    QTextStream(stderr) << "update: " << seconds << " s wall, " << cpu << " s processor\n";
     stats = job.Stats();
     return seconds;
 }

@@ -43,7 +43,10 @@ PrefetchItem& CTagPrefetch::Get(int index)
     }
     std::unique_lock lock(m_mutex);
     m_consumed = index;
-    m_spaceCv.notify_all();
+    // Readers waiting for the window are woken in batches; a wake-up per file would cost
+    // more than examining an unchanged file.
+    if (index % kWakeBatch == 0)
+        m_spaceCv.notify_all();
     m_readyCv.wait(lock, [&] { return m_ready[static_cast<std::size_t>(index)] != 0; });
     return m_items[static_cast<std::size_t>(index)];
 }

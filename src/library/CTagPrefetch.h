@@ -53,6 +53,7 @@ public:
     static bool Examine(const QString& path, TrackRecord& record);
 
     static constexpr int kWindow = 512;
+    static constexpr int kWakeBatch = 64;
 
 private:
     void ReaderLoop();

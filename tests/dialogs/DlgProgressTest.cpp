@@ -69,6 +69,19 @@ TEST_F(DlgProgressTest, RunsTheUpdateShowsItsProgressAndClosesItself)
 
 enum class StopBy { CancelButton, CloseBox, Escape };
 
+std::string StopName(StopBy way)
+{
+    switch (way) {
+    case StopBy::CancelButton:
+        return "CancelButton";
+    case StopBy::CloseBox:
+        return "CloseBox";
+    case StopBy::Escape:
+        break;
+    }
+    return "Escape";
+}
+
 class DlgProgressStop : public DlgProgressTest, public ::testing::WithParamInterface<StopBy> {};
 
 // The tag reader holds the first file until the user has asked to stop; the dialog must stay
@@ -109,6 +122,7 @@ TEST_P(DlgProgressStop, AsksTheWorkerAndWaitsForIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, DlgProgressStop,
-    ::testing::Values(StopBy::CancelButton, StopBy::CloseBox, StopBy::Escape));
+    ::testing::Values(StopBy::CancelButton, StopBy::CloseBox, StopBy::Escape),
+    [](const ::testing::TestParamInfo<StopBy>& param) { return StopName(param.param); });
 
 } // namespace
