@@ -101,4 +101,11 @@ TEST_F(BadInputTest, SeeksBeyondTheEndAreRefusedAndTheEndIsReachable)
     EXPECT_NEAR(static_cast<double>(rest.size()) * 4, static_cast<double>(length / 2), 8.0 * 64);
     // After a seek the samples continue the sine at the new position.
     EXPECT_NEAR(ToneAmplitude(Frames(rest, 0, 4410), 0, 1000.0), 0.5, 0.01);
+    // A seek to the very end leaves nothing to decode, and the End sync follows.
+    std::atomic<int> ends{0};
+    m_lib.ChannelSetSync(h, SyncType::End, &CountSync, &ends);
+    ASSERT_TRUE(m_lib.ChannelSetPosition(h, length));
+    EXPECT_TRUE(DecodeAll(m_lib, h).empty());
+    EXPECT_EQ(m_lib.ChannelGetPosition(h), length);
+    EXPECT_EQ(ends.load(), 1);
 }

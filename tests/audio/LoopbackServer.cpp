@@ -2,12 +2,49 @@
 // Copyright (c) 2026 The Plumo developers
 #include "LoopbackServer.h"
 
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 #include <chrono>
 #include <memory>
 #include <vector>
+
+namespace {
+
+// Hands out server-side TLS sockets that start their handshake at once.
+class TlsServer : public QTcpServer {
+public:
+    TlsServer(const QString& certificate, const QString& key)
+    {
+        QFile c(certificate);
+        QFile k(key);
+        if (c.open(QIODevice::ReadOnly) && k.open(QIODevice::ReadOnly)) {
+            m_certificate = QSslCertificate(c.readAll(), QSsl::Pem);
+            m_key = QSslKey(k.readAll(), QSsl::Rsa, QSsl::Pem);
+        }
+    }
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto* socket = new QSslSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        socket->setLocalCertificate(m_certificate);
+        socket->setPrivateKey(m_key);
+        socket->startServerEncryption();
+        addPendingConnection(socket);
+    }
+
+private:
+    QSslCertificate m_certificate;
+    QSslKey m_key;
+};
+
+} // namespace
 
 LoopbackServer::LoopbackServer() = default;
 
@@ -28,8 +65,10 @@ QString LoopbackServer::Url(const QByteArray& path) const
     return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port.load()).arg(QString::fromLatin1(path));
 }
 
-bool LoopbackServer::Start()
+bool LoopbackServer::Start(const QString& certificate, const QString& key)
 {
+    m_certificate = certificate;
+    m_key = key;
     m_thread = std::thread([this] { Run(); });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!m_listening.load() && std::chrono::steady_clock::now() < deadline)
@@ -39,7 +78,9 @@ bool LoopbackServer::Start()
 
 void LoopbackServer::Run()
 {
-    QTcpServer server;
+    const bool tls = !m_certificate.isEmpty();
+    std::unique_ptr<QTcpServer> owned(tls ? new TlsServer(m_certificate, m_key) : new QTcpServer);
+    QTcpServer& server = *owned;
     if (!server.listen(QHostAddress::LocalHost))
         return;
     m_port.store(server.serverPort());
@@ -49,7 +90,10 @@ void LoopbackServer::Run()
         if (!server.waitForNewConnection(50))
             continue;
         std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
-        QByteArray request;
+        socket->setParent(nullptr);
+        if (tls && !static_cast<QSslSocket*>(socket.get())->waitForEncrypted(3000))
+            continue; // the client refused the certificate
+        QByteArray request = socket->readAll();
         while (!request.contains("\r\n\r\n") && socket->waitForReadyRead(2000))
             request += socket->readAll();
         const QByteArray path = request.split(' ').value(1);

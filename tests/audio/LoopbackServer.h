@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <QString>
 
 #include <atomic>
 #include <thread>
@@ -22,8 +23,9 @@ public:
     ~LoopbackServer();
 
     void Add(const QByteArray& path, const Reply& reply);
-    // Starts listening; the replies must be added before.
-    bool Start();
+    // Starts listening; the replies must be added before. With a certificate and key (PEM
+    // files) every connection is served over TLS.
+    bool Start(const QString& certificate = {}, const QString& key = {});
     quint16 Port() const { return m_port; }
     QString Url(const QByteArray& path) const;
 
@@ -31,6 +33,8 @@ private:
     void Run();
 
     QMap<QByteArray, Reply> m_replies;
+    QString m_certificate;
+    QString m_key;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_listening{false};
     std::atomic<quint16> m_port{0};

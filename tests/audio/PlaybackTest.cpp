@@ -111,8 +111,7 @@ TEST_F(PlaybackTest, SlideToHaltKeepsThePositionAndPlayContinuesFromIt)
 
     const std::vector<float> out = ReadDiskOutput(m_output);
     const long long haltFrame = static_cast<long long>(halted / 8);
-    // Before the fade: the sine at full level; the fade ends in silence at the halt.
-    EXPECT_LT(MaxDeviation(out, 0, 0, 1000), 1e-3);
+    // The fade is linear over 500 ms and ends in silence at the halt.
     const auto fadeEnd = Frames(out, static_cast<std::size_t>(haltFrame - 441), 441);
     EXPECT_LT(ToneAmplitude(fadeEnd, 0, 1000.0), 0.02);
     const auto fadeMiddle = Frames(out, static_cast<std::size_t>(haltFrame - 11025 - 220), 441);

@@ -8,6 +8,8 @@
 #include "TestProfile.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QSslSocket>
 
 #include <gtest/gtest.h>
 
@@ -185,4 +187,36 @@ TEST_F(StreamTest, AMalformedMetadataBlockEndsTheStream)
     // Only the audio before the bad block (2 × 16000 bytes of 128 kbit/s) was heard.
     EXPECT_LT(m_lib.ChannelGetPosition(h), 44100u * 8 * 3);
     EXPECT_EQ(m_lib.ChannelGetMeta(h), QString::fromLatin1(Title("A - One")));
+}
+
+// https verifies the server's certificate: a self-signed server is refused although it
+// answers properly, as a client that skips the check shows.
+TEST_F(StreamTest, HttpsRefusesAServerWhoseCertificateIsNotTrusted)
+{
+    const QString cert = m_profile.File("cert.pem");
+    const QString key = m_profile.File("key.pem");
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                                 "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert});
+    if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+        GTEST_SKIP() << "the openssl command is not available to make a certificate";
+    if (!QSslSocket::supportsSsl())
+        GTEST_SKIP() << "Qt has no TLS backend for the test server";
+    LoopbackServer server;
+    server.Add("/radio", {IcyAnswer(m_audio, {})});
+    ASSERT_TRUE(server.Start(cert, key));
+    const QString address = QStringLiteral("https://127.0.0.1:%1/radio").arg(server.Port());
+
+    EXPECT_EQ(m_lib.StreamCreateURL(address), 0u);
+    EXPECT_EQ(m_lib.ErrorGetCode(), AudioError::NoNet);
+
+    QSslSocket client;
+    client.setPeerVerifyMode(QSslSocket::VerifyNone);
+    client.connectToHostEncrypted("127.0.0.1", server.Port());
+    ASSERT_TRUE(client.waitForEncrypted(5000));
+    client.write("GET /radio HTTP/1.0\r\n\r\n");
+    QByteArray answer;
+    while (answer.size() < 10 && client.waitForReadyRead(5000))
+        answer += client.readAll();
+    EXPECT_TRUE(answer.startsWith("ICY 200 OK")) << answer.left(40).toStdString();
 }

@@ -131,7 +131,18 @@ inline void Store(BiquadBand& band, const VectorState& v)
     band.state[1] = {v.x1[1], v.x2[1], v.y1[1], v.y2[1]};
 }
 
-inline Side2 Filter2(const BiquadCoeffs& c, VectorState& s, Side2 x)
+// Coefficients spread over both sides once per block, not once per sample.
+struct VectorCoeffs {
+    Side2 b0, b1, b2, a1, a2;
+};
+
+inline VectorCoeffs Spread(const BiquadCoeffs& c)
+{
+    return {Side2{c.b0, c.b0}, Side2{c.b1, c.b1}, Side2{c.b2, c.b2}, Side2{c.a1, c.a1},
+        Side2{c.a2, c.a2}};
+}
+
+inline Side2 Filter2(const VectorCoeffs& c, VectorState& s, Side2 x)
 {
     const Side2 y = ((c.b0 * x + c.b1 * s.x1) + (c.b2 * s.x2 - c.a2 * s.y2)) - c.a1 * s.y1;
     s.x2 = s.x1;
@@ -141,39 +152,29 @@ inline Side2 Filter2(const BiquadCoeffs& c, VectorState& s, Side2 x)
     return y;
 }
 
-// N steady bands in one pass: their recurrences are independent, so the processor overlaps
-// them instead of waiting on each in turn.
-template <std::size_t N>
-void ProcessSteady(std::span<float> stereo, BiquadBand* const* bands)
+// Two bands in one pass, written out so that both states stay in registers: their
+// recurrences are independent, so the processor overlaps them.
+void ProcessSteadyPair(std::span<float> stereo, BiquadBand& first, BiquadBand& second)
 {
-    std::array<BiquadCoeffs, N> c;
-    std::array<VectorState, N> s;
-    for (std::size_t k = 0; k < N; ++k) {
-        c[k] = bands[k]->current;
-        s[k] = Load(*bands[k]);
-    }
+    const VectorCoeffs c1 = Spread(first.current);
+    const VectorCoeffs c2 = Spread(second.current);
+    VectorState s1 = Load(first);
+    VectorState s2 = Load(second);
     const std::size_t frames = stereo.size() / 2;
     float* p = stereo.data();
     for (std::size_t i = 0; i < frames; ++i, p += 2) {
-        Side2 y{p[0], p[1]};
-        for (std::size_t k = 0; k < N; ++k)
-            y = Filter2(c[k], s[k], y);
+        const Side2 y = Filter2(c2, s2, Filter2(c1, s1, Side2{p[0], p[1]}));
         p[0] = y[0];
         p[1] = y[1];
     }
-    for (std::size_t k = 0; k < N; ++k)
-        Store(*bands[k], s[k]);
-}
-
-void ProcessSteadyPair(std::span<float> stereo, BiquadBand& first, BiquadBand& second)
-{
-    BiquadBand* const bands[2] = {&first, &second};
-    ProcessSteady<2>(stereo, bands);
+    Store(first, s1);
+    Store(second, s2);
 }
 
 void ProcessSteadyQuad(std::span<float> stereo, BiquadBand* const* bands)
 {
-    ProcessSteady<4>(stereo, bands);
+    ProcessSteadyPair(stereo, *bands[0], *bands[1]);
+    ProcessSteadyPair(stereo, *bands[2], *bands[3]);
 }
 #else
 // Two bands in one pass: their recurrences are independent, so the processor overlaps them.

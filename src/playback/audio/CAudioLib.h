@@ -15,6 +15,7 @@
 
 class CAudioChannel;
 struct FxEntry;
+
 // The audio layer over FFmpeg (decoding, http streams) and SDL2 (output).
 //
 // Threads: any caller thread; one decoder thread per playing channel; SDL's audio thread,
@@ -27,6 +28,10 @@ struct FxEntry;
 // (opening and closing the device), m_mutex (channel table, mixing state, effects, syncs),
 // m_idleMutex (the mixer's idle wait). m_mutex is held only for table edits and for one mixing
 // pass; nothing slow (opening files, decoding, joining threads, network) happens under it.
+// StreamFree never waits for a decoder thread (a freed channel's thread finishes on its own),
+// so it is safe inside any sync. Free closes the device and waits for the mixer to return: it
+// must not be called while an End or SlideMixTime sync is blocked waiting for the caller.
+// Syncs of a freed channel are not started any more; one that has already begun finishes.
 class CAudioLib final : public IAudioLib {
 public:
     CAudioLib();

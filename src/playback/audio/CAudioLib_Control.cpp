@@ -238,6 +238,37 @@ bool CAudioLib::ChannelGetFft(HCHANNEL channel, std::array<float, kFftBins>& out
     return true;
 }
 
+namespace {
+
+// Copies decoded samples of a decode-only channel into out; finished tells that the data
+// ended (or failed) before out was full. Control lock held by the caller.
+std::size_t ReadDecodedControlled(CAudioChannel& ch, std::span<float> out, bool& finished)
+{
+    std::size_t written = 0;
+    finished = false;
+    try {
+        while (written < out.size()) {
+            if (ch.carryPos >= ch.carry.size()) {
+                ch.carry.clear();
+                ch.carryPos = 0;
+                if (!ch.decoder->Decode(ch.carry)) {
+                    finished = true;
+                    break;
+                }
+            }
+            const std::size_t n = std::min(out.size() - written, ch.carry.size() - ch.carryPos);
+            std::copy_n(ch.carry.data() + ch.carryPos, n, out.data() + written);
+            ch.carryPos += n;
+            written += n;
+        }
+    } catch (const std::exception&) {
+        finished = true;
+    }
+    return written;
+}
+
+} // namespace
+
 std::size_t CAudioLib::ChannelGetData(HCHANNEL channel, std::span<float> out)
 {
     const ChannelPtr ch = Find(channel);
@@ -245,41 +276,23 @@ std::size_t CAudioLib::ChannelGetData(HCHANNEL channel, std::span<float> out)
         SetLastError(AudioError::Handle);
         return 0;
     }
-    const std::size_t want = out.size() & ~std::size_t{1};
-    std::size_t written = 0;
     bool finished = false;
+    std::size_t written = 0;
     {
         std::lock_guard control(ch->m_control);
-        try {
-            while (written < want) {
-                if (ch->carryPos >= ch->carry.size()) {
-                    ch->carry.clear();
-                    ch->carryPos = 0;
-                    if (!ch->decoder->Decode(ch->carry)) {
-                        finished = true;
-                        break;
-                    }
-                }
-                const std::size_t n = std::min(want - written, ch->carry.size() - ch->carryPos);
-                std::copy_n(ch->carry.data() + ch->carryPos, n, out.data() + written);
-                ch->carryPos += n;
-                written += n;
-            }
-        } catch (const std::exception&) {
-            finished = true;
-        }
+        written = ReadDecodedControlled(*ch, out.first(out.size() & ~std::size_t{1}), finished);
     }
     bool endNow = false;
     {
         std::lock_guard lock(m_mutex);
-        std::span<float> data = out.first(written);
+        const std::span<float> data = out.first(written);
         ApplyEffectsLocked(*ch, data);
         CaptureHeardLocked(*ch, data);
         ch->position += written * sizeof(float);
         endNow = finished && written == 0 && !ch->ended;
-        if (finished && written == 0)
-            ch->ended = true;
+        ch->ended = ch->ended || (finished && written == 0);
     }
+    // The End syncs run on this thread, once, when a call finds nothing left.
     if (endNow)
         RunSyncsNow(channel, SyncType::End);
     return written;

@@ -351,6 +351,13 @@ bool CFfmpegDecoder::Seek(std::uint64_t frame)
 {
     if (m_customIo || !m_format || (m_lengthFrames != kUnknown && frame > m_lengthFrames))
         return false;
+    if (frame == m_lengthFrames) {
+        // The very end: nothing is left to decode, whether or not the demuxer could seek there.
+        m_pending.clear();
+        m_draining = true;
+        m_finished = true;
+        return true;
+    }
     const AVStream* st = m_format->streams[m_stream];
     std::int64_t ts = av_rescale_q(static_cast<std::int64_t>(frame), kOutputBase, st->time_base);
     if (st->start_time != AV_NOPTS_VALUE)

@@ -59,6 +59,21 @@ bool IsWellFormedMeta(const std::uint8_t* data, int size, int& textLength)
     return eq > 0 && (text.endsWith('\'') || text.endsWith("';"));
 }
 
+// HTTP/1.0 keeps the body free of chunked framing; ICY servers answer it as well.
+QByteArray Request(const QUrl& url, const QString& hostPart)
+{
+    QByteArray path = url.path(QUrl::FullyEncoded).toUtf8();
+    if (path.isEmpty())
+        path = "/";
+    if (url.hasQuery())
+        path += "?" + url.query(QUrl::FullyEncoded).toUtf8();
+    const QByteArray host = url.port() > 0 ? (hostPart + ":" + QString::number(url.port())).toUtf8()
+                                           : hostPart.toUtf8();
+    return "GET " + path + " HTTP/1.0\r\nHost: " + host
+        + "\r\nUser-Agent: Plumo/0.1\r\nAccept: */*\r\nIcy-MetaData: 1\r\n"
+          "Connection: close\r\n\r\n";
+}
+
 } // namespace
 
 CHttpSource::CHttpSource(const std::atomic<bool>* abort, int timeoutMs)
@@ -135,16 +150,7 @@ void CHttpSource::Connect(const QString& address)
     av_dict_free(&options);
     if (err < 0)
         throw FfmpegError(ConnectErrorCode(err), "cannot connect");
-    QByteArray path = url.path(QUrl::FullyEncoded).toUtf8();
-    if (path.isEmpty())
-        path = "/";
-    if (url.hasQuery())
-        path += "?" + url.query(QUrl::FullyEncoded).toUtf8();
-    const QByteArray hostHeader = url.port() > 0 ? (hostPart + ":" + QString::number(port)).toUtf8()
-                                                  : hostPart.toUtf8();
-    const QByteArray request = "GET " + path + " HTTP/1.0\r\nHost: " + hostHeader
-        + "\r\nUser-Agent: Plumo/0.1\r\nAccept: */*\r\nIcy-MetaData: 1\r\n"
-          "Connection: close\r\n\r\n";
+    const QByteArray request = Request(url, hostPart);
     avio_write(m_io, reinterpret_cast<const unsigned char*>(request.constData()),
         static_cast<int>(request.size()));
     avio_flush(m_io);
