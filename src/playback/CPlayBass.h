@@ -49,7 +49,9 @@ public:
     explicit CPlayBass(IAudioLib& audio);
     // Fades out what plays (and waits for the fade to be heard), frees the channel and the
     // layer, waits for a pending connection (30 s, then until the layer's own time limit) and
-    // saves the equalizer state.
+    // saves the equalizer state. UI thread. An end-of-track request still waiting for the
+    // notify window cannot be answered from here, so the owner destroys the engine after its
+    // event loop has run since the last track ended (stopping first, as shut-down does).
     virtual ~CPlayBass();
 
     CPlayBass(const CPlayBass&) = delete;
