@@ -133,17 +133,10 @@ protected:
         *end = b;
         return steady < 0 || a < 0 || b < 0 ? -1 : (b - a) * kBlock;
     }
-    bool WaitStill()
+    bool WaitHalted()
     {
-        // Halted: the position stops moving.
-        int last = -1;
-        return EngineTarget::PumpUntil([&] {
-            const int now = m_engine->GetPosition();
-            const bool still = now == last;
-            last = now;
-            QThread::msleep(30);
-            return still;
-        });
+        return EngineTarget::PumpUntil(
+            [this] { return !m_audio->ChannelIsPlaying(m_engine->GetChannel()); });
     }
 
     TestProfile m_dir;
@@ -158,7 +151,7 @@ TEST_F(EngineAudio, PauseResumeAndStopFadeOverHalfASecondAndKeepThePosition)
     const QString file = Tone("tone.flac", 20.0);
     ASSERT_TRUE(m_engine->PlayFile(file));
     m_engine->Pause();
-    ASSERT_TRUE(WaitStill());
+    ASSERT_TRUE(WaitHalted());
     const int kept = m_engine->GetPosition();
     EXPECT_GT(kept, 0);
     EXPECT_LT(kept, 100000);
