@@ -18,12 +18,19 @@
 // worker re-reads the wanted address after connecting: empty means "abandoned", another address
 // means "connect again"; only the newest address is installed and announced.
 //
+// The end-of-track question: from a layer thread it is queued to the notify window's thread
+// and the callback waits for the answer on a request object of its own, which the destructor
+// can release; a window that no longer runs its event loop cannot hold shut-down.
+//
 // Seams: the layer runs the End sync when the channel's last sample has been mixed, and the next
 // channel is started from inside it, so the UWM_PLAYERTRACKEND posted there goes out as the seam
 // reaches the output rather than when the decoder ran dry.
 #include "CPlayBass.h"
 
 #include "CMsgTarget.h"
+
+#include <QPointer>
+#include <QThread>
 
 #include <algorithm>
 #include <chrono>
@@ -41,6 +48,7 @@ CPlayBass::CPlayBass(IAudioLib& audio)
 
 CPlayBass::~CPlayBass()
 {
+    CancelRequests();
     if (m_playing.load()) {
         Stop();
         std::this_thread::sleep_for(std::chrono::milliseconds(kFadeMs));
@@ -304,18 +312,81 @@ void CPlayBass::OnEnd(HCHANNEL channel)
         }
     }
     // The main window answers on its own thread, which may call the engine meanwhile.
-    QString next;
-    SendMsg(m_notify, UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&next), 0);
+    const std::optional<QString> next = AskNextFile();
     Lock lock(m_mutex);
     // Another track started while the question was out: the answer is stale.
     if (m_channel.load() != channel)
         return;
-    // Stopped meanwhile: the answer is dropped and the ended channel freed.
-    if (!m_playing) {
+    // Stopped meanwhile (or shutting down, unanswered): the ended channel is freed.
+    if (!m_playing || !next) {
         FreeMainLocked(lock);
         return;
     }
-    OnNextAnswerLocked(lock, next);
+    OnNextAnswerLocked(lock, *next);
+}
+
+struct CPlayBass::NextFileRequest {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;      // guarded by mutex
+    bool cancelled = false; // guarded by mutex
+    QString answer;         // guarded by mutex
+};
+
+std::optional<QString> CPlayBass::AskNextFile()
+{
+    QString next;
+    if (m_notify == nullptr || QThread::currentThread() == m_notify->thread()) {
+        SendMsg(m_notify, UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&next), 0);
+        return next;
+    }
+    // A blocking send that the destructor can release: the question is queued to the window's
+    // thread, which sends it there and hands back the answer. The queued call holds only the
+    // request, so it may even run after the engine has gone.
+    auto request = std::make_shared<NextFileRequest>();
+    {
+        Lock lock(m_mutex);
+        if (m_closing)
+            return std::nullopt;
+        m_requests.push_back(request);
+    }
+    QPointer<CMsgTarget> target(m_notify);
+    QMetaObject::invokeMethod(
+        m_notify, [request, target] {
+            QString answer;
+            if (target)
+                SendMsg(target, UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&answer), 0);
+            std::lock_guard guard(request->mutex);
+            request->answer = answer;
+            request->done = true;
+            request->changed.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::optional<QString> result;
+    {
+        std::unique_lock wait(request->mutex);
+        request->changed.wait(wait, [&] { return request->done || request->cancelled; });
+        if (request->done)
+            result = request->answer;
+    }
+    Lock lock(m_mutex);
+    std::erase(m_requests, request);
+    return result;
+}
+
+void CPlayBass::CancelRequests()
+{
+    std::vector<std::shared_ptr<NextFileRequest>> waiting;
+    {
+        Lock lock(m_mutex);
+        m_closing = true;
+        waiting = m_requests;
+    }
+    for (const auto& request : waiting) {
+        std::lock_guard guard(request->mutex);
+        request->cancelled = true;
+        request->changed.notify_all();
+    }
 }
 
 void CPlayBass::OnStreamEndLocked(Lock& lock)

@@ -10,8 +10,11 @@
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 class CMsgTarget;
 struct TrackRecord;
@@ -49,7 +52,8 @@ public:
     explicit CPlayBass(IAudioLib& audio);
     // Fades out what plays (and waits for the fade to be heard), frees the channel and the
     // layer, waits for a pending connection (30 s, then until the layer's own time limit) and
-    // saves the equalizer state.
+    // saves the equalizer state. UI thread. An end-of-track question still waiting for the
+    // notify window is released unanswered, so a track ending during shut-down cannot hang it.
     virtual ~CPlayBass();
 
     CPlayBass(const CPlayBass&) = delete;
@@ -133,7 +137,10 @@ private:
     static void EndSync(HSYNC sync, HCHANNEL channel, void* user);
     static void MetaSync(HSYNC sync, HCHANNEL channel, void* user);
     static void SlideSync(HSYNC sync, HCHANNEL channel, void* user);
+    struct NextFileRequest;
     void OnEnd(HCHANNEL channel);
+    std::optional<QString> AskNextFile();
+    void CancelRequests();
     void OnStreamEndLocked(Lock& lock);
     void OnNextAnswerLocked(Lock& lock, const QString& next);
     void OnSlideEnd(HCHANNEL channel);
@@ -176,6 +183,11 @@ private:
     std::thread m_worker;               // guarded by m_mutex
     bool m_workerRunning = false;       // guarded by m_mutex
     std::condition_variable m_workerEnded;
+
+    // End-of-track questions waiting for the notify window; the destructor releases them,
+    // since the window can no longer answer once the engine is being destroyed.
+    std::vector<std::shared_ptr<NextFileRequest>> m_requests; // guarded by m_mutex
+    bool m_closing = false;                                    // guarded by m_mutex
 
     int m_level = kMaxLevel;            // guarded by m_mutex
     bool m_mute = false;                // guarded by m_mutex

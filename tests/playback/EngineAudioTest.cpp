@@ -9,6 +9,7 @@
 #include "audio/CAudioLib.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -72,8 +73,6 @@ protected:
     }
     std::vector<float> Left() const
     {
-        if (qEnvironmentVariableIsSet("ENGINE_KEEP_OUT"))
-            QFile::copy(m_out, qEnvironmentVariable("ENGINE_KEEP_OUT"));
         QFile file(m_out);
         file.open(QIODevice::ReadOnly);
         const QByteArray bytes = file.readAll();
@@ -82,6 +81,31 @@ protected:
         for (size_t i = 0; i < left.size(); ++i)
             left[i] = s[2 * i];
         return left;
+    }
+    // Without real-time pacing the device may outrun a decoder that the scheduler holds back;
+    // the layer then mixes whole buffers of exact zeros, which no fade or tone here contains.
+    // Those runs are taken out (they say nothing about the engine unless they sit at a seam);
+    // the result lists where each one was, as an index into the remaining samples, and its length.
+    static std::vector<std::pair<size_t, size_t>> WithoutUnderruns(std::vector<float>& left)
+    {
+        constexpr size_t kMinRun = 256;
+        std::vector<std::pair<size_t, size_t>> removed;
+        std::vector<float> kept;
+        kept.reserve(left.size());
+        for (size_t i = 0; i < left.size();) {
+            size_t run = 0;
+            while (i + run < left.size() && left[i + run] == 0.0f)
+                ++run;
+            if (run >= kMinRun && !kept.empty() && i + run < left.size())
+                removed.emplace_back(kept.size(), run);
+            else
+                kept.insert(kept.end(), run, 0.0f);
+            i += run;
+            if (i < left.size())
+                kept.push_back(left[i++]);
+        }
+        left.swap(kept);
+        return removed;
     }
     static Envelope Peaks(const std::vector<float>& left)
     {
@@ -109,17 +133,10 @@ protected:
         *end = b;
         return steady < 0 || a < 0 || b < 0 ? -1 : (b - a) * kBlock;
     }
-    bool WaitStill()
+    bool WaitHalted()
     {
-        // Halted: the position stops moving.
-        int last = -1;
-        return EngineTarget::PumpUntil([&] {
-            const int now = m_engine->GetPosition();
-            const bool still = now == last;
-            last = now;
-            QThread::msleep(30);
-            return still;
-        });
+        return EngineTarget::PumpUntil(
+            [this] { return !m_audio->ChannelIsPlaying(m_engine->GetChannel()); });
     }
 
     TestProfile m_dir;
@@ -134,7 +151,7 @@ TEST_F(EngineAudio, PauseResumeAndStopFadeOverHalfASecondAndKeepThePosition)
     const QString file = Tone("tone.flac", 20.0);
     ASSERT_TRUE(m_engine->PlayFile(file));
     m_engine->Pause();
-    ASSERT_TRUE(WaitStill());
+    ASSERT_TRUE(WaitHalted());
     const int kept = m_engine->GetPosition();
     EXPECT_GT(kept, 0);
     EXPECT_LT(kept, 100000);
@@ -149,7 +166,8 @@ TEST_F(EngineAudio, PauseResumeAndStopFadeOverHalfASecondAndKeepThePosition)
     ASSERT_TRUE(EngineTarget::PumpUntil([&] { return m_engine->GetChannel() == 0; }));
     Finish();
 
-    const std::vector<float> left = Left();
+    std::vector<float> left = Left();
+    WithoutUnderruns(left);
     const Envelope env = Peaks(left);
     long end = 0;
     const double span = 0.8 * kFadeFrames;
@@ -167,7 +185,14 @@ TEST_F(EngineAudio, PauseResumeAndStopFadeOverHalfASecondAndKeepThePosition)
 
 TEST_F(EngineAudio, SeekFadesInAndLandsOnTheTarget)
 {
-    const QString file = Tone("tone.flac", 20.0);
+    // A rising ramp: every sample tells the position it came from.
+    const QString file = m_dir.File("ramp.wav");
+    constexpr double kSeconds = 20.0;
+    auto positionOf = [](float sample) { return (sample - 0.2) * 40.0 * kRate; };
+    ASSERT_EQ(QProcess::execute("ffmpeg", {"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi",
+                  "-i", "aevalsrc=0.2+t/40|0.2+t/40:sample_rate=44100:duration=20", "-c:a",
+                  "pcm_f32le", file}),
+        0);
     ASSERT_TRUE(m_engine->PlayFile(file));
     ASSERT_TRUE(EngineTarget::PumpUntil([&] { return m_engine->GetPosition() > 1000; }));
     m_engine->Seek(50000);
@@ -176,21 +201,21 @@ TEST_F(EngineAudio, SeekFadesInAndLandsOnTheTarget)
     EXPECT_FALSE(m_engine->IsPlaying());
     Finish();
 
-    const std::vector<float> left = Left();
-    const Envelope env = Peaks(left);
-    const long start = Cross(env, 0, 0.95f * kAmp, true);
-    const long cut = Cross(env, start, 0.5f * kAmp, false);
-    const long half = Cross(env, cut, 0.5f * kAmp, true);
-    ASSERT_GE(start, 0);
-    ASSERT_GT(cut, start);
-    ASSERT_GT(half, cut);
-    // The fade-in is linear from 0: it passes half the peak 250 ms after the landing.
-    const double landing = half * kBlock + kBlock / 2.0 - kFadeFrames / 2.0;
-    long last = static_cast<long>(left.size()) - 1;
-    while (last > 0 && std::fabs(left[static_cast<size_t>(last)]) < 1e-3f)
-        --last;
-    const double heardAfterLanding = last - landing;
-    EXPECT_NEAR(heardAfterLanding, 10.0 * kRate, 0.020 * kRate);
+    std::vector<float> left = Left();
+    WithoutUnderruns(left);
+    // The old channel stops at once and the new one starts from silence.
+    size_t cut = 1;
+    while (cut < left.size() && left[cut] > left[cut - 1] - 0.05f)
+        ++cut;
+    ASSERT_LT(cut + kRate, left.size());
+    const size_t later = cut + kRate; // well after the fade-in
+    const double landing = positionOf(left[later]) - kRate;
+    EXPECT_NEAR(landing, kSeconds / 2 * kRate, 0.020 * kRate);
+    // Linear over 500 ms: half way up after 250 ms.
+    const size_t quarter = cut + kRate / 4;
+    const double expected = 0.2 + (landing + kRate / 4.0) / 40.0 / kRate;
+    EXPECT_NEAR(left[quarter] / expected, 0.5, 0.02);
+    EXPECT_NEAR(left[cut + kRate / 2 + 441] / (expected + 0.25 / 40.0), 1.0, 1e-3);
 }
 
 TEST_F(EngineAudio, ThreeFilesFollowWithoutSilenceAtTheSeams)
@@ -207,10 +232,14 @@ TEST_F(EngineAudio, ThreeFilesFollowWithoutSilenceAtTheSeams)
     EXPECT_FALSE(m_engine->IsPlaying());
     Finish();
 
-    const std::vector<float> left = Left();
+    std::vector<float> left = Left();
+    const auto underruns = WithoutUnderruns(left);
     size_t first = 0;
     while (first < left.size() && left[first] == 0.0f)
         ++first;
+    for (const auto& [at, length] : underruns)
+        for (const size_t seam : {first + kRate, first + 2 * kRate})
+            EXPECT_GT(at > seam ? at - seam : seam - at, 64u) << length << " silent frames at a seam";
     size_t last = left.size();
     while (last > first && std::fabs(left[last - 1]) < 1e-6f)
         --last;
@@ -222,6 +251,17 @@ TEST_F(EngineAudio, ThreeFilesFollowWithoutSilenceAtTheSeams)
     }
     EXPECT_LE(longestQuiet, 2u);
     EXPECT_NEAR(static_cast<double>(last - first), 3.0 * kRate, 16.0);
+}
+
+TEST_F(EngineAudio, TheSpectrumShowsThePlayingTone)
+{
+    std::array<float, kFftBins> fft{};
+    EXPECT_FALSE(m_engine->GetFftData(fft));
+    ASSERT_TRUE(m_engine->PlayFile(Tone("tone.flac", 20.0)));
+    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return m_engine->GetPosition() > 2000; }));
+    ASSERT_TRUE(m_engine->GetFftData(fft));
+    const auto peak = std::max_element(fft.begin(), fft.end()) - fft.begin();
+    EXPECT_NEAR(static_cast<double>(peak), 1000.0 * 2048 / kRate, 1.0);
 }
 
 TEST_F(EngineAudio, TheSavedEqualizerShapesTheNextChannel)

@@ -219,6 +219,27 @@ TEST_F(EngineLogic, TheNextFileRequestIsMadeWithoutTheLockFromTheLayersThread)
     EXPECT_FLOAT_EQ(Volume(), 0.4f);
 }
 
+TEST_F(EngineLogic, DestructionReleasesAnUnansweredNextFileQuestion)
+{
+    target.answers = {"b.ogg"};
+    ASSERT_TRUE(engine->PlayFile("a.mp3"));
+    const HCHANNEL a = engine->GetChannel();
+    std::atomic<bool> done{false};
+    // The event loop does not run: the question stays unanswered, as during shut-down.
+    std::thread layer([&] {
+        fake.FireEnd(a);
+        done = true;
+    });
+    QThread::msleep(100);
+    EXPECT_FALSE(done.load());
+    engine.reset();
+    layer.join();
+    EXPECT_TRUE(done.load());
+    EXPECT_EQ(fake.LiveCount(), 0);
+    EngineTarget::Pump(); // the queued question may still reach the window: harmless
+    engine = std::make_unique<CPlayBass>(fake);
+}
+
 TEST_F(EngineLogic, StopWhileTheNextFileIsAskedForDropsTheAnswer)
 {
     target.answers = {"b.ogg"};
