@@ -2,7 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 // Splitting a radio stream's metadata into title, artist and album.
 #include "CTagReader.h"
-#include "QtGtestPrint.h"
+#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 

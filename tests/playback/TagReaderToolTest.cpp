@@ -2,7 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 // The plumo-tags tool, run as scripts run it.
 #include "AudioFixture.h"
-#include "QtGtestPrint.h"
+#include "QtPrinters.h"
 
 #include <QDir>
 #include <QProcess>

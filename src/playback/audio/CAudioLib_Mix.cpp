@@ -23,6 +23,9 @@
 namespace {
 
 constexpr int kMaxUnderrunWaits = 200; // of 1 ms each, per device buffer
+// A device that takes audio faster than real time has no deadline: waiting for a decoder that
+// a busy machine starved is then always right, as the recording must match real playback.
+constexpr int kMaxUnderrunWaitsUnpaced = 10000;
 constexpr int kMaxSyncRounds = 16;     // sync rounds per device buffer
 constexpr int kRate = CFfmpegDecoder::kOutputRate;
 constexpr int kBytesPerFrame = 8;
@@ -53,6 +56,7 @@ void CAudioLib::Mix(float* out, int frames)
     }
     bool deliveredAny = false;
     int waits = 0;
+    const int maxWaits = m_output.IsFasterThanRealTime() ? kMaxUnderrunWaitsUnpaced : kMaxUnderrunWaits;
     for (int rounds = 0; rounds < kMaxSyncRounds;) {
         bool delivered = false;
         bool needWait = false;
@@ -66,7 +70,7 @@ void CAudioLib::Mix(float* out, int frames)
             ++rounds;
             continue;
         }
-        if (!needWait || ++waits > kMaxUnderrunWaits)
+        if (!needWait || ++waits > maxWaits)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -36,6 +36,10 @@ bool CSdlOutput::Open(int rate, RenderFn render, void* user)
         return false;
     }
     m_bufferFrames = have.samples;
+    const char* driver = SDL_GetCurrentAudioDriver();
+    const char* delay = SDL_getenv("SDL_DISKAUDIODELAY");
+    m_fasterThanRealTime = driver != nullptr && SDL_strcmp(driver, "disk") == 0 && delay != nullptr
+        && SDL_atoi(delay) == 0;
     SDL_PauseAudioDevice(m_device, 0);
     return true;
 }
@@ -46,6 +50,7 @@ void CSdlOutput::Close()
         SDL_CloseAudioDevice(m_device);
         m_device = 0;
     }
+    m_fasterThanRealTime = false;
     if (m_subsystem) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         m_subsystem = false;

@@ -25,6 +25,9 @@ public:
     bool IsOpen() const { return m_device != 0; }
     // Frames per callback the device asked for.
     int BufferFrames() const { return m_bufferFrames; }
+    // True when the device consumes audio as fast as it is made rather than in real time
+    // (SDL's file writer with no delay, used to render and measure what would be heard).
+    bool IsFasterThanRealTime() const { return m_fasterThanRealTime; }
 
 private:
     static void Callback(void* self, std::uint8_t* stream, int len);
@@ -34,4 +37,5 @@ private:
     RenderFn m_render = nullptr;
     void* m_user = nullptr;
     int m_bufferFrames = 0;
+    bool m_fasterThanRealTime = false;
 };
