@@ -99,7 +99,6 @@ CMyCaseCollation::CMyCaseCollation(const char* locale)
     ucol_setStrength(collator, UCOL_SECONDARY);
     m_collator.reset(collator);
     m_front = std::make_unique<FrontSlot[]>(kFrontSlots);
-    BuildAsciiTable();
 }
 
 CMyCaseCollation::~CMyCaseCollation() = default;
@@ -126,6 +125,7 @@ int CMyCaseCollation::Compare(const char* a, int lenA, const char* b, int lenB)
     const std::size_t sizeA = a != nullptr && lenA > 0 ? static_cast<std::size_t>(lenA) : 0;
     const std::size_t sizeB = b != nullptr && lenB > 0 ? static_cast<std::size_t>(lenB) : 0;
     int result = 0;
+    EnsureAsciiTable();
     if (m_asciiTable && CompareAscii(a, sizeA, b, sizeB, &result)) {
         return result;
     }
@@ -270,6 +270,17 @@ bool CMyCaseCollation::NoteContraction(const USet* contractions, int32_t item)
         m_anyContractionStart = true;
     }
     return true;
+}
+
+void CMyCaseCollation::EnsureAsciiTable()
+{
+    std::call_once(m_asciiOnce, [this] { BuildAsciiTable(); });
+}
+
+bool CMyCaseCollation::HasAsciiTable()
+{
+    EnsureAsciiTable();
+    return m_asciiTable;
 }
 
 void CMyCaseCollation::BuildAsciiTable()

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -53,7 +54,7 @@ public:
     int CompareByKeys(std::string_view a, std::string_view b);
 
     // True when pure-ASCII texts take the rank table under this locale.
-    bool HasAsciiTable() const { return m_asciiTable; }
+    bool HasAsciiTable();
     // Number of cached sort keys (for tests and tuning).
     std::size_t CacheSize() const { return m_cache.size(); }
 
@@ -83,6 +84,9 @@ private:
     };
     static constexpr std::size_t kFrontSlots = 16384;
 
+    // The rank table is read from the collator on the first comparison: opening the library
+    // (every start, every headless scan) then costs nothing when no query sorts.
+    void EnsureAsciiTable();
     void BuildAsciiTable();
     bool ReadAsciiRules();
     bool NoteContraction(const USet* contractions, int32_t item);
@@ -95,6 +99,7 @@ private:
     static int Callback(void* self, int lenA, const void* a, int lenB, const void* b);
 
     std::unique_ptr<UCollator, CollatorCloser> m_collator;
+    std::once_flag m_asciiOnce;
     bool m_asciiTable = false;
     // Entry of each byte: in the low byte the primary rank of an ASCII character (from 2 up)
     // or one of the values below; kStartBit marks a character that begins a contraction.
