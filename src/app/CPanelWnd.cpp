@@ -38,8 +38,8 @@ private:
 
 CPanelWnd::CPanelWnd()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
-    , m_engine(m_audio)
     , m_msgPort(std::make_unique<MsgPort>(*this))
+    , m_engine(m_audio)
 {
     setWindowTitle(QStringLiteral("Plumo"));
     setObjectName(QStringLiteral("PlumoWnd"));

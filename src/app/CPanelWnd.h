@@ -120,7 +120,8 @@ private:
     void OnLanguage();
 
     // Members in the order of construction; destruction runs in reverse, so the engine is
-    // gone before the audio layer it plays through.
+    // gone before the audio layer it plays through and before the port it posts to.
+    std::unique_ptr<MsgPort> m_msgPort;
     CAudioLib m_audio;
     CDBase m_db;
     CPlayBass m_engine;
@@ -128,7 +129,6 @@ private:
     QString m_programFolder;
     QString m_profileFolder;
     CSettings m_settings;
-    std::unique_ptr<MsgPort> m_msgPort;
 
     QTimer m_positionTimer; // 100: position, 500 ms
     QTimer m_spectrumTimer; // 200: spectrum, 30 ms
