@@ -10,17 +10,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // One engine for the whole run, as in the program: each load starts from what the
+    // previous file left.
     static CAudioLib audio;
-    static const QString profile = [] {
+    static CPlayBass* engine = [] {
         QDir().mkpath(fuzz::Folder() + QStringLiteral("/Equalizer"));
-        return fuzz::Folder();
+        auto* e = new CPlayBass(audio);
+        e->SetProfileFolder(fuzz::Folder());
+        return e;
     }();
-    fuzz::WriteInput(profile + QStringLiteral("/Equalizer/Equalizer.xml"), data, size);
-    CPlayBass engine(audio);
-    engine.SetProfileFolder(profile);
-    engine.LoadEqState();
-    (void)engine.IsEqEnabled();
-    (void)engine.GetPreamp();
-    (void)engine.GetPresetName();
+    fuzz::WriteInput(fuzz::Folder() + QStringLiteral("/Equalizer/Equalizer.xml"), data, size);
+    engine->LoadEqState();
+    (void)engine->IsEqEnabled();
+    (void)engine->GetPreamp();
+    (void)engine->GetPresetName();
     return 0;
 }
