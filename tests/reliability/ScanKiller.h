@@ -8,7 +8,8 @@
 #include <functional>
 
 // Runs the headless library update (plumo-scan PROFILE FOLDER) and kills it with SIGKILL at
-// a chosen moment, as a power cut or the system's out-of-memory killer would.
+// a chosen moment, as the out-of-memory killer or a forced quit would. (A power cut also
+// loses the system's unwritten pages; that is SQLite's fsync discipline and not tested here.)
 namespace scankill {
 
 // The built tool, from PLUMO_BUILD_DIR; empty when that is not set.
@@ -30,7 +31,8 @@ Outcome RunAndKill(const QString& profile, const QString& folder, const Trigger&
 // Triggers.
 Trigger AfterMs(int ms);
 // Fires during the nth life (1-based) of the database's rollback journal, delayMs after the
-// journal appeared (the first life holds the update's commit, the next the VACUUM).
+// journal appeared. The update's one transaction gives the first life (from its first write
+// to the disk, a cache spill or the commit, until the commit ends); the VACUUM the second.
 Trigger DuringJournal(const QString& profile, int nth, int delayMs);
 
 } // namespace scankill
