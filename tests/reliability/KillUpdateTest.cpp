@@ -7,7 +7,9 @@
 #include "QtGtestPrint.h"
 #include "ScanKiller.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QTimeZone>
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
@@ -30,6 +32,8 @@ const char* const kTypes[] = {"mp3", "ogg", "flac", "m4a", "wma", "aac"};
 // tags, so rated files must not share them with the copies that come and go.
 constexpr int kRatedEvery = 37;
 constexpr int kChangesPerRun = 300;
+// Last-write times given to changed files count down from here, one second per change.
+const QDateTime kTouchBase = QDateTime(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc());
 
 struct Kept {
     int rating = 0;
@@ -141,12 +145,15 @@ protected:
     static QString Profile() { return s_dir->filePath("profile"); }
     static QString DbPath() { return QDir(Profile()).filePath("Library.db"); }
 
-    static QMap<QString, int> FilesOnDisk()
+    // Path to size of every file of the library folder.
+    static QMap<QString, qint64> FilesOnDisk()
     {
-        QMap<QString, int> out;
+        QMap<QString, qint64> out;
         QDirIterator it(Folder(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            out.insert(it.next(), 1);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            out.insert(path, it.fileInfo().size());
+        }
         return out;
     }
 
@@ -167,7 +174,18 @@ protected:
             } else if (!QFile::remove(path)) {
                 QFile::copy(s_dir->filePath(QString("template.") + type), path);
             }
+            Touch(path);
         }
+    }
+
+    // The update sees a change by the last-write time, to the second, so a file changed within
+    // the second the last run saw it would look unchanged: each change gets a time of its own.
+    static void Touch(const QString& path)
+    {
+        QFile file(path);
+        if (file.exists() && file.open(QIODevice::ReadWrite))
+            file.setFileTime(kTouchBase.addSecs(-(++s_touches)),
+                QFileDevice::FileModificationTime);
     }
 
     static void ExpectSound(const QMap<QString, Kept>& kept, const std::string& when)
@@ -181,6 +199,7 @@ protected:
 
     static QTemporaryDir* s_dir;
     static bool s_ready;
+    static inline int s_touches = 0;
 };
 
 QTemporaryDir* KillUpdate::s_dir = nullptr;
@@ -248,12 +267,12 @@ TEST_F(KillUpdate, DatabaseSurvivesKillsAnywhereAndTheNextRunCatchesUp)
     ASSERT_GT(scankill::RunToEnd(Profile(), Folder()), 0);
     ExpectSound(kept, "after the final run");
     Db db(DbPath());
-    const QStringList rows = db.Column("SELECT file FROM library;");
-    QMap<QString, int> inDb;
+    const QStringList rows = db.Column("SELECT file || char(9) || size FROM library;");
+    QMap<QString, qint64> inDb;
     for (const QString& row : rows)
-        inDb.insert(row, 1);
+        inDb.insert(row.section(u'\t', 0, 0), row.section(u'\t', 1).toLongLong());
     EXPECT_EQ(inDb.size(), rows.size()) << "one row per file";
-    const QMap<QString, int> onDisk = FilesOnDisk();
+    const QMap<QString, qint64> onDisk = FilesOnDisk();
     EXPECT_TRUE(inDb == onDisk) << Differences(onDisk, inDb);
 }
 
