@@ -2,7 +2,9 @@
 // Copyright (c) 2026 The Plumo developers
 #include "FuzzSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -10,9 +12,22 @@
 
 namespace fuzz {
 
+namespace {
+
+// In memory where the system offers it: the targets write a file per input, and a disk
+// shared with other work makes their speed depend on that work.
+QString Template()
+{
+    const QString shm = QStringLiteral("/dev/shm");
+    const QString base = QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm : QDir::tempPath();
+    return base + QStringLiteral("/plumo-fuzz-XXXXXX");
+}
+
+} // namespace
+
 const QString& Folder()
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(Template());
     static const QString path = dir.path();
     if (!dir.isValid()) {
         std::fprintf(stderr, "cannot make a temporary folder\n");

@@ -12,7 +12,8 @@
 // written as a file there, since the readers under test take paths.
 namespace fuzz {
 
-// A folder made on first use and removed at exit, ending without a separator.
+// A folder made on first use (in memory when /dev/shm is there) and removed at exit, ending
+// without a separator.
 const QString& Folder();
 
 // Replaces the file at path with the input bytes. Aborts when it cannot: a fuzz run that
