@@ -19,6 +19,7 @@
 #include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/speexfile.h>
+#include <taglib/tfilestream.h>
 #include <taglib/vorbisfile.h>
 
 namespace {
@@ -143,23 +144,63 @@ bool ReadByContent(const char* path, TagSource& out)
     return !ref.isNull() && Finish(*ref.file(), out);
 }
 
+using Reader = bool (*)(const char*, TagSource&);
+
+// The reader for the type the file's first bytes show, or none. TagLib's own checks look for
+// more than one byte pattern (an MPEG frame must be followed by another that matches), so
+// random bytes find no reader here.
+Reader ReaderByContent(const char* path)
+{
+    TagLib::FileStream stream(path, true);
+    if (!stream.isOpen())
+        return nullptr;
+    if (TagLib::MPEG::File::isSupported(&stream))
+        return ReadMpeg;
+    if (TagLib::FLAC::File::isSupported(&stream))
+        return ReadFlac;
+    if (TagLib::Ogg::Vorbis::File::isSupported(&stream) || TagLib::Ogg::Opus::File::isSupported(&stream)
+        || TagLib::Ogg::FLAC::File::isSupported(&stream)
+        || TagLib::Ogg::Speex::File::isSupported(&stream))
+        return ReadOgg;
+    if (TagLib::MP4::File::isSupported(&stream))
+        return ReadMp4;
+    if (TagLib::ASF::File::isSupported(&stream))
+        return ReadAs<TagLib::ASF::File>;
+    if (TagLib::APE::File::isSupported(&stream))
+        return ReadApe;
+    return nullptr;
+}
+
+Reader ReaderByExtension(const QString& ext)
+{
+    if (ext == QLatin1String("mp3"))
+        return ReadMpeg;
+    if (ext == QLatin1String("ogg") || ext == QLatin1String("oga"))
+        return ReadOgg;
+    if (ext == QLatin1String("wma") || ext == QLatin1String("asf"))
+        return ReadAs<TagLib::ASF::File>;
+    if (ext == QLatin1String("flac"))
+        return ReadFlac;
+    if (ext == QLatin1String("ape"))
+        return ReadApe;
+    if (ext == QLatin1String("aac"))
+        return ReadAdts;
+    if (ext == QLatin1String("mp4") || ext == QLatin1String("m4a"))
+        return ReadMp4;
+    return nullptr;
+}
+
 } // namespace
 
 bool ReadTagSource(const char* nativePath, const QString& ext, TagSource& out)
 {
-    if (ext == QLatin1String("mp3"))
-        return ReadMpeg(nativePath, out);
-    if (ext == QLatin1String("ogg") || ext == QLatin1String("oga"))
-        return ReadOgg(nativePath, out);
-    if (ext == QLatin1String("wma") || ext == QLatin1String("asf"))
-        return ReadAs<TagLib::ASF::File>(nativePath, out);
-    if (ext == QLatin1String("flac"))
-        return ReadFlac(nativePath, out);
-    if (ext == QLatin1String("ape"))
-        return ReadApe(nativePath, out);
-    if (ext == QLatin1String("aac"))
-        return ReadAdts(nativePath, out);
-    if (ext == QLatin1String("mp4") || ext == QLatin1String("m4a"))
-        return ReadMp4(nativePath, out);
-    return ReadByContent(nativePath, out);
+    const Reader byExtension = ReaderByExtension(ext);
+    if (!byExtension)
+        return ReadByContent(nativePath, out);
+    if (byExtension(nativePath, out))
+        return true;
+    // A file named for one type but holding another (renamed, or saved by a careless program)
+    // still plays, so it is read by what it holds.
+    const Reader byContent = ReaderByContent(nativePath);
+    return byContent && byContent(nativePath, out);
 }

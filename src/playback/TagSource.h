@@ -17,7 +17,8 @@ struct TagSource {
 };
 
 // Opens the file as the audio type its extension names (lower-case, without the dot) and reads
-// its tag and stream properties; other extensions are detected by content. Returns false when
+// its tag and stream properties; other extensions, and files the extension's reader cannot
+// open, are detected by content. Returns false when
 // the file is missing, unreadable, or not audio of that type (out is then unspecified).
 // Reads headers only; any thread.
 bool ReadTagSource(const char* nativePath, const QString& ext, TagSource& out);

@@ -3,6 +3,7 @@
 #include "CLanguage.h"
 
 #include "SafeFile.h"
+#include "XmlLimits.h"
 #include "XmlText.h"
 
 #include <QDir>
@@ -82,7 +83,7 @@ bool CLanguage::Load(const QString& name)
         != safefile::ReadStatus::Ok)
         return false;
     tinyxml2::XMLDocument doc;
-    if (doc.Parse(bytes.constData(), static_cast<size_t>(bytes.size())) != tinyxml2::XML_SUCCESS)
+    if (!xmllimits::Parse(doc, bytes))
         return false;
     const tinyxml2::XMLElement* root = doc.FirstChildElement("Language");
     const char* version = root ? root->Attribute("Version") : nullptr;

@@ -3,6 +3,7 @@
 #include "CSettings.h"
 
 #include "SafeFile.h"
+#include "XmlLimits.h"
 #include "XmlText.h"
 
 #include <QDir>
@@ -156,7 +157,7 @@ bool CSettings::Load(const QString& folder)
     }
     tinyxml2::XMLDocument doc;
     if (status != safefile::ReadStatus::Ok
-        || doc.Parse(bytes.constData(), static_cast<size_t>(bytes.size())) != tinyxml2::XML_SUCCESS)
+        || !xmllimits::Parse(doc, bytes))
         return false;
     const XMLElement* root = doc.FirstChildElement("Settings");
     if (!root)
