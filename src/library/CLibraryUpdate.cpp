@@ -209,8 +209,10 @@ void CLibraryUpdate::AddToViewed(const QStringList& paths, int base)
     m_position = 0;
     m_progress.SetRange(m_stats.files);
     m_db.Begin(DbConn::Viewed);
+    // The prefetch keeps a reference for its readers: the map must outlive it.
+    const QHash<QString, std::string> noneKnown;
     {
-        CTagPrefetch prefetch(files, {}, m_reader, m_threads, m_cancel);
+        CTagPrefetch prefetch(files, noneKnown, m_reader, m_threads, m_cancel);
         for (std::size_t i = 0; i < files.size() && !Cancelled(); ++i)
             AppendFile(DbConn::Viewed, files[i], prefetch.Get(static_cast<int>(i)), base);
     }
@@ -238,8 +240,10 @@ void CLibraryUpdate::ImportPlaylist(const QString& plsPath, const QString& playl
     if (!m_db.OpenPlaylist(DbConn::Target, playlistFile))
         return;
     m_db.Begin(DbConn::Target);
+    // The prefetch keeps a reference for its readers: the map must outlive it.
+    const QHash<QString, std::string> noneKnown;
     {
-        CTagPrefetch prefetch(files, {}, m_reader, m_threads, m_cancel);
+        CTagPrefetch prefetch(files, noneKnown, m_reader, m_threads, m_cancel);
         std::size_t next = 0;
         for (int i = 0; i < pls.GetCount() && !Cancelled(); ++i) {
             if (pls.IsStream(i)) {

@@ -377,7 +377,9 @@ std::size_t CMyCaseCollation::Hash::operator()(std::string_view s) const noexcep
         }
     } else {
         std::uint64_t v = 0;
-        std::memcpy(&v, s.data(), n);
+        // An empty view may have no data pointer at all, which memcpy must never be given.
+        if (n > 0)
+            std::memcpy(&v, s.data(), n);
         mix(v);
     }
     return static_cast<std::size_t>(h ^ (h >> 29));

@@ -42,6 +42,9 @@ public:
     // Get(), on the writer's thread.
     CTagPrefetch(const std::vector<WalkFile>& files, const QHash<QString, std::string>& known,
         TagReadFn reader, int threads, const std::atomic<bool>& cancel);
+    // The readers use known after the constructor returns: a temporary would dangle.
+    CTagPrefetch(const std::vector<WalkFile>& files, QHash<QString, std::string>&& known,
+        TagReadFn reader, int threads, const std::atomic<bool>& cancel) = delete;
     ~CTagPrefetch();
     CTagPrefetch(const CTagPrefetch&) = delete;
     CTagPrefetch& operator=(const CTagPrefetch&) = delete;

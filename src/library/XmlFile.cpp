@@ -2,7 +2,8 @@
 // Copyright (c) 2026 The Plumo developers
 #include "XmlFile.h"
 
-#include <QFile>
+#include "XmlLimits.h"
+
 #include <QSaveFile>
 
 #include <tinyxml2.h>
@@ -11,13 +12,8 @@ namespace XmlFile {
 
 bool Read(const QString& path, tinyxml2::XMLDocument& doc)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    return doc.Parse(bytes.constData(), static_cast<std::size_t>(bytes.size()))
-        == tinyxml2::XML_SUCCESS;
+    // A profile folder may come from anywhere: its files are read under the common limits.
+    return xmllimits::ReadFile(path, doc);
 }
 
 bool Write(const QString& path, const tinyxml2::XMLDocument& doc)

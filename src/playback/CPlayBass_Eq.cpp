@@ -5,8 +5,9 @@
 // file. Every function here takes the engine's operation lock (see CPlayBass.cpp).
 #include "CPlayBass.h"
 
+#include "XmlLimits.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -152,12 +153,8 @@ void CPlayBass::LoadEqState()
     const QString path = EqStatePath();
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray bytes = file.readAll();
     tinyxml2::XMLDocument doc;
-    if (doc.Parse(bytes.constData(), static_cast<size_t>(bytes.size())) != tinyxml2::XML_SUCCESS)
+    if (!xmllimits::ReadFile(path, doc))
         return;
     const tinyxml2::XMLElement* root = doc.FirstChildElement("Equalizer");
     if (root == nullptr)

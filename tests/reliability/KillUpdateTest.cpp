@@ -4,7 +4,7 @@
 // "Library.db" must always open, pass SQLite's integrity check and keep every rating and play
 // count, and the next complete run must bring it in line with the folder.
 #include "AudioFixture.h"
-#include "QtGtestPrint.h"
+#include "QtPrinters.h"
 #include "ScanKiller.h"
 
 #include <QDateTime>

@@ -149,9 +149,7 @@ TEST_F(XmlLoaders, EqualizerStateRefusesDeepFiles)
     EXPECT_EQ(engine.GetPresetName(), QString());
 }
 
-// Library.xml, Playlist.xml and Equalizer.xml are read whole by their loaders; enabled by
-// the change that reads them through xmllimits::ReadFile.
-TEST_F(XmlLoaders, DISABLED_LibraryPlaylistAndEqualizerRefuseOversizedFiles)
+TEST_F(XmlLoaders, LibraryPlaylistAndEqualizerRefuseOversizedFiles)
 {
     CLibraryFolders folders;
     ASSERT_TRUE(WriteOversized(Profile("Library.xml"), "<Library><Folder Path=\"/m\"/></Library>"));

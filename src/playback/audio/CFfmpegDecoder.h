@@ -49,6 +49,9 @@ class CFfmpegDecoder {
 public:
     static constexpr int kOutputRate = 44100;
     static constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
+    // Sources declaring a higher rate are refused (FileForm): no audio format goes beyond it,
+    // and resampling from a crafted gigahertz rate costs seconds and hundreds of megabytes.
+    static constexpr int kMaxSourceRate = 768000;
 
     // abort, when given, is polled during blocking reads; true makes them fail.
     explicit CFfmpegDecoder(const std::atomic<bool>* abort = nullptr);
