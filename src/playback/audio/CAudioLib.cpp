@@ -61,6 +61,11 @@ bool CAudioLib::Init(int /*freq: channels are decoded to 44100 Hz, the device fo
 {
     std::lock_guard device(m_deviceMutex);
     m_initCalled = true;
+    return OpenDeviceLocked();
+}
+
+bool CAudioLib::OpenDeviceLocked()
+{
     if (m_output.IsOpen())
         return true;
     {
@@ -79,15 +84,7 @@ bool CAudioLib::EnsureDevice()
     std::lock_guard device(m_deviceMutex);
     if (!m_initCalled)
         return Fail(AudioError::Init, false);
-    if (m_output.IsOpen())
-        return true;
-    {
-        std::lock_guard idle(m_idleMutex);
-        m_closing = false;
-    }
-    const bool ok = m_output.Open(kRate, &CAudioLib::Render, this);
-    m_deviceOpen.store(ok, std::memory_order_release);
-    return ok ? true : Fail(AudioError::Driver, false);
+    return OpenDeviceLocked();
 }
 
 void CAudioLib::Free()

@@ -99,6 +99,8 @@ private:
     ChannelPtr FindLocked(HCHANNEL channel) const;
     HCHANNEL Register(const ChannelPtr& channel);
     bool EnsureDevice();
+    // Opens the device if it is closed; m_deviceMutex held.
+    bool OpenDeviceLocked();
     bool StartLocked(CAudioChannel& ch);
     void RemoveFromMixLocked(CAudioChannel& ch);
     void WakeMixer();
