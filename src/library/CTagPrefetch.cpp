@@ -6,6 +6,7 @@
 #include "CTagPrefetch.h"
 
 #include "CDBase.h"
+#include "CKnownRows.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,9 +15,8 @@
 #include <sys/stat.h>
 #endif
 
-CTagPrefetch::CTagPrefetch(const std::vector<WalkFile>& files,
-    const QHash<QString, std::string>& known, TagReadFn reader, int threads,
-    const std::atomic<bool>& cancel)
+CTagPrefetch::CTagPrefetch(const std::vector<WalkFile>& files, const CKnownRows* known,
+    TagReadFn reader, int threads, const std::atomic<bool>& cancel)
     : m_files(files), m_known(known), m_reader(std::move(reader)), m_cancel(cancel),
       m_items(files.size()), m_ready(files.size(), 0)
 {
@@ -53,14 +53,23 @@ PrefetchItem& CTagPrefetch::Get(int index)
 
 bool CTagPrefetch::Examine(const QString& path, TrackRecord& record)
 {
+    return Examine(path.toStdString(), path, record);
+}
+
+// Both spellings of the path: on Unix file names are UTF-8 to Qt, so utf8 is also the name
+// the system takes.
+bool CTagPrefetch::Examine(const std::string& utf8, const QString& path, TrackRecord& record)
+{
 #ifdef Q_OS_UNIX
+    Q_UNUSED(path);
     // One stat call; QFileInfo would also build local-time dates nobody reads.
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::stat(utf8.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     record.size = static_cast<std::int64_t>(info.st_size);
     record.modified = CDBase::TimeText(static_cast<std::int64_t>(info.st_mtime));
 #else
+    Q_UNUSED(utf8);
     const QFileInfo info(path);
     if (!info.isFile())
         return false;
@@ -98,12 +107,13 @@ void CTagPrefetch::Fill(int index)
 {
     const WalkFile& file = m_files[static_cast<std::size_t>(index)];
     PrefetchItem& item = m_items[static_cast<std::size_t>(index)];
+    item.file = file.path.toStdString();
     item.record.type = file.type;
-    item.exists = Examine(file.path, item.record);
+    item.exists = Examine(item.file, file.path, item.record);
     if (!item.exists)
         return;
-    const auto known = m_known.constFind(file.path);
-    if (known != m_known.constEnd() && *known == item.record.modified)
+    const std::string* known = m_known ? m_known->KnownModified(item.file) : nullptr;
+    if (known && *known == item.record.modified)
         return;
     item.tagsRead = true;
     try {

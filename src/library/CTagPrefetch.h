@@ -5,7 +5,6 @@
 #include "CFolderWalk.h"
 #include "TrackRecord.h"
 
-#include <QHash>
 #include <QString>
 
 #include <atomic>
@@ -16,12 +15,15 @@
 #include <thread>
 #include <vector>
 
+class CKnownRows;
+
 // Reads the tags of path into record (tag and stream fields only); false when the file cannot
 // be read as audio. Called from several threads at once.
 using TagReadFn = std::function<bool(const QString& path, TrackRecord& record)>;
 
 // What the prefetch learnt about one file.
 struct PrefetchItem {
+    std::string file;      // the path as UTF-8, as the library stores it
     bool exists = false;   // the file could be examined; size and modified are set
     bool tagsRead = false; // the tag reader ran; tagsOk is its answer
     bool tagsOk = false;
@@ -37,11 +39,11 @@ struct PrefetchItem {
 // item is written by one reader before its m_ready flag is set and read by the writer after.
 class CTagPrefetch {
 public:
-    // Files whose path maps to their current modified text are expected unchanged and are
-    // only examined; every other file also has its tags read. threads 0 does all the work in
-    // Get(), on the writer's thread.
-    CTagPrefetch(const std::vector<WalkFile>& files, const QHash<QString, std::string>& known,
-        TagReadFn reader, int threads, const std::atomic<bool>& cancel);
+    // Files with a row of known whose modified text is their current one are expected
+    // unchanged and are only examined; every other file (all of them without known) also has
+    // its tags read. threads 0 does all the work in Get(), on the writer's thread.
+    CTagPrefetch(const std::vector<WalkFile>& files, const CKnownRows* known, TagReadFn reader,
+        int threads, const std::atomic<bool>& cancel);
     ~CTagPrefetch();
     CTagPrefetch(const CTagPrefetch&) = delete;
     CTagPrefetch& operator=(const CTagPrefetch&) = delete;
@@ -56,11 +58,12 @@ public:
     static constexpr int kWakeBatch = 64;
 
 private:
+    static bool Examine(const std::string& utf8, const QString& path, TrackRecord& record);
     void ReaderLoop();
     void Fill(int index);
 
     const std::vector<WalkFile>& m_files;
-    const QHash<QString, std::string>& m_known;
+    const CKnownRows* m_known;
     TagReadFn m_reader;
     const std::atomic<bool>& m_cancel;
     std::vector<PrefetchItem> m_items; // item i: written by its reader, then by the writer
