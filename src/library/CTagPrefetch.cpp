@@ -109,7 +109,13 @@ void CTagPrefetch::Fill(int index)
     PrefetchItem& item = m_items[static_cast<std::size_t>(index)];
     item.file = file.path.toStdString();
     item.record.type = file.type;
-    item.exists = Examine(item.file, file.path, item.record);
+    if (file.examined) {
+        item.exists = file.regular;
+        item.record.size = file.size;
+        item.record.modified = CDBase::TimeText(file.modified);
+    } else {
+        item.exists = Examine(item.file, file.path, item.record);
+    }
     if (!item.exists)
         return;
     const std::string* known = m_known ? m_known->KnownModified(item.file) : nullptr;

@@ -236,4 +236,27 @@ TEST_F(LibraryUpdateEquivalenceTest, AMovedFileSkipsRowsSeenEarlierInTheWalk)
     EXPECT_EQ(Dump(m_dbs[1]).size(), 2);
 }
 
+// The walk examines files from their folder's listing: a link to a file gives the file's
+// size and time, a dangling link and a folder with a music extension give no row, and each
+// entry counts once.
+TEST_F(LibraryUpdateEquivalenceTest, LinksAndFoldersWithMusicNamesAsInTheRowByRowRun)
+{
+    const QString target = Write(QStringLiteral("real.mp3"), "Real|Artist|", 30);
+    ASSERT_TRUE(QFile::link(target, m_music.File(QStringLiteral("alias.mp3"))));
+    ASSERT_TRUE(QFile::link(m_music.File(QStringLiteral("gone.mp3")),
+        m_music.File(QStringLiteral("dead.mp3"))));
+    Write(QStringLiteral("folder.mp3/inner.ogg"), "Inner||", 40);
+    RunBoth({m_music.Path()}, 0, 2);
+    RunBoth({m_music.Path()}, 1, 0);
+    QStringList rows;
+    SqliteStmt stmt(m_dbs[1].Handle(DbConn::Library),
+        "SELECT substr(file,-20),modified,size FROM library ORDER BY id;");
+    while (stmt.Step())
+        rows << QStringLiteral("%1|%2|%3").arg(stmt.Text(0).section(u'/', -1), stmt.Text(1),
+            stmt.Text(2));
+    EXPECT_EQ(rows, QStringList({QStringLiteral("alias.mp3|2023-11-14 22:13:50|12"),
+        QStringLiteral("inner.ogg|2023-11-14 22:14:00|7"),
+        QStringLiteral("real.mp3|2023-11-14 22:13:50|12")}));
+}
+
 } // namespace
