@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
@@ -18,7 +20,7 @@
 CTagPrefetch::CTagPrefetch(const std::vector<WalkFile>& files, const CKnownRows* known,
     TagReadFn reader, int threads, const std::atomic<bool>& cancel)
     : m_files(files), m_known(known), m_reader(std::move(reader)), m_cancel(cancel),
-      m_items(files.size()), m_ready(files.size(), 0)
+      m_items(files.size()), m_ready(files.size())
 {
     for (int i = 0; i < threads; ++i)
         m_threads.emplace_back([this] { ReaderLoop(); });
@@ -37,18 +39,29 @@ CTagPrefetch::~CTagPrefetch()
 
 PrefetchItem& CTagPrefetch::Get(int index)
 {
+    const auto at = static_cast<std::size_t>(index);
     if (m_threads.empty()) {
         Fill(index);
-        return m_items[static_cast<std::size_t>(index)];
+        return m_items[at];
     }
-    std::unique_lock lock(m_mutex);
-    m_consumed = index;
     // Readers waiting for the window are woken in batches; a wake-up per file would cost
     // more than examining an unchanged file.
-    if (index % kWakeBatch == 0)
+    if (index % kWakeBatch == 0) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_consumed = index;
+        }
         m_spaceCv.notify_all();
-    m_readyCv.wait(lock, [&] { return m_ready[static_cast<std::size_t>(index)] != 0; });
-    return m_items[static_cast<std::size_t>(index)];
+    }
+    if (!m_ready[at].load(std::memory_order_acquire)) {
+        std::unique_lock lock(m_mutex);
+        m_consumed = index;
+        m_spaceCv.notify_all();
+        m_waitingFor.store(index);
+        m_readyCv.wait(lock, [&] { return m_ready[at].load(); });
+        m_waitingFor.store(-1);
+    }
+    return m_items[at];
 }
 
 bool CTagPrefetch::Examine(const QString& path, TrackRecord& record)
@@ -81,26 +94,45 @@ bool CTagPrefetch::Examine(const std::string& utf8, const QString& path, TrackRe
 
 void CTagPrefetch::ReaderLoop()
 {
-    const int count = static_cast<int>(m_files.size());
-    for (;;) {
-        int index = 0;
-        {
-            std::unique_lock lock(m_mutex);
-            m_spaceCv.wait(lock, [&] {
-                return m_stop || m_next >= count || m_next < m_consumed + kWindow;
-            });
-            if (m_stop || m_next >= count)
-                return;
-            index = m_next++;
+    int first = 0;
+    int last = 0;
+    while (Claim(first, last)) {
+        for (int index = first; index < last; ++index) {
+            if (!m_cancel.load(std::memory_order_relaxed))
+                Fill(index);
+            SetReady(index);
         }
-        if (!m_cancel.load(std::memory_order_relaxed))
-            Fill(index);
-        {
-            std::lock_guard lock(m_mutex);
-            m_ready[static_cast<std::size_t>(index)] = 1;
-        }
-        m_readyCv.notify_one();
     }
+}
+
+// The next run of indexes, once the window allows it; false when there is none left or the
+// prefetch stops.
+bool CTagPrefetch::Claim(int& first, int& last)
+{
+    const int count = static_cast<int>(m_files.size());
+    std::unique_lock lock(m_mutex);
+    m_spaceCv.wait(lock, [&] {
+        return m_stop || m_next >= count || m_next < m_consumed + kWindow;
+    });
+    if (m_stop || m_next >= count)
+        return false;
+    first = m_next;
+    last = std::min(count, first + kChunk);
+    m_next = last;
+    return true;
+}
+
+void CTagPrefetch::SetReady(int index)
+{
+    m_ready[static_cast<std::size_t>(index)].store(true);
+    if (m_waitingFor.load() != index)
+        return;
+    // Taking the lock orders the wake-up after the writer has gone to sleep, or before it
+    // tests the flag again under the lock.
+    {
+        std::lock_guard lock(m_mutex);
+    }
+    m_readyCv.notify_one();
 }
 
 void CTagPrefetch::Fill(int index)

@@ -34,9 +34,13 @@ struct PrefetchItem {
 // one thread that writes the database. Reading is pure, so taking results early changes
 // nothing but the time: the writer still meets the files one by one, in walk order.
 //
-// Threads: the writer calls Get() with increasing indexes; readers claim indexes in order but
-// stay at most kWindow files ahead of it. m_mutex guards m_next, m_consumed and m_ready; an
-// item is written by one reader before its m_ready flag is set and read by the writer after.
+// Threads: the writer calls Get() with increasing indexes; readers claim indexes in order, a
+// run of kChunk at a time, but stay at most kWindow files ahead of it. m_mutex guards m_next,
+// m_consumed and m_stop. An item is written by one reader before its m_ready flag is set
+// (release) and read by the writer after seeing the flag (acquire). The writer takes the lock
+// only to move the window and to sleep: it announces the index it sleeps for in m_waitingFor
+// before testing the flag, and a reader tests m_waitingFor after setting a flag, so one of the
+// two sees the other and no wake-up is lost.
 class CTagPrefetch {
 public:
     // Files with a row of known whose modified text is their current one are expected
@@ -56,11 +60,14 @@ public:
 
     static constexpr int kWindow = 512;
     static constexpr int kWakeBatch = 64;
+    static constexpr int kChunk = 16;
 
 private:
     static bool Examine(const std::string& utf8, const QString& path, TrackRecord& record);
     void ReaderLoop();
+    bool Claim(int& first, int& last);
     void Fill(int index);
+    void SetReady(int index);
 
     const std::vector<WalkFile>& m_files;
     const CKnownRows* m_known;
@@ -71,8 +78,9 @@ private:
     std::condition_variable m_readyCv; // the writer waits here for its item
     std::condition_variable m_spaceCv; // readers wait here for the window to move
     int m_next = 0;                    // guarded by m_mutex: next index to claim
-    int m_consumed = 0;                // guarded by m_mutex: the writer's current index
-    std::vector<char> m_ready;         // guarded by m_mutex
+    int m_consumed = 0;                // guarded by m_mutex: the writer's index, or a bit less
     bool m_stop = false;               // guarded by m_mutex
+    std::vector<std::atomic<bool>> m_ready;
+    std::atomic<int> m_waitingFor{-1}; // the index the writer sleeps for, -1 when awake
     std::vector<std::thread> m_threads;
 };
