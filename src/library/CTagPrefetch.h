@@ -38,9 +38,9 @@ struct PrefetchItem {
 // run of kChunk at a time, but stay at most kWindow files ahead of it. m_mutex guards m_next,
 // m_consumed and m_stop. An item is written by one reader before its m_ready flag is set
 // (release) and read by the writer after seeing the flag (acquire). The writer takes the lock
-// only to move the window and to sleep: it announces the index it sleeps for in m_waitingFor
-// before testing the flag, and a reader tests m_waitingFor after setting a flag, so one of the
-// two sees the other and no wake-up is lost.
+// only to move the window and to sleep: it announces the index it sleeps for (the end of the
+// run holding its file) in m_waitingFor before testing that flag, and a reader tests
+// m_waitingFor after setting a flag, so one of the two sees the other and no wake-up is lost.
 class CTagPrefetch {
 public:
     // Files with a row of known whose modified text is their current one are expected
