@@ -27,7 +27,10 @@ public:
     // Index of the unseen row whose file is file (compared byte for byte); -1 when none.
     int FindUnseen(std::string_view file) const;
     int Id(int row) const { return m_rows[static_cast<std::size_t>(row)].id; }
-    const std::string& Modified(int row) const { return m_rows[static_cast<std::size_t>(row)].modified; }
+    const std::string& Modified(int row) const
+    {
+        return m_rows[static_cast<std::size_t>(row)].modified;
+    }
     void MarkSeen(int row) { m_seen[static_cast<std::size_t>(row)] = 1; }
     // The row of id when it is one of the start and still unseen; -1 otherwise (seen, added by
     // this update, or unknown).

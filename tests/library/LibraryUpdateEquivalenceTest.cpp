@@ -46,6 +46,31 @@ public:
     void SetStatus(const QString&) override {}
 };
 
+// One file of the row-by-row update.
+void RowByRowFile(CDBase& db, const WalkFile& file, const std::string& added, bool empty)
+{
+    const std::string path = file.path.toStdString();
+    TrackRecord r;
+    r.type = file.type;
+    if (!CTagPrefetch::Examine(file.path, r))
+        return;
+    int id = 0;
+    const QString modified = QString::fromStdString(r.modified);
+    const LookupResult found = empty ? LookupResult::NoRow : db.LookupFile(path, modified, &id);
+    if (found == LookupResult::Same) {
+        db.MarkSeen(id);
+        return;
+    }
+    if (!ReadTextTags(file.path, r))
+        return;
+    if (found == LookupResult::Changed)
+        db.UpdateChangedRow(id, r);
+    else if (!empty && db.LookupMoved(r, &id))
+        db.UpdateMovedRow(id, path, added, r);
+    else
+        db.InsertLibraryRow(path, added, r);
+}
+
 // The row-by-row update over the same walk, stopping (as a cancel would) after stopAfter files.
 void RowByRowUpdate(CDBase& db, const QStringList& folders, const std::string& added,
     int stopAfter)
@@ -59,31 +84,12 @@ void RowByRowUpdate(CDBase& db, const QStringList& folders, const std::string& a
     db.Begin(DbConn::Library);
     if (!empty)
         db.MarkAllUnseen();
-    const int count = stopAfter < 0 ? static_cast<int>(files.size())
-                                    : std::min(stopAfter, static_cast<int>(files.size()));
-    for (int i = 0; i < count; ++i) {
-        const std::string path = files[static_cast<std::size_t>(i)].path.toStdString();
-        TrackRecord r;
-        r.type = files[static_cast<std::size_t>(i)].type;
-        if (!CTagPrefetch::Examine(files[static_cast<std::size_t>(i)].path, r))
-            continue;
-        int id = 0;
-        const LookupResult found = empty ? LookupResult::NoRow
-                                         : db.LookupFile(path, QString::fromStdString(r.modified), &id);
-        if (found == LookupResult::Same) {
-            db.MarkSeen(id);
-            continue;
-        }
-        if (!ReadTextTags(files[static_cast<std::size_t>(i)].path, r))
-            continue;
-        if (found == LookupResult::Changed)
-            db.UpdateChangedRow(id, r);
-        else if (!empty && db.LookupMoved(r, &id))
-            db.UpdateMovedRow(id, path, added, r);
-        else
-            db.InsertLibraryRow(path, added, r);
-    }
-    if (!empty && count == static_cast<int>(files.size()) && !walk.Incomplete())
+    const std::size_t count = stopAfter < 0
+        ? files.size()
+        : std::min(static_cast<std::size_t>(stopAfter), files.size());
+    for (std::size_t i = 0; i < count; ++i)
+        RowByRowFile(db, files[i], added, empty);
+    if (!empty && count == files.size() && !walk.Incomplete())
         db.DeleteUnseen();
     db.Commit(DbConn::Library);
 }
@@ -141,7 +147,8 @@ protected:
     // Cancels once stopAfter files were passed (never when negative).
     class CancelAfter : public NoProgress {
     public:
-        CancelAfter(std::atomic<bool>& cancel, int stopAfter) : m_cancel(cancel), m_stop(stopAfter) {}
+        CancelAfter(std::atomic<bool>& cancel, int stopAfter)
+            : m_cancel(cancel), m_stop(stopAfter) {}
         void Step() override
         {
             if (++m_position == m_stop)
@@ -181,7 +188,9 @@ TEST_F(LibraryUpdateEquivalenceTest, RandomHistoriesGiveTheTablesOfTheRowByRowRu
             switch (pick(5)) {
             case 0: { // moved to another folder, sometimes ahead of its old place in the walk
                 const QString to = m_music.File(QStringLiteral("d%1/%2m%3.mp3")
-                                                    .arg(pick(6)).arg(pick(2) ? "0" : "z").arg(change * 10 + run));
+                        .arg(pick(6))
+                        .arg(pick(2) ? "0" : "z")
+                        .arg(change * 10 + run));
                 if (QFile::rename(path, to))
                     live[which] = to;
                 break;
