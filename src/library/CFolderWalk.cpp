@@ -39,6 +39,28 @@ void Examined(FolderEntry& entry, bool found, const struct stat& info)
     entry.modified = static_cast<std::int64_t>(info.st_mtime);
 }
 
+// An entry of the folder open as fd; links are followed.
+FolderEntry ReadEntry(int fd, const dirent& entry)
+{
+    FolderEntry item{QFile::decodeName(entry.d_name)};
+    item.isDir = entry.d_type == DT_DIR;
+    struct stat target {};
+    bool statted = false;
+    bool found = false;
+    if (entry.d_type == DT_LNK || entry.d_type == DT_UNKNOWN) {
+        statted = true;
+        found = fstatat(fd, entry.d_name, &target, 0) == 0;
+        item.isDir = found && S_ISDIR(target.st_mode);
+    }
+    item.type = item.isDir ? 0 : CDBase::FileTypeCode(item.name);
+    if (item.type != 0) {
+        if (!statted)
+            found = fstatat(fd, entry.d_name, &target, 0) == 0;
+        Examined(item, found, target);
+    }
+    return item;
+}
+
 // One readdir pass: the entry types come with the names, so only links and file systems that
 // give no type cost a stat before the music files are examined, each relative to the open
 // folder. The identity of a folder is its device and inode.
@@ -56,23 +78,7 @@ bool ListFolder(const QString& folder, std::vector<FolderEntry>& entries, std::s
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        FolderEntry item{QFile::decodeName(name)};
-        item.isDir = entry->d_type == DT_DIR;
-        struct stat target {};
-        bool statted = false;
-        bool found = false;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            statted = true;
-            found = fstatat(fd, name, &target, 0) == 0;
-            item.isDir = found && S_ISDIR(target.st_mode);
-        }
-        item.type = item.isDir ? 0 : CDBase::FileTypeCode(item.name);
-        if (item.type != 0) {
-            if (!statted)
-                found = fstatat(fd, name, &target, 0) == 0;
-            Examined(item, found, target);
-        }
-        entries.push_back(std::move(item));
+        entries.push_back(ReadEntry(fd, *entry));
     }
     return true;
 }
