@@ -3,10 +3,12 @@
 // Threads: every method runs on the job's worker thread, the one thread that uses the database
 // while the job runs. Tags may be read ahead by CTagPrefetch's readers; their results are
 // taken in walk order, so rows, ids, `added` values and the matching of moved files are those
-// of a file-by-file run.
+// of a file-by-file run. The seen marks of a library update are kept in CKnownRows rather than
+// written row by row; the flags end with the values a row-by-row marking gives.
 #include "CLibraryUpdate.h"
 
 #include "CDBase.h"
+#include "CKnownRows.h"
 #include "CPlsFile.h"
 #include "CUpdateStatements.h"
 
@@ -17,9 +19,8 @@
 
 namespace {
 
-enum class Sql { KnownFiles, Vacuum };
+enum class Sql { Vacuum };
 constexpr const char* kSql[] = {
-    "SELECT file,modified FROM library;",
     "VACUUM;",
 };
 
@@ -69,28 +70,24 @@ void CLibraryUpdate::UpdateLibrary(const QStringList& folders)
     m_progress.SetRange(m_stats.files);
     const bool empty = m_db.IsLibraryEmpty();
     m_db.Begin(DbConn::Library);
-    QHash<QString, std::string> known;
-    if (!empty) {
-        m_db.MarkAllUnseen();
-        known = KnownFiles();
-    }
-    const bool complete = ProcessFiles(files, known, empty);
-    // Rows of files under a folder that could not be walked (an unplugged drive, a folder
-    // without permission) are not evidence of deleted files: they stay, marked, until a run
-    // sees every folder.
-    if (!empty && complete && !walk.Incomplete()) {
-        sqlite3* library = m_db.Handle(DbConn::Library);
-        const int before = sqlite3_total_changes(library);
-        m_db.DeleteUnseen();
-        m_stats.removed = sqlite3_total_changes(library) - before;
+    sqlite3* library = m_db.Handle(DbConn::Library);
+    CKnownRows known;
+    // A table that cannot be read is left as it is: without its rows no file can be judged.
+    if (empty || known.Load(library)) {
+        const bool complete = ProcessFiles(files, empty ? nullptr : &known);
+        // Rows of files under a folder that could not be walked (an unplugged drive, a
+        // folder without permission) are not evidence of deleted files: they stay, marked,
+        // until a run sees every folder.
+        if (!empty)
+            m_stats.removed = known.Finish(library, complete && !walk.Incomplete());
     }
     m_db.Commit(DbConn::Library);
     Vacuum(DbConn::Library);
 }
 
-// True when every file was passed, false when the run was cancelled on the way.
-bool CLibraryUpdate::ProcessFiles(const std::vector<WalkFile>& files,
-    const QHash<QString, std::string>& known, bool empty)
+// True when every file was passed, false when the run was cancelled on the way. known is null
+// for an empty library.
+bool CLibraryUpdate::ProcessFiles(const std::vector<WalkFile>& files, CKnownRows* known)
 {
     CUpdateStatements statements(m_db);
     CTagPrefetch prefetch(files, known, m_reader, m_threads, m_cancel);
@@ -99,7 +96,8 @@ bool CLibraryUpdate::ProcessFiles(const std::vector<WalkFile>& files,
             return false;
         PrefetchItem& item = prefetch.Get(static_cast<int>(i));
         if (item.exists)
-            empty ? InsertNew(files[i], item, statements) : Reconcile(files[i], item, statements);
+            known ? Reconcile(files[i], item, statements, *known)
+                  : InsertNew(files[i], item, statements);
         ++m_position;
         m_progress.Step();
     }
@@ -128,52 +126,41 @@ void CLibraryUpdate::InsertNew(const WalkFile& file, PrefetchItem& item,
     CUpdateStatements& statements)
 {
     ShowReading(file.path);
-    if (ReadTags(file, item)
-        && statements.InsertLibraryRow(file.path.toStdString(), m_added, item.record))
+    if (ReadTags(file, item) && statements.InsertLibraryRow(item.file, m_added, item.record))
         ++m_stats.inserted;
 }
 
+// The file is judged against the rows not yet seen in this run, as they stand at this point
+// of the walk: a row claimed by an earlier file (unchanged, changed or moved) is out of reach.
 void CLibraryUpdate::Reconcile(const WalkFile& file, PrefetchItem& item,
-    CUpdateStatements& statements)
+    CUpdateStatements& statements, CKnownRows& known)
 {
-    const std::string path = file.path.toStdString();
-    int id = 0;
-    switch (statements.LookupFile(path, item.record.modified, &id)) {
-    case LookupResult::Same:
+    int row = known.FindUnseen(item.file);
+    if (row >= 0 && known.Modified(row) == item.record.modified) {
         m_progress.SetStatus(m_lines.value(2));
-        if (statements.MarkSeen(id))
-            ++m_stats.unchanged;
+        known.MarkSeen(row);
+        ++m_stats.unchanged;
         return;
-    case LookupResult::Changed:
-        ShowReading(file.path);
-        if (ReadTags(file, item) && m_db.UpdateChangedRow(id, item.record))
-            ++m_stats.updated;
-        return;
-    case LookupResult::NoRow:
-        break;
     }
     ShowReading(file.path);
+    if (row >= 0) {
+        // A changed file whose tags cannot be read leaves its row unseen, to be removed.
+        if (ReadTags(file, item) && m_db.UpdateChangedRow(known.Id(row), item.record)) {
+            known.MarkSeen(row);
+            ++m_stats.updated;
+        }
+        return;
+    }
     if (!ReadTags(file, item))
         return;
-    if (m_db.LookupMoved(item.record, &id)) {
-        if (m_db.UpdateMovedRow(id, path, m_added, item.record))
-            ++m_stats.moved;
-    } else if (statements.InsertLibraryRow(path, m_added, item.record)) {
-        ++m_stats.inserted;
+    row = statements.LookupMoved(item.record, known);
+    if (row < 0) {
+        if (statements.InsertLibraryRow(item.file, m_added, item.record))
+            ++m_stats.inserted;
+    } else if (m_db.UpdateMovedRow(known.Id(row), item.file, m_added, item.record)) {
+        known.MarkSeen(row);
+        ++m_stats.moved;
     }
-}
-
-QHash<QString, std::string> CLibraryUpdate::KnownFiles()
-{
-    QHash<QString, std::string> known;
-    try {
-        SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(Sql::KnownFiles));
-        while (stmt.Step())
-            known.insert(stmt.Text(0), stmt.Utf8(1));
-    } catch (const SqliteError&) {
-        // Without the list every file's tags are read ahead; the result is the same.
-    }
-    return known;
 }
 
 void CLibraryUpdate::Vacuum(DbConn conn)
@@ -209,10 +196,8 @@ void CLibraryUpdate::AddToViewed(const QStringList& paths, int base)
     m_position = 0;
     m_progress.SetRange(m_stats.files);
     m_db.Begin(DbConn::Viewed);
-    // The prefetch keeps a reference for its readers: the map must outlive it.
-    const QHash<QString, std::string> noneKnown;
     {
-        CTagPrefetch prefetch(files, noneKnown, m_reader, m_threads, m_cancel);
+        CTagPrefetch prefetch(files, nullptr, m_reader, m_threads, m_cancel);
         for (std::size_t i = 0; i < files.size() && !Cancelled(); ++i)
             AppendFile(DbConn::Viewed, files[i], prefetch.Get(static_cast<int>(i)), base);
     }
@@ -240,10 +225,8 @@ void CLibraryUpdate::ImportPlaylist(const QString& plsPath, const QString& playl
     if (!m_db.OpenPlaylist(DbConn::Target, playlistFile))
         return;
     m_db.Begin(DbConn::Target);
-    // The prefetch keeps a reference for its readers: the map must outlive it.
-    const QHash<QString, std::string> noneKnown;
     {
-        CTagPrefetch prefetch(files, noneKnown, m_reader, m_threads, m_cancel);
+        CTagPrefetch prefetch(files, nullptr, m_reader, m_threads, m_cancel);
         std::size_t next = 0;
         for (int i = 0; i < pls.GetCount() && !Cancelled(); ++i) {
             if (pls.IsStream(i)) {

@@ -5,7 +5,6 @@
 #include "CFolderWalk.h"
 #include "CTagPrefetch.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +13,7 @@
 #include <vector>
 
 class CDBase;
+class CKnownRows;
 class CUpdateStatements;
 enum class DbConn;
 
@@ -73,13 +73,12 @@ public:
 
 private:
     bool Cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
-    bool ProcessFiles(const std::vector<WalkFile>& files, const QHash<QString, std::string>& known,
-        bool empty);
+    bool ProcessFiles(const std::vector<WalkFile>& files, CKnownRows* known);
     void ShowReading(const QString& path);
     bool ReadTags(const WalkFile& file, PrefetchItem& item);
-    void Reconcile(const WalkFile& file, PrefetchItem& item, CUpdateStatements& statements);
+    void Reconcile(const WalkFile& file, PrefetchItem& item, CUpdateStatements& statements,
+        CKnownRows& known);
     void InsertNew(const WalkFile& file, PrefetchItem& item, CUpdateStatements& statements);
-    QHash<QString, std::string> KnownFiles();
     void AppendFile(DbConn conn, const WalkFile& file, PrefetchItem& item, int base);
     void ImportStream(const QString& address, const QString& title, int base);
     void Vacuum(DbConn conn);

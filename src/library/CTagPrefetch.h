@@ -5,7 +5,6 @@
 #include "CFolderWalk.h"
 #include "TrackRecord.h"
 
-#include <QHash>
 #include <QString>
 
 #include <atomic>
@@ -16,12 +15,15 @@
 #include <thread>
 #include <vector>
 
+class CKnownRows;
+
 // Reads the tags of path into record (tag and stream fields only); false when the file cannot
 // be read as audio. Called from several threads at once.
 using TagReadFn = std::function<bool(const QString& path, TrackRecord& record)>;
 
 // What the prefetch learnt about one file.
 struct PrefetchItem {
+    std::string file;      // the path as UTF-8, as the library stores it
     bool exists = false;   // the file could be examined; size and modified are set
     bool tagsRead = false; // the tag reader ran; tagsOk is its answer
     bool tagsOk = false;
@@ -32,19 +34,20 @@ struct PrefetchItem {
 // one thread that writes the database. Reading is pure, so taking results early changes
 // nothing but the time: the writer still meets the files one by one, in walk order.
 //
-// Threads: the writer calls Get() with increasing indexes; readers claim indexes in order but
-// stay at most kWindow files ahead of it. m_mutex guards m_next, m_consumed and m_ready; an
-// item is written by one reader before its m_ready flag is set and read by the writer after.
+// Threads: the writer calls Get() with increasing indexes; readers claim indexes in order, a
+// run of kChunk at a time, but stay at most kWindow files ahead of it. m_mutex guards m_next,
+// m_consumed and m_stop. An item is written by one reader before its m_ready flag is set
+// (release) and read by the writer after seeing the flag (acquire). The writer takes the lock
+// only to move the window and to sleep: it announces the index it sleeps for (the end of the
+// run holding its file) in m_waitingFor before testing that flag, and a reader tests
+// m_waitingFor after setting a flag, so one of the two sees the other and no wake-up is lost.
 class CTagPrefetch {
 public:
-    // Files whose path maps to their current modified text are expected unchanged and are
-    // only examined; every other file also has its tags read. threads 0 does all the work in
-    // Get(), on the writer's thread.
-    CTagPrefetch(const std::vector<WalkFile>& files, const QHash<QString, std::string>& known,
-        TagReadFn reader, int threads, const std::atomic<bool>& cancel);
-    // The readers use known after the constructor returns: a temporary would dangle.
-    CTagPrefetch(const std::vector<WalkFile>& files, QHash<QString, std::string>&& known,
-        TagReadFn reader, int threads, const std::atomic<bool>& cancel) = delete;
+    // Files with a row of known whose modified text is their current one are expected
+    // unchanged and are only examined; every other file (all of them without known) also has
+    // its tags read. threads 0 does all the work in Get(), on the writer's thread.
+    CTagPrefetch(const std::vector<WalkFile>& files, const CKnownRows* known, TagReadFn reader,
+        int threads, const std::atomic<bool>& cancel);
     ~CTagPrefetch();
     CTagPrefetch(const CTagPrefetch&) = delete;
     CTagPrefetch& operator=(const CTagPrefetch&) = delete;
@@ -57,13 +60,17 @@ public:
 
     static constexpr int kWindow = 512;
     static constexpr int kWakeBatch = 64;
+    static constexpr int kChunk = 16;
 
 private:
+    static bool Examine(const std::string& utf8, const QString& path, TrackRecord& record);
     void ReaderLoop();
+    bool Claim(int& first, int& last);
     void Fill(int index);
+    void SetReady(int index);
 
     const std::vector<WalkFile>& m_files;
-    const QHash<QString, std::string>& m_known;
+    const CKnownRows* m_known;
     TagReadFn m_reader;
     const std::atomic<bool>& m_cancel;
     std::vector<PrefetchItem> m_items; // item i: written by its reader, then by the writer
@@ -71,8 +78,9 @@ private:
     std::condition_variable m_readyCv; // the writer waits here for its item
     std::condition_variable m_spaceCv; // readers wait here for the window to move
     int m_next = 0;                    // guarded by m_mutex: next index to claim
-    int m_consumed = 0;                // guarded by m_mutex: the writer's current index
-    std::vector<char> m_ready;         // guarded by m_mutex
+    int m_consumed = 0;                // guarded by m_mutex: the writer's index, or a bit less
     bool m_stop = false;               // guarded by m_mutex
+    std::vector<std::atomic<bool>> m_ready;
+    std::atomic<int> m_waitingFor{-1}; // the index the writer sleeps for, -1 when awake
     std::vector<std::thread> m_threads;
 };

@@ -2,17 +2,23 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CUpdateStatements.h"
 
+#include "CKnownRows.h"
+
 #include <optional>
 
 namespace {
 
-enum class Sql { LookupFile, MarkSeen, Insert };
+// The moved-file look-ups leave the flag out: the update keeps the seen marks in memory and
+// skips the rows already claimed, in id order.
+enum class Sql { Insert, MovedBoth, MovedNoAlbum, MovedNoArtist, MovedNeither };
 constexpr const char* kSql[] = {
-    "SELECT id,modified FROM library WHERE file=? AND flag=1;",
-    "UPDATE library SET flag=NULL WHERE id=?;",
     "INSERT INTO library (flag,file,size,modified,added,number,title,artist,album,year,genre,"
     "albumartist,composer,time,type,bitrate,sample,channel,count,skip) "
     "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
+    "SELECT id FROM library WHERE title=? AND artist=? AND album=? ORDER BY id;",
+    "SELECT id FROM library WHERE title=? AND artist=? AND album IS NULL ORDER BY id;",
+    "SELECT id FROM library WHERE title=? AND artist IS NULL AND album=? ORDER BY id;",
+    "SELECT id FROM library WHERE title=? AND artist IS NULL AND album IS NULL ORDER BY id;",
 };
 
 std::optional<int> Present(bool present, int value)
@@ -44,42 +50,11 @@ private:
 
 } // namespace
 
-CUpdateStatements::CUpdateStatements(CDBase& db)
-    : m_db(db), m_lookup(Prepare(db, Sql::LookupFile)), m_markSeen(Prepare(db, Sql::MarkSeen)),
-      m_insert(Prepare(db, Sql::Insert))
+CUpdateStatements::CUpdateStatements(CDBase& db) : m_db(db), m_insert(Prepare(db, Sql::Insert))
 {
 }
 
 CUpdateStatements::~CUpdateStatements() = default;
-
-LookupResult CUpdateStatements::LookupFile(const std::string& file, const std::string& modified,
-    int* id)
-{
-    if (!m_lookup)
-        return m_db.LookupFile(file, QString::fromStdString(modified), id);
-    const ResetGuard reset(*m_lookup);
-    try {
-        if (!m_lookup->Bind(file).Step())
-            return LookupResult::NoRow;
-        *id = m_lookup->Int(0);
-        return m_lookup->Utf8(1) == modified ? LookupResult::Same : LookupResult::Changed;
-    } catch (const SqliteError&) {
-        return LookupResult::NoRow;
-    }
-}
-
-bool CUpdateStatements::MarkSeen(int id)
-{
-    if (!m_markSeen)
-        return m_db.MarkSeen(id);
-    const ResetGuard reset(*m_markSeen);
-    try {
-        m_markSeen->Bind(id).Run();
-        return true;
-    } catch (const SqliteError&) {
-        return false;
-    }
-}
 
 bool CUpdateStatements::InsertLibraryRow(const std::string& file, const std::string& added,
     const TrackRecord& r)
@@ -96,4 +71,32 @@ bool CUpdateStatements::InsertLibraryRow(const std::string& file, const std::str
     } catch (const SqliteError&) {
         return false;
     }
+}
+
+int CUpdateStatements::LookupMoved(const TrackRecord& r, const CKnownRows& rows)
+{
+    const bool artist = !r.artist.empty();
+    const bool album = !r.album.empty();
+    const int which = artist ? (album ? 0 : 1) : (album ? 2 : 3);
+    std::unique_ptr<SqliteStmt>& stmt = m_moved[which];
+    try {
+        if (!stmt)
+            stmt = std::make_unique<SqliteStmt>(m_db.Handle(DbConn::Library),
+                kSql[static_cast<int>(Sql::MovedBoth) + which]);
+        const ResetGuard reset(*stmt);
+        if (artist && album)
+            stmt->Bind(r.title, r.artist, r.album);
+        else if (artist || album)
+            stmt->Bind(r.title, artist ? r.artist : r.album);
+        else
+            stmt->Bind(r.title);
+        while (stmt->Step()) {
+            const int row = rows.UnseenById(stmt->Int(0));
+            if (row >= 0)
+                return row;
+        }
+    } catch (const SqliteError&) {
+        // Counted as no match: the file is inserted as a new row.
+    }
+    return -1;
 }

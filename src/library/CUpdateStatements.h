@@ -7,10 +7,11 @@
 #include <memory>
 #include <string>
 
-// The statements a library update runs once per file (look up by file, mark seen, insert),
-// prepared once for the run instead of once per call: for 10,000 unchanged files preparing
-// them costs more than running them. Same statements, bindings and results as the CDBase
-// operations of the same names, which remain the fallback when preparing fails.
+class CKnownRows;
+
+// The statements a library update may run once per file (insert, look for a moved file),
+// prepared once for the run instead of once per call. The insert is the one of
+// CDBase::InsertLibraryRow, which remains the fallback when preparing fails.
 // The update's worker thread only; the object must not outlive the run's transaction.
 class CUpdateStatements {
 public:
@@ -19,19 +20,18 @@ public:
     CUpdateStatements(const CUpdateStatements&) = delete;
     CUpdateStatements& operator=(const CUpdateStatements&) = delete;
 
-    // "SELECT id,modified FROM library WHERE file=? AND flag=1;": Same when a row's modified
-    // text equals modified byte for byte, Changed when it differs (*id set for both), NoRow.
-    LookupResult LookupFile(const std::string& file, const std::string& modified, int* id);
-    // "UPDATE library SET flag=NULL WHERE id=?;"
-    bool MarkSeen(int id);
     // The library INSERT of CDBase::InsertLibraryRow: flag NULL, count and skip 0, empty
     // texts and absent numbers as NULL.
     bool InsertLibraryRow(const std::string& file, const std::string& added,
         const TrackRecord& r);
+    // The unseen row (of rows) with the record's title, artist and album, compared byte for
+    // byte with an empty artist or album matching NULL; the one of lowest id when several
+    // match, as a scan of the table in id order meets it first. -1 when none matches or the
+    // look-up fails.
+    int LookupMoved(const TrackRecord& r, const CKnownRows& rows);
 
 private:
     CDBase& m_db;
-    std::unique_ptr<SqliteStmt> m_lookup; // null when it did not prepare
-    std::unique_ptr<SqliteStmt> m_markSeen;
-    std::unique_ptr<SqliteStmt> m_insert;
+    std::unique_ptr<SqliteStmt> m_insert; // null when it did not prepare
+    std::unique_ptr<SqliteStmt> m_moved[4];
 };
