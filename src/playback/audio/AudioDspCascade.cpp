@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "AudioDspCascade.h"
+
+#if defined(__GNUC__)
+#include "AudioDspCascadeKernel.h"
+#endif
+
+namespace dsp {
+
+namespace {
+
+#if defined(__GNUC__)
+// Four lanes: SSE2 on any x86-64, NEON on ARM. Multiply and add stay apart, as in the
+// scalar filter, so this kernel gives the very same samples.
+struct Portable4 {
+    using V = float __attribute__((vector_size(16)));
+    using M = int __attribute__((vector_size(16)));
+    static constexpr int kLanes = 4;
+    static constexpr bool kFused = false;
+
+    static V Enter(V last, const float* frame)
+    {
+        const V in {frame[0], frame[1], 0.0f, 0.0f};
+        return __builtin_shuffle(last, in, M {4, 5, 0, 1});
+    }
+    static void Leave(V last, float* frame)
+    {
+        frame[0] = last[2];
+        frame[1] = last[3];
+    }
+};
+#endif
+
+} // namespace
+
+void ProcessSteadyCascadePortable(
+    std::span<float> stereo, BiquadBand* const* bands, std::size_t count)
+{
+#if defined(__GNUC__)
+    // Three registers of four lanes hold six bands; more registers than that spill.
+    RunCascade<Portable4, 3>(stereo.data(), static_cast<int>(stereo.size() / 2), bands, count);
+#else
+    for (std::size_t k = 0; k < count; ++k)
+        ProcessBiquad(stereo, *bands[k]);
+#endif
+}
+
+void ProcessSteadyCascade(std::span<float> stereo, BiquadBand* const* bands, std::size_t count)
+{
+    if (count == 0 || stereo.size() < 2)
+        return;
+    if (count == 1) {
+        ProcessBiquad(stereo, *bands[0]);
+        return;
+    }
+    if (!ProcessSteadyCascadeAvx2(stereo, bands, count))
+        ProcessSteadyCascadePortable(stereo, bands, count);
+}
+
+} // namespace dsp
