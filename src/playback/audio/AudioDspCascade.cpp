@@ -18,11 +18,16 @@ struct Portable4 {
     using M = int __attribute__((vector_size(16)));
     static constexpr int kLanes = 4;
     static constexpr bool kFused = false;
+    static constexpr int Delay(int registers) { return registers < 3 ? 3 : 2; }
 
     static V Enter(V last, const float* frame)
     {
         const V in {frame[0], frame[1], 0.0f, 0.0f};
+#if defined(__clang__)
+        return __builtin_shufflevector(last, in, 4, 5, 0, 1);
+#else
         return __builtin_shuffle(last, in, M {4, 5, 0, 1});
+#endif
     }
     static void Leave(V last, float* frame)
     {
@@ -54,7 +59,8 @@ void ProcessSteadyCascade(std::span<float> stereo, BiquadBand* const* bands, std
         ProcessBiquad(stereo, *bands[0]);
         return;
     }
-    if (!ProcessSteadyCascadeAvx2(stereo, bands, count))
+    if (!ProcessSteadyCascadeAvx512(stereo, bands, count)
+        && !ProcessSteadyCascadeAvx2(stereo, bands, count))
         ProcessSteadyCascadePortable(stereo, bands, count);
 }
 

@@ -17,10 +17,12 @@ namespace dsp {
 void ProcessSteadyCascade(std::span<float> stereo, BiquadBand* const* bands, std::size_t count);
 
 // The kernels themselves, for tests and measurements: the portable one (any processor
-// GCC or Clang builds for), and the AVX2 one, which returns false and does nothing where
-// the processor or the build lacks AVX2 and FMA.
+// GCC or Clang builds for), and the AVX2 and AVX-512 ones, which return false and do
+// nothing where the processor or the build lacks AVX2 and FMA, or AVX-512F.
 void ProcessSteadyCascadePortable(
     std::span<float> stereo, BiquadBand* const* bands, std::size_t count);
 bool ProcessSteadyCascadeAvx2(std::span<float> stereo, BiquadBand* const* bands, std::size_t count);
+bool ProcessSteadyCascadeAvx512(
+    std::span<float> stereo, BiquadBand* const* bands, std::size_t count);
 
 } // namespace dsp

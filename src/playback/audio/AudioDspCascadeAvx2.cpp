@@ -10,8 +10,12 @@
 
 // Only the kernel below is built for AVX2: every header comes first, so no inline function
 // shared with other files is compiled for it (the linker could keep that copy for all).
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 #include "AudioDspCascadeKernel.h"
 
 namespace dsp {
@@ -23,6 +27,7 @@ struct Avx2Lanes {
     using M = int __attribute__((vector_size(32)));
     static constexpr int kLanes = 8;
     static constexpr bool kFused = true;
+    static constexpr int Delay(int registers) { return registers < 3 ? 3 : 2; }
 
     static V Fma(V a, V b, V c) { return _mm256_fmadd_ps(a, b, c); }
     static V Enter(V last, const float* frame)
@@ -45,7 +50,11 @@ void RunAvx2(float* stereo, int frames, BiquadBand* const* bands, std::size_t co
 
 } // namespace
 } // namespace dsp
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 namespace dsp {
 

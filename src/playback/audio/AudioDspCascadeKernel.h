@@ -8,10 +8,10 @@
 //
 // Each biquad recursion waits on its own previous output, so one band on one side keeps
 // the processor idle most of the time. Here every band of both sides advances at once, in
-// wide registers: at step n band k filters frame n - 2k, taking the output band k - 1 made
-// of that frame two steps earlier. Band k sits in register k % R at lane pair k / R (left,
-// right), so that its input is the same lanes of the previous register; only the first
-// register takes the last one's lanes moved up by one pair, with the new frame entering at
+// wide registers: at step n band k filters frame n - 3k, taking the output band k - 1 made
+// of that frame three steps earlier (or 2k and two steps). Band k sits in register k % R at lane
+// pair k / R (left, right), so that its input is the same lanes of the previous register; only the
+// first register takes the last one's lanes moved up by one pair, with the new frame entering at
 // pair 0. The filter is the scalar one's Direct Form I, on the same state.
 #include "AudioDsp.h"
 
@@ -22,8 +22,9 @@ namespace dsp {
 namespace {
 
 // T supplies the vector type V (T::kLanes floats), its lane mask type M, kFused (whether
-// Fma(a, b, c) = a × b + c rounds once), Enter(last, frame): last moved up by one lane pair
-// with the frame at pair 0, and Leave(last, frame): the top pair into the frame.
+// Fma(a, b, c) = a × b + c rounds once), Delay(R): the steps between neighbouring bands (2
+// or 3), Enter(last, frame): last moved up by one lane pair with the frame at pair 0, and
+// Leave(last, frame): the top pair into the frame.
 template <class T, int R>
 class CascadeKernel {
 public:
@@ -31,15 +32,16 @@ public:
     using M = typename T::M;
     static constexpr int kPairs = T::kLanes / 2;
     static constexpr int kSlots = R * kPairs;
-    // Two steps apart, not one: no step then waits on the previous band's step.
-    static constexpr int kDelay = 2;
+    // Two or three steps apart, not one, so that no step waits on the steps just before it;
+    // three where the registers hold the extra outputs in flight.
+    static constexpr int kDelay = T::Delay(R);
     static constexpr int kDepth = kDelay * (kSlots - 1);
 
     CascadeKernel(BiquadBand* const* bands, int count)
         : m_bands(bands)
         , m_count(count)
     {
-        float lanes[5][R][T::kLanes]{};
+        float lanes[5][R][T::kLanes] {};
         for (int k = 0; k < kSlots; ++k) {
             // Slots past the last band pass their input through.
             float values[5] = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
@@ -71,55 +73,40 @@ public:
             std::memcpy(&m_s.x2[r], m_state[1][r], sizeof(V));
             std::memcpy(&m_s.y1[r], m_state[2][r], sizeof(V));
             std::memcpy(&m_s.y2[r], m_state[3][r], sizeof(V));
-            m_flight1[r] = m_s.y1[r];
-            m_flight2[r] = m_s.y2[r];
+            m_f.y1[r] = m_s.y1[r];
+            m_f.y2[r] = m_s.y2[r];
+            m_f.y3[r] = m_s.y2[r];
         }
     }
 
     // Runs the block through every band. The first and last kDepth steps are the pipeline
-    // filling and draining: there a band whose frame lies outside the block keeps its state,
-    // and the outputs in flight are tracked apart from the states.
+    // filling and draining: there a band whose frame lies outside the block keeps its state.
     void Run(float* stereo, int frames)
     {
         const int total = frames + kDepth;
-        int t = 0;
-        for (; t < kDepth; ++t)
-            Step(stereo, frames, t);
-        if (t < frames) {
-            // Every band that feeds another is at work on both earlier steps, so the outputs in
-            // flight are its states.
-            Steady(m_c, m_s, stereo, t, frames);
-            t = frames;
-            for (int r = 0; r < R; ++r) {
-                m_flight1[r] = m_s.y1[r];
-                m_flight2[r] = m_s.y2[r];
-            }
-        }
-        for (; t < total; ++t)
-            Step(stereo, frames, t);
+        Steps<true>(stereo, frames, 0, kDepth);
+        Steps<false>(stereo, frames, kDepth, frames);
+        Steps<true>(stereo, frames, frames > kDepth ? frames : kDepth, total);
         Save();
     }
 
 private:
-    static void Inputs(V* in, const V* previous, V first)
-    {
-        in[0] = first;
-        for (int r = 1; r < R; ++r)
-            in[r] = previous[r - 1];
-    }
-
     struct Coeffs {
         V b0[R], b1[R], b2[R], na1[R], na2[R];
     };
     struct Lanes {
         V x1[R], x2[R], y1[R], y2[R];
     };
+    // The outputs of the last three steps, whether their bands were at work or not.
+    struct Flight {
+        V y1[R], y2[R], y3[R];
+    };
 
     static V Filter(const Coeffs& c, const Lanes& s, int r, V x)
     {
         if constexpr (T::kFused) {
-            // Five fused steps, the oldest terms first: the input and the output before last
-            // arrive together, the last output one step later.
+            // Five fused steps, the oldest terms first: the input arrives three steps after it
+            // was made, the output before last two, the last output one.
             const V p = T::Fma(c.b0[r], x, T::Fma(c.b1[r], s.x1[r], c.b2[r] * s.x2[r]));
             return T::Fma(c.na1[r], s.y1[r], T::Fma(c.na2[r], s.y2[r], p));
         } else {
@@ -130,45 +117,57 @@ private:
         }
     }
 
-    // The steps with every band at work. Coefficients and states are copied in and out, so
-    // that the compiler keeps them in registers: the block might otherwise alias them.
-    static void Steady(const Coeffs coeffs, Lanes& state, float* stereo, int from, int to)
+    // Steps [from, to). Coefficients and states are copied in and out, so that the compiler
+    // keeps them in registers: the block might otherwise alias them. With every band at
+    // work (not kMasked) the last two outputs in flight are the bands' states.
+    template <bool kMasked>
+    void Steps(float* stereo, int frames, int from, int to)
     {
-        Lanes s = state;
+        if (from >= to)
+            return;
+        const Coeffs c = m_c;
+        Lanes s = m_s;
+        Flight f = m_f;
+        const float silence[2] = {0.0f, 0.0f};
         // Two steps per round bring every state back to the register it started in.
 #pragma GCC unroll 2
         for (int t = from; t < to; ++t) {
+            const V* back = kDelay == 3 ? f.y3 : kMasked ? f.y2 : s.y2;
             V in[R];
-            Inputs(in, s.y2, T::Enter(s.y2[R - 1], stereo + 2 * t));
+            in[0] = T::Enter(back[R - 1], !kMasked || t < frames ? stereo + 2 * t : silence);
+            for (int r = 1; r < R; ++r)
+                in[r] = back[r - 1];
             for (int r = 0; r < R; ++r) {
-                const V y = Filter(coeffs, s, r, in[r]);
-                s.x2[r] = s.x1[r];
-                s.x1[r] = in[r];
-                s.y2[r] = s.y1[r];
-                s.y1[r] = y;
+                const V y = Filter(c, s, r, in[r]);
+                if constexpr (kMasked) {
+                    const M active = (m_slot[r] <= M{} + t) & (m_slot[r] > M{} + (t - frames));
+                    s.x2[r] = active ? s.x1[r] : s.x2[r];
+                    s.x1[r] = active ? in[r] : s.x1[r];
+                    s.y2[r] = active ? s.y1[r] : s.y2[r];
+                    s.y1[r] = active ? y : s.y1[r];
+                    f.y3[r] = f.y2[r];
+                    f.y2[r] = f.y1[r];
+                    f.y1[r] = y;
+                } else {
+                    if constexpr (kDelay == 3)
+                        f.y3[r] = s.y2[r];
+                    s.x2[r] = s.x1[r];
+                    s.x1[r] = in[r];
+                    s.y2[r] = s.y1[r];
+                    s.y1[r] = y;
+                }
             }
-            T::Leave(s.y1[R - 1], stereo + 2 * (t - kDepth));
+            if (!kMasked || t >= kDepth)
+                T::Leave(s.y1[R - 1], stereo + 2 * (t - kDepth));
         }
-        state = s;
-    }
-
-    void Step(float* stereo, int frames, int t)
-    {
-        const float silence[2] = {0.0f, 0.0f};
-        V in[R];
-        Inputs(in, m_flight2, T::Enter(m_flight2[R - 1], t < frames ? stereo + 2 * t : silence));
-        for (int r = 0; r < R; ++r) {
-            const M active = (m_slot[r] <= M{} + t) & (m_slot[r] > M{} + (t - frames));
-            const V y = Filter(m_c, m_s, r, in[r]);
-            m_s.x2[r] = active ? m_s.x1[r] : m_s.x2[r];
-            m_s.x1[r] = active ? in[r] : m_s.x1[r];
-            m_s.y2[r] = active ? m_s.y1[r] : m_s.y2[r];
-            m_s.y1[r] = active ? y : m_s.y1[r];
-            m_flight2[r] = m_flight1[r];
-            m_flight1[r] = y;
+        if constexpr (!kMasked) {
+            for (int r = 0; r < R; ++r) {
+                f.y1[r] = s.y1[r];
+                f.y2[r] = s.y2[r];
+            }
         }
-        if (t >= kDepth)
-            T::Leave(m_s.y1[R - 1], stereo + 2 * (t - kDepth));
+        m_s = s;
+        m_f = f;
     }
 
     void Save()
@@ -187,12 +186,11 @@ private:
 
     BiquadBand* const* m_bands;
     int m_count;
-    float m_state[4][R][T::kLanes]{}; // x1, x2, y1, y2 per register and lane
+    float m_state[4][R][T::kLanes] {}; // x1, x2, y1, y2 per register and lane
     Coeffs m_c;
     Lanes m_s;
-    // The outputs of the last two steps, while the pipeline fills and drains.
-    V m_flight1[R], m_flight2[R];
-    M m_slot[R]{};
+    Flight m_f;
+    M m_slot[R] {};
 };
 
 // Runs the count bands through the kernel of T with as many registers as they need, in
