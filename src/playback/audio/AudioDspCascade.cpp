@@ -10,6 +10,9 @@ namespace dsp {
 
 namespace {
 
+// Frames below which a block goes through the plain filters.
+constexpr std::size_t kShortBlock = 16;
+
 #if defined(__GNUC__)
 // Four lanes: SSE2 on any x86-64, NEON on ARM. Multiply and add stay apart, as in the
 // scalar filter, so this kernel gives the very same samples.
@@ -55,8 +58,11 @@ void ProcessSteadyCascade(std::span<float> stereo, BiquadBand* const* bands, std
 {
     if (count == 0 || stereo.size() < 2)
         return;
-    if (count == 1) {
-        ProcessBiquad(stereo, *bands[0]);
+    // The pipeline fills and drains in up to 45 steps, whatever the block: for a single band
+    // or a few frames the plain filters cost less.
+    if (count == 1 || stereo.size() < 2 * kShortBlock) {
+        for (std::size_t k = 0; k < count; ++k)
+            ProcessBiquad(stereo, *bands[k]);
         return;
     }
     if (!ProcessSteadyCascadeAvx512(stereo, bands, count)
