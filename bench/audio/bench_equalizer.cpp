@@ -25,7 +25,7 @@ using Process = void (*)(std::span<float>, Bands&);
 
 Bands SteadyBands()
 {
-    Bands bands {};
+    Bands bands{};
     for (std::size_t k = 0; k < bands.size(); ++k) {
         const dsp::BiquadCoeffs c = dsp::PeakingCoeffs(44100.0, kCentres[k], 1.0, kGains[k]);
         bands[k].current = bands[k].target = c;

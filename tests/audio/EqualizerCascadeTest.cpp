@@ -58,8 +58,8 @@ public:
     }
 
 private:
-    std::array<std::array<double, 5>, 10> m_coeffs {};
-    std::array<std::array<std::array<double, 4>, 2>, 10> m_state {};
+    std::array<std::array<double, 5>, 10> m_coeffs{};
+    std::array<std::array<std::array<double, 4>, 2>, 10> m_state{};
 };
 
 // Bands at work: one register or more of each kernel, up to all ten.
@@ -77,7 +77,7 @@ protected:
     // Bands at rest on random gains, all but active of them (spread over the ten) flat.
     Bands SteadyBands(int active)
     {
-        Bands bands {};
+        Bands bands{};
         for (std::size_t k = 0; k < bands.size(); ++k) {
             const bool on = static_cast<int>(k * 7 % 10) < active;
             const dsp::BiquadCoeffs c
@@ -138,7 +138,7 @@ protected:
 Cascade Kernel(void (*kernel)(std::span<float>, dsp::BiquadBand* const*, std::size_t))
 {
     return [kernel](std::span<float> stereo, Bands& bands) {
-        std::array<dsp::BiquadBand*, 10> steady {};
+        std::array<dsp::BiquadBand*, 10> steady{};
         std::size_t count = 0;
         for (dsp::BiquadBand& band : bands)
             if (!band.flat)
@@ -160,7 +160,7 @@ void Avx512Kernel(std::span<float> stereo, dsp::BiquadBand* const* bands, std::s
 // Whether the processor runs the kernel (asked with no band at all).
 bool Runs(bool (*kernel)(std::span<float>, dsp::BiquadBand* const*, std::size_t))
 {
-    std::array<float, 2> frame {};
+    std::array<float, 2> frame{};
     return kernel(frame, nullptr, 0);
 }
 

@@ -25,11 +25,11 @@ struct Portable4 {
 
     static V Enter(V last, const float* frame)
     {
-        const V in {frame[0], frame[1], 0.0f, 0.0f};
+        const V in{frame[0], frame[1], 0.0f, 0.0f};
 #if defined(__clang__)
         return __builtin_shufflevector(last, in, 4, 5, 0, 1);
 #else
-        return __builtin_shuffle(last, in, M {4, 5, 0, 1});
+        return __builtin_shuffle(last, in, M{4, 5, 0, 1});
 #endif
     }
     static void Leave(V last, float* frame)

@@ -42,7 +42,7 @@ struct Avx512Lanes {
             last, in, 16, 17, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13);
 #else
         return __builtin_shuffle(
-            last, in, M {16, 17, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+            last, in, M{16, 17, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
 #endif
     }
     static void Leave(V last, float* frame)

@@ -9,10 +9,11 @@
 // Each biquad recursion waits on its own previous output, so one band on one side keeps
 // the processor idle most of the time. Here every band of both sides advances at once, in
 // wide registers: at step n band k filters frame n - 3k, taking the output band k - 1 made
-// of that frame three steps earlier (or 2k and two steps). Band k sits in register k % R at lane
-// pair k / R (left, right), so that its input is the same lanes of the previous register; only the
-// first register takes the last one's lanes moved up by one pair, with the new frame entering at
-// pair 0. The filter is the scalar one's Direct Form I, on the same state.
+// of that frame three steps earlier (or frame n - 2k, two steps). Band k sits in register
+// k % R at lane pair k / R (left, right), so that its input is the same lanes of the
+// previous register; only the first register takes the last one's lanes moved up by one
+// pair, with the new frame entering at pair 0. The filter is the scalar one's Direct Form I,
+// on the same state.
 #include "AudioDsp.h"
 
 #include <cstddef>
@@ -41,7 +42,7 @@ public:
         : m_bands(bands)
         , m_count(count)
     {
-        float lanes[5][R][T::kLanes] {};
+        float lanes[5][R][T::kLanes]{};
         for (int k = 0; k < kSlots; ++k) {
             // Slots past the last band pass their input through.
             float values[5] = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
@@ -186,11 +187,11 @@ private:
 
     BiquadBand* const* m_bands;
     int m_count;
-    float m_state[4][R][T::kLanes] {}; // x1, x2, y1, y2 per register and lane
+    float m_state[4][R][T::kLanes]{}; // x1, x2, y1, y2 per register and lane
     Coeffs m_c;
     Lanes m_s;
     Flight m_f;
-    M m_slot[R] {};
+    M m_slot[R]{};
 };
 
 // Runs the count bands through the kernel of T with as many registers as they need, in
