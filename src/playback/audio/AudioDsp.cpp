@@ -2,9 +2,15 @@
 // Copyright (c) 2026 The Plumo developers
 #include "AudioDsp.h"
 
+#include "AudioDspCascade.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#include <xmmintrin.h>
+#endif
 
 namespace dsp {
 
@@ -110,119 +116,53 @@ void ProcessBiquad(std::span<float> stereo, BiquadBand& band)
 
 namespace {
 
-#if defined(__GNUC__)
-// Both sides of a frame in one vector: half the instructions of two scalar filters.
-using Side2 = float __attribute__((vector_size(8)));
-
-struct VectorState {
-    Side2 x1, x2, y1, y2;
-};
-
-inline VectorState Load(const BiquadBand& band)
-{
-    const auto& s = band.state;
-    return {Side2{s[0][0], s[1][0]}, Side2{s[0][1], s[1][1]}, Side2{s[0][2], s[1][2]},
-        Side2{s[0][3], s[1][3]}};
-}
-
-inline void Store(BiquadBand& band, const VectorState& v)
-{
-    band.state[0] = {v.x1[0], v.x2[0], v.y1[0], v.y2[0]};
-    band.state[1] = {v.x1[1], v.x2[1], v.y1[1], v.y2[1]};
-}
-
-// Coefficients spread over both sides once per block, not once per sample.
-struct VectorCoeffs {
-    Side2 b0, b1, b2, a1, a2;
-};
-
-inline VectorCoeffs Spread(const BiquadCoeffs& c)
-{
-    return {Side2{c.b0, c.b0}, Side2{c.b1, c.b1}, Side2{c.b2, c.b2}, Side2{c.a1, c.a1},
-        Side2{c.a2, c.a2}};
-}
-
-inline Side2 Filter2(const VectorCoeffs& c, VectorState& s, Side2 x)
-{
-    const Side2 y = ((c.b0 * x + c.b1 * s.x1) + (c.b2 * s.x2 - c.a2 * s.y2)) - c.a1 * s.y1;
-    s.x2 = s.x1;
-    s.x1 = x;
-    s.y2 = s.y1;
-    s.y1 = y;
-    return y;
-}
-
-// Two bands in one pass, written out so that both states stay in registers: their
-// recurrences are independent, so the processor overlaps them.
-void ProcessSteadyPair(std::span<float> stereo, BiquadBand& first, BiquadBand& second)
-{
-    const VectorCoeffs c1 = Spread(first.current);
-    const VectorCoeffs c2 = Spread(second.current);
-    VectorState s1 = Load(first);
-    VectorState s2 = Load(second);
-    const std::size_t frames = stereo.size() / 2;
-    float* p = stereo.data();
-    for (std::size_t i = 0; i < frames; ++i, p += 2) {
-        const Side2 y = Filter2(c2, s2, Filter2(c1, s1, Side2{p[0], p[1]}));
-        p[0] = y[0];
-        p[1] = y[1];
+#if defined(__x86_64__) || defined(_M_X64)
+// Denormal numbers are hundreds of times slower than normal ones, and every decaying tail
+// of a filter passes through them; flushed to zero they cost nothing and cannot be heard.
+// The mode is the calling thread's, so it is restored on the way out.
+class FlushDenormals {
+public:
+    FlushDenormals()
+        : m_saved(_mm_getcsr())
+    {
+        _mm_setcsr(m_saved | kFlushToZero | kDenormalsAreZero);
     }
-    Store(first, s1);
-    Store(second, s2);
-}
+    ~FlushDenormals() { _mm_setcsr(m_saved); }
+    FlushDenormals(const FlushDenormals&) = delete;
+    FlushDenormals& operator=(const FlushDenormals&) = delete;
 
-void ProcessSteadyQuad(std::span<float> stereo, BiquadBand* const* bands)
-{
-    ProcessSteadyPair(stereo, *bands[0], *bands[1]);
-    ProcessSteadyPair(stereo, *bands[2], *bands[3]);
-}
+private:
+    static constexpr unsigned kFlushToZero = 0x8000;
+    static constexpr unsigned kDenormalsAreZero = 0x0040;
+    unsigned m_saved;
+};
 #else
-// Two bands in one pass: their recurrences are independent, so the processor overlaps them.
-void ProcessSteadyPair(std::span<float> stereo, BiquadBand& first, BiquadBand& second)
-{
-    const BiquadCoeffs c1 = first.current;
-    const BiquadCoeffs c2 = second.current;
-    auto l1 = first.state[0];
-    auto r1 = first.state[1];
-    auto l2 = second.state[0];
-    auto r2 = second.state[1];
-    const std::size_t frames = stereo.size() / 2;
-    for (std::size_t i = 0; i < frames; ++i) {
-        stereo[2 * i] = Filter(c2, l2, Filter(c1, l1, stereo[2 * i]));
-        stereo[2 * i + 1] = Filter(c2, r2, Filter(c1, r1, stereo[2 * i + 1]));
-    }
-    first.state = {l1, r1};
-    second.state = {l2, r2};
-}
-
-void ProcessSteadyQuad(std::span<float> stereo, BiquadBand* const* bands)
-{
-    ProcessSteadyPair(stereo, *bands[0], *bands[1]);
-    ProcessSteadyPair(stereo, *bands[2], *bands[3]);
-}
+struct FlushDenormals {};
 #endif
+
+// The largest run of steady bands handed to the cascade at once.
+constexpr std::size_t kMaxRun = 16;
 
 } // namespace
 
 void ProcessEqualizer(std::span<float> stereo, std::span<BiquadBand> bands)
 {
-    std::array<BiquadBand*, 16> steady{};
-    std::size_t count = 0;
-    for (BiquadBand& band : bands) {
-        if (band.flat)
+    const FlushDenormals flush;
+    std::size_t i = 0;
+    while (i < bands.size()) {
+        if (bands[i].rampLeft > 0) {
+            // A band in its glide varies in time, so it keeps its place in the order.
+            ProcessBiquad(stereo, bands[i++]);
             continue;
-        if (band.rampLeft > 0 || count == steady.size())
-            ProcessBiquad(stereo, band);
-        else
-            steady[count++] = &band;
+        }
+        std::array<BiquadBand*, kMaxRun> run{};
+        std::size_t count = 0;
+        for (; i < bands.size() && bands[i].rampLeft == 0 && count < kMaxRun; ++i) {
+            if (!bands[i].flat)
+                run[count++] = &bands[i];
+        }
+        ProcessSteadyCascade(stereo, run.data(), count);
     }
-    std::size_t k = 0;
-    for (; k + 4 <= count; k += 4)
-        ProcessSteadyQuad(stereo, &steady[k]);
-    for (; k + 2 <= count; k += 2)
-        ProcessSteadyPair(stereo, *steady[k], *steady[k + 1]);
-    if (k < count)
-        ProcessBiquad(stereo, *steady[k]);
 }
 
 void SetGainTarget(GainRamp& gain, float target)

@@ -31,8 +31,8 @@ struct BiquadBand {
     BiquadCoeffs target;
     BiquadCoeffs step;
     int rampLeft = 0;
-    std::array<std::array<float, 4>, 2> state{}; // per side: x1, x2, y1, y2
-    bool flat = true;                            // identity filter and no glide under way
+    std::array<std::array<float, 4>, 2> state {}; // per side: x1, x2, y1, y2
+    bool flat = true; // identity filter and no glide under way
 };
 
 // True for a filter that passes the signal unchanged (a band at 0 dB).
@@ -42,9 +42,10 @@ void SetBiquadTarget(BiquadBand& band, const BiquadCoeffs& coeffs);
 // Filters the stereo block in place.
 void ProcessBiquad(std::span<float> stereo, BiquadBand& band);
 
-// Filters the stereo block through every band in turn (bands at rest cost nothing). Bands
-// in their glide are processed apart from the steady ones, which is equivalent: the bands
-// are linear and time-invariant outside their glide, so their order does not matter.
+// Filters the stereo block through every band in turn (bands at rest cost nothing), the
+// same as ProcessBiquad band after band within float rounding. Runs of steady bands go
+// through one pipelined cascade; a band in its glide takes the plain path in its place.
+// Denormals are flushed to zero meanwhile (the caller's mode is restored).
 void ProcessEqualizer(std::span<float> stereo, std::span<BiquadBand> bands);
 
 // A gain that glides to its target over kRampFrames.
