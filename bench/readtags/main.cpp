@@ -78,7 +78,8 @@ void ReportByType(const QStringList& files)
             CTagReader::ReadTags(path, record);
         }
         std::fprintf(stderr, "bench_readtags:   %-4s %6.1f us per file\n", qPrintable(it.key()),
-            static_cast<double>(timer.nsecsElapsed()) / 1e3 / static_cast<double>(it.value().size()));
+            static_cast<double>(timer.nsecsElapsed()) / 1e3
+                / static_cast<double>(it.value().size()));
     }
 }
 
@@ -91,7 +92,7 @@ double FfprobeRate(const QStringList& files)
     timer.start();
     for (qsizetype i = 0; i < files.size() && probed < kProbeSample; i += step, ++probed) {
         QProcess probe;
-        probe.start("ffprobe", {"-v", "error", "-show_format", "-show_streams", files[i]});
+        probe.start("ffprobe", { "-v", "error", "-show_format", "-show_streams", files[i] });
         if (!probe.waitForFinished(30000) || probe.exitCode() != 0) {
             std::fprintf(stderr, "bench_readtags: ffprobe failed on %s\n", qPrintable(files[i]));
             return 0.0;
@@ -128,6 +129,7 @@ int main(int argc, char** argv)
     std::printf("readtags_files_per_s: %.0f files/s\n", readTags);
     std::printf("ffprobe_files_per_s: %.1f files/s\n", ffprobe);
     if (ffprobe > 0)
-        std::fprintf(stderr, "bench_readtags: the tag reader is %.0fx faster\n", readTags / ffprobe);
+        std::fprintf(
+            stderr, "bench_readtags: the tag reader is %.0fx faster\n", readTags / ffprobe);
     return 0;
 }

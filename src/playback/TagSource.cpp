@@ -93,8 +93,7 @@ bool ReadAdts(const char* path, TagSource& out)
     return true;
 }
 
-template <class File>
-bool ReadAs(const char* path, TagSource& out)
+template <class File> bool ReadAs(const char* path, TagSource& out)
 {
     File file(path, true, kStyle);
     if (!Measure(file, out))
@@ -161,8 +160,7 @@ bool ReadMp4(const char* path, TagSource& out)
 bool ReadOgg(const char* path, TagSource& out)
 {
     return ReadAs<TagLib::Ogg::Vorbis::File>(path, out)
-        || ReadAs<TagLib::Ogg::Opus::File>(path, out)
-        || ReadAs<TagLib::Ogg::FLAC::File>(path, out)
+        || ReadAs<TagLib::Ogg::Opus::File>(path, out) || ReadAs<TagLib::Ogg::FLAC::File>(path, out)
         || ReadAs<TagLib::Ogg::Speex::File>(path, out);
 }
 
