@@ -29,24 +29,24 @@ constexpr int kCoverEvery = 10;
 constexpr int kCoverBytes = 60 * 1024;
 constexpr int kTracksPerAlbum = 12;
 
-const std::map<QString, QStringList> kCodecs{
-    {"mp3", {"-c:a", "libmp3lame", "-b:a", "192k"}},
-    {"ogg", {"-c:a", "libvorbis", "-q:a", "5"}},
-    {"wma", {"-c:a", "wmav2", "-b:a", "128k", "-f", "asf"}},
-    {"flac", {"-c:a", "flac"}},
-    {"aac", {"-c:a", "aac", "-b:a", "160k", "-f", "adts"}},
-    {"mp4", {"-c:a", "aac", "-b:a", "160k", "-f", "mp4"}},
-    {"m4a", {"-c:a", "aac", "-b:a", "256k", "-f", "mp4"}},
+const std::map<QString, QStringList> kCodecs {
+    { "mp3", { "-c:a", "libmp3lame", "-b:a", "192k" } },
+    { "ogg", { "-c:a", "libvorbis", "-q:a", "5" } },
+    { "wma", { "-c:a", "wmav2", "-b:a", "128k", "-f", "asf" } },
+    { "flac", { "-c:a", "flac" } },
+    { "aac", { "-c:a", "aac", "-b:a", "160k", "-f", "adts" } },
+    { "mp4", { "-c:a", "aac", "-b:a", "160k", "-f", "mp4" } },
+    { "m4a", { "-c:a", "aac", "-b:a", "256k", "-f", "mp4" } },
 };
 
 // Eight seconds of two tones in stereo: long enough for real headers, short enough that
 // 10,000 copies stay near a gigabyte.
 bool Encode(const QString& type, const QString& path)
 {
-    QStringList args{"-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+    QStringList args { "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
         "sine=frequency=440:sample_rate=44100:duration=8", "-f", "lavfi", "-i",
         "sine=frequency=660:sample_rate=44100:duration=8", "-filter_complex",
-        "[0:a][1:a]amerge=inputs=2", "-map_metadata", "-1"};
+        "[0:a][1:a]amerge=inputs=2", "-map_metadata", "-1" };
     args << kCodecs.at(type) << path;
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", args);
@@ -61,8 +61,8 @@ QMap<QString, QString> MakeTemplates(const QString& folder, const QString& apeSa
         if (Encode(type, path))
             templates.insert(type, path);
         else
-            std::fprintf(stderr, "bench_readtags: ffmpeg could not make a %s template\n",
-                qPrintable(type));
+            std::fprintf(
+                stderr, "bench_readtags: ffmpeg could not make a %s template\n", qPrintable(type));
     }
     const QString ape = QDir(folder).filePath("template.ape");
     if (!apeSample.isEmpty() && QFile::copy(apeSample, ape)) {
@@ -81,9 +81,11 @@ TagLib::PropertyMap TagsFor(int index)
 {
     const int artist = index / (kTracksPerAlbum * 4);
     const int album = index / kTracksPerAlbum;
-    static const char* const genres[] = {"Rock", "Jazz", "Electronic", "Folk", "Classical", "Pop"};
+    static const char* const genres[]
+        = { "Rock", "Jazz", "Electronic", "Folk", "Classical", "Pop" };
     TagLib::PropertyMap tags;
-    tags.insert("TRACKNUMBER", Text(QString("%1/%2").arg(index % kTracksPerAlbum + 1).arg(kTracksPerAlbum)));
+    tags.insert("TRACKNUMBER",
+        Text(QString("%1/%2").arg(index % kTracksPerAlbum + 1).arg(kTracksPerAlbum)));
     tags.insert("TITLE", Text(QString("Song number %1 with a longer title").arg(index)));
     tags.insert("ARTIST", Text(QString("Artist %1").arg(artist)));
     tags.insert("ALBUM", Text(QString("Album %1 of Artist %2").arg(album).arg(artist)));
@@ -124,7 +126,8 @@ void AddCover(TagLib::File* file)
         vorbis->tag()->addPicture(picture);
     } else if (auto* mp4 = dynamic_cast<TagLib::MP4::File*>(file)) {
         mp4->tag()->setItem("covr",
-            TagLib::MP4::CoverArtList().append(TagLib::MP4::CoverArt(TagLib::MP4::CoverArt::JPEG, cover)));
+            TagLib::MP4::CoverArtList().append(
+                TagLib::MP4::CoverArt(TagLib::MP4::CoverArt::JPEG, cover)));
     }
 }
 

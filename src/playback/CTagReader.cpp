@@ -136,7 +136,8 @@ bool CTagReader::ReadTags(const QString& path, TrackRecord& record)
 {
     const QByteArray native = QFile::encodeName(path);
     TagSource source;
-    if (native.isEmpty() || !ReadTagSource(native.constData(), QFileInfo(path).suffix().toLower(), source))
+    if (native.isEmpty()
+        || !ReadTagSource(native.constData(), QFileInfo(path).suffix().toLower(), source))
         return false;
     ApplyTags(source.props, record);
     ApplyStream(source, record);

@@ -45,8 +45,8 @@ void SplitAlbum(QString& title, QString& album)
 
 } // namespace
 
-void CTagReader::SplitStreamTitle(const QString& meta, QString& title, QString& artist,
-    QString& album)
+void CTagReader::SplitStreamTitle(
+    const QString& meta, QString& title, QString& artist, QString& album)
 {
     if (meta.isEmpty())
         return;

@@ -11,14 +11,14 @@ namespace {
 constexpr unsigned int kBlock = 64 * 1024;
 constexpr long long kExactSpan = 8 * 1024 * 1024; // bytes of frames counted one by one
 constexpr int kSamplesPerBlock = 1024;
-constexpr int kRates[] = {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000,
-    12000, 11025, 8000};
+constexpr int kRates[]
+    = { 96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000 };
 
 struct AdtsHeader {
     int rate = 0;
     int channels = 0;
     unsigned int length = 0; // frame bytes, header included
-    int blocks = 0;          // raw data blocks, 1 to 4
+    int blocks = 0; // raw data blocks, 1 to 4
 };
 
 bool ParseHeader(const unsigned char* h, AdtsHeader& out)
@@ -82,7 +82,8 @@ bool MeasureAdts(TagLib::File& file, long long start, TagStreamInfo& info)
     }
     const long long end = file.length();
     if (pos - start >= kExactSpan && end > pos)
-        samples = static_cast<long long>(static_cast<double>(samples) * (end - start) / (pos - start));
+        samples
+            = static_cast<long long>(static_cast<double>(samples) * (end - start) / (pos - start));
     info.seconds = static_cast<double>(samples) / first.rate;
     info.sample = first.rate;
     info.channel = first.channels;

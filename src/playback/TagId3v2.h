@@ -4,11 +4,9 @@
 
 #include <taglib/tpropertymap.h>
 
-namespace TagLib {
-namespace ID3v2 {
+namespace TagLib::ID3v2 {
 class Tag;
 }
-} // namespace TagLib
 
 // The property map of an ID3v2 tag, except that genre references ("(17)", "17") are left out
 // instead of being turned into ID3v1 genre names: the reader drops numeric genres, and

@@ -20,7 +20,7 @@ constexpr int kParametricStereo = 29; // HE-AAC v2: a mono core that decodes to 
 // One ISO media box: where its content lies in the file.
 struct Box {
     long long begin = 0; // first content byte
-    long long end = 0;   // one past the last byte
+    long long end = 0; // one past the last byte
 };
 
 // The first box named type among the boxes that fill [begin, end); from skips the first
@@ -44,7 +44,7 @@ bool FindBox(TagLib::File& file, const Box& parent, const char* type, Box& out, 
         if (size < headSize || at + size > parent.end)
             return false;
         if (head.mid(4, 4) == type && skip-- == 0) {
-            out = Box{at + headSize, at + size};
+            out = Box { at + headSize, at + size };
             return true;
         }
         at += size;
@@ -74,7 +74,8 @@ bool SoundTrack(TagLib::File& file, const Box& moov, Box& trak)
 {
     Box hdlr;
     for (int i = 0; FindBox(file, moov, "trak", trak, i); ++i)
-        if (FindPath(file, trak, {"mdia", "hdlr"}, hdlr) && ReadBody(file, hdlr).mid(8, 4) == "soun")
+        if (FindPath(file, trak, { "mdia", "hdlr" }, hdlr)
+            && ReadBody(file, hdlr).mid(8, 4) == "soun")
             return true;
     return false;
 }
@@ -97,9 +98,10 @@ unsigned long long EditedTicks(const ByteVector& edts)
     const unsigned int count = edts.toUInt(12U, true);
     const unsigned int entrySize = wide ? 20 : 12;
     unsigned long long ticks = 0;
-    for (unsigned int i = 0, at = 16; i < count && at + entrySize <= edts.size(); ++i, at += entrySize) {
-        const long long mediaTime = wide ? edts.toLongLong(at + 8, true)
-                                         : static_cast<int>(edts.toUInt(at + 4, true));
+    for (unsigned int i = 0, at = 16; i < count && at + entrySize <= edts.size();
+         ++i, at += entrySize) {
+        const long long mediaTime
+            = wide ? edts.toLongLong(at + 8, true) : static_cast<int>(edts.toUInt(at + 4, true));
         if (mediaTime >= 0)
             ticks += wide ? edts.toLongLong(at, true) : edts.toUInt(at, true);
     }
@@ -174,7 +176,7 @@ void RefineMp4Stream(TagLib::MP4::File& file, TagStreamInfo& stream)
 {
     Box moov;
     Box trak;
-    if (!FindBox(file, Box{0, file.length()}, "moov", moov) || !SoundTrack(file, moov, trak))
+    if (!FindBox(file, Box { 0, file.length() }, "moov", moov) || !SoundTrack(file, moov, trak))
         return;
     Box edts;
     const unsigned int timescale = MovieTimescale(file, moov);
@@ -183,11 +185,12 @@ void RefineMp4Stream(TagLib::MP4::File& file, TagStreamInfo& stream)
     if (ticks > 0 && timescale > 0)
         stream.seconds = static_cast<double>(ticks) / timescale;
     Box stsd;
-    if (!FindPath(file, trak, {"mdia", "minf", "stbl", "stsd"}, stsd))
+    if (!FindPath(file, trak, { "mdia", "minf", "stbl", "stsd" }, stsd))
         return;
     Box mp4a;
     stsd.begin += 8; // version, flags and entry count precede the sample entries
-    const int channels = FindBox(file, stsd, "mp4a", mp4a) ? ConfigChannels(ReadBody(file, mp4a)) : 0;
+    const int channels
+        = FindBox(file, stsd, "mp4a", mp4a) ? ConfigChannels(ReadBody(file, mp4a)) : 0;
     if (channels > 0)
         stream.channel = channels;
 }

@@ -6,13 +6,13 @@
 
 namespace TagLib {
 class File;
-namespace MPEG {
+}
+namespace TagLib::MPEG {
 class File;
 }
-namespace MP4 {
+namespace TagLib::MP4 {
 class File;
 }
-} // namespace TagLib
 
 // Exact stream figures where TagLib's are off or missing, read through the already open file
 // (headers only, except for raw ADTS, which has no header to tell its length); any thread.

@@ -32,10 +32,10 @@ TagLib::PropertyMap TagRawFile::ReadTags(long long& audioStart)
         props = Id3v2Properties(id3v2);
     }
     const long size = length();
-    const bool hasId3v1 = size >= kId3v1Size && HasIdentifierAt(size - kId3v1Size,
-                              TagLib::ID3v1::Tag::fileIdentifier());
-    const long apeFooter = size - (hasId3v1 ? kId3v1Size : 0)
-        - static_cast<long>(TagLib::APE::Footer::size());
+    const bool hasId3v1 = size >= kId3v1Size
+        && HasIdentifierAt(size - kId3v1Size, TagLib::ID3v1::Tag::fileIdentifier());
+    const long apeFooter
+        = size - (hasId3v1 ? kId3v1Size : 0) - static_cast<long>(TagLib::APE::Footer::size());
     if (apeFooter >= 0 && HasIdentifierAt(apeFooter, TagLib::APE::Tag::fileIdentifier()))
         AddMissing(props, TagLib::APE::Tag(this, apeFooter).properties());
     if (hasId3v1)

@@ -21,6 +21,7 @@
 #include <taglib/speexfile.h>
 #include <taglib/tfilestream.h>
 #include <taglib/vorbisfile.h>
+#include <taglib/xiphcomment.h>
 
 namespace {
 
@@ -56,11 +57,11 @@ bool HasAudio(const TagLib::File& file)
     return file.isValid() && props && props->sampleRate() > 0 && props->channels() > 0;
 }
 
-bool Finish(TagLib::File& file, TagSource& out)
+// The stream figures of a file TagLib opened; the caller picks the tags.
+bool Measure(TagLib::File& file, TagSource& out)
 {
     if (!HasAudio(file))
         return false;
-    out.props = file.properties();
     out.stream = FromProperties(*file.audioProperties());
     out.fileSize = file.length();
     return true;
@@ -69,12 +70,10 @@ bool Finish(TagLib::File& file, TagSource& out)
 bool ReadMpeg(const char* path, TagSource& out)
 {
     TagLib::MPEG::File file(path, true, kStyle);
-    if (!HasAudio(file))
+    if (!Measure(file, out))
         return false;
     out.props = MpegProperties(file);
-    out.stream = FromProperties(*file.audioProperties());
     out.stream.seconds = PreciseMpegSeconds(file, out.stream.seconds);
-    out.fileSize = file.length();
     return true;
 }
 
@@ -95,18 +94,45 @@ bool ReadAdts(const char* path, TagSource& out)
     return true;
 }
 
-template <class File>
-bool ReadAs(const char* path, TagSource& out)
+template <class File> bool ReadAs(const char* path, TagSource& out)
 {
     File file(path, true, kStyle);
-    return Finish(file, out);
+    if (!Measure(file, out))
+        return false;
+    out.props = file.properties();
+    return true;
+}
+
+// FLAC files may carry ID3 tags besides their Vorbis comment; TagLib's property map shows
+// only the comment.
+TagLib::PropertyMap FlacProperties(TagLib::FLAC::File& file)
+{
+    TagLib::PropertyMap props;
+    if (file.hasXiphComment())
+        props = file.xiphComment()->properties();
+    if (file.hasID3v2Tag())
+        AddMissing(props, Id3v2Properties(*file.ID3v2Tag()));
+    if (file.hasID3v1Tag())
+        AddMissing(props, file.ID3v1Tag()->properties());
+    return props;
+}
+
+TagLib::PropertyMap ApeProperties(TagLib::APE::File& file)
+{
+    TagLib::PropertyMap props;
+    if (file.hasAPETag())
+        props = file.APETag()->properties();
+    if (file.hasID3v1Tag())
+        AddMissing(props, file.ID3v1Tag()->properties());
+    return props;
 }
 
 bool ReadFlac(const char* path, TagSource& out)
 {
     TagLib::FLAC::File file(path, true, kStyle);
-    if (!Finish(file, out))
+    if (!Measure(file, out))
         return false;
+    out.props = FlacProperties(file);
     out.stream.seconds = SampleSeconds(file.audioProperties()->sampleFrames(), out.stream);
     return true;
 }
@@ -114,8 +140,9 @@ bool ReadFlac(const char* path, TagSource& out)
 bool ReadApe(const char* path, TagSource& out)
 {
     TagLib::APE::File file(path, true, kStyle);
-    if (!Finish(file, out))
+    if (!Measure(file, out))
         return false;
+    out.props = ApeProperties(file);
     out.stream.seconds = SampleSeconds(file.audioProperties()->sampleFrames(), out.stream);
     return true;
 }
@@ -123,8 +150,9 @@ bool ReadApe(const char* path, TagSource& out)
 bool ReadMp4(const char* path, TagSource& out)
 {
     TagLib::MP4::File file(path, true, kStyle);
-    if (!Finish(file, out))
+    if (!Measure(file, out))
         return false;
+    out.props = file.properties();
     RefineMp4Stream(file, out.stream);
     return true;
 }
@@ -133,15 +161,17 @@ bool ReadMp4(const char* path, TagSource& out)
 bool ReadOgg(const char* path, TagSource& out)
 {
     return ReadAs<TagLib::Ogg::Vorbis::File>(path, out)
-        || ReadAs<TagLib::Ogg::Opus::File>(path, out)
-        || ReadAs<TagLib::Ogg::FLAC::File>(path, out)
+        || ReadAs<TagLib::Ogg::Opus::File>(path, out) || ReadAs<TagLib::Ogg::FLAC::File>(path, out)
         || ReadAs<TagLib::Ogg::Speex::File>(path, out);
 }
 
 bool ReadByContent(const char* path, TagSource& out)
 {
     TagLib::FileRef ref(path, true, kStyle);
-    return !ref.isNull() && Finish(*ref.file(), out);
+    if (ref.isNull() || !Measure(*ref.file(), out))
+        return false;
+    out.props = ref.file()->properties();
+    return true;
 }
 
 using Reader = bool (*)(const char*, TagSource&);

@@ -5,6 +5,6 @@
 // The stream properties of one audio file, as the tag reader measures them.
 struct TagStreamInfo {
     double seconds = 0.0; // playing time, unrounded
-    int sample = 0;       // sample rate, Hz
-    int channel = 0;      // channel count
+    int sample = 0; // sample rate, Hz
+    int channel = 0; // channel count
 };

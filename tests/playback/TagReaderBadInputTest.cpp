@@ -14,7 +14,7 @@
 
 namespace {
 
-const char* const kTypes[] = {"mp3", "ogg", "wma", "flac", "ape", "aac", "mp4", "m4a"};
+const char* const kTypes[] = { "mp3", "ogg", "wma", "flac", "ape", "aac", "mp4", "m4a" };
 
 class TagReaderBadInput : public testing::TestWithParam<const char*> {
 protected:
@@ -105,7 +105,7 @@ TEST(TagReaderWrongContent, AacFileHoldingMp4IsStillMeasured)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("song.aac");
-    ASSERT_TRUE(fixture::MakeTone(dir.filePath("song.m4a"), {2.5, 440.0, 0.5, 1, 22050}));
+    ASSERT_TRUE(fixture::MakeTone(dir.filePath("song.m4a"), { 2.5, 440.0, 0.5, 1, 22050 }));
     ASSERT_TRUE(QFile::rename(dir.filePath("song.m4a"), path));
     TrackRecord r;
     ASSERT_TRUE(CTagReader::ReadTags(path, r));

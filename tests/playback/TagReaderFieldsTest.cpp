@@ -24,7 +24,7 @@ protected:
     {
         const QString path = m_dir.filePath(QString("f%1.%2").arg(m_count++).arg(GetParam()));
         EXPECT_TRUE(fixture::CopyTone(GetParam(), path));
-        EXPECT_TRUE(fixture::WriteTags(path, {{key, value}}));
+        EXPECT_TRUE(fixture::WriteTags(path, { { key, value } }));
         TrackRecord r;
         r.number = r.year = -1;
         EXPECT_TRUE(CTagReader::ReadTags(path, r));
@@ -55,10 +55,11 @@ TEST_P(TagReaderFields, TrackNumberIsTheLeadingDecimalValue)
     const struct {
         const char* tag;
         int number;
-    } cases[] = {{"3/12", 3}, {"A", 0}, {"12", 12}, {"  7", 7}, {"+4", 4}, {"-2", -2},
-        {"99999999999", 2147483647}};
+    } cases[] = { { "3/12", 3 }, { "A", 0 }, { "12", 12 }, { "  7", 7 }, { "+4", 4 }, { "-2", -2 },
+        { "99999999999", 2147483647 } };
     for (const auto& c : cases) {
-        const TrackRecord r = IsId3v2() ? ReadWithRawId3("TRCK", c.tag) : ReadWith("TRACKNUMBER", c.tag);
+        const TrackRecord r
+            = IsId3v2() ? ReadWithRawId3("TRCK", c.tag) : ReadWith("TRACKNUMBER", c.tag);
         EXPECT_EQ(r.number, c.number) << c.tag;
         EXPECT_TRUE(r.hasNumber) << c.tag;
     }
@@ -75,8 +76,8 @@ TEST_P(TagReaderFields, YearsOutsideOneThousandToFourThousandAreNone)
     const struct {
         const char* tag;
         int year; // 0: no year
-    } cases[] = {{"0", 0}, {"999", 0}, {"1000", 1000}, {"4000", 4000}, {"4001", 0},
-        {"2009-05-01", 2009}, {"99", 0}, {"abc", 0}, {"1987 ", 1987}};
+    } cases[] = { { "0", 0 }, { "999", 0 }, { "1000", 1000 }, { "4000", 4000 }, { "4001", 0 },
+        { "2009-05-01", 2009 }, { "99", 0 }, { "abc", 0 }, { "1987 ", 1987 } };
     for (const auto& c : cases) {
         const TrackRecord r = ReadWith("DATE", c.tag);
         EXPECT_EQ(r.year, c.year) << c.tag;
@@ -106,12 +107,13 @@ TEST_P(TagReaderFields, OnlyTrailingBlanksAreTrimmed)
     EXPECT_EQ(ReadWith("COMPOSER", "   ").composer, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(TextTags, TagReaderFields, testing::Values("mp3", "ogg", "flac", "wma", "aac"),
+INSTANTIATE_TEST_SUITE_P(TextTags, TagReaderFields,
+    testing::Values("mp3", "ogg", "flac", "wma", "aac"),
     [](const testing::TestParamInfo<const char*>& param) { return std::string(param.param); });
 
 // Without an ID3v2 tag, the older tags at the end of the file describe it: an APE tag first,
 // then ID3v1.
-class TagReaderTrailingTags : public testing::TestWithParam<const char*> {};
+class TagReaderTrailingTags : public testing::TestWithParam<const char*> { };
 
 TEST_P(TagReaderTrailingTags, Id3v1AloneIsRead)
 {
@@ -153,8 +155,8 @@ TEST_P(TagReaderTrailingTags, Id3v2FieldsComeFirstAndId3v1FillsTheRest)
         TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
         tag->setTitle("New Title");
         tag->setGenre("17");
-        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2,
-            TagLib::File::StripOthers));
+        ASSERT_TRUE(file.save(
+            TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers));
     }
     TrackRecord r;
     ASSERT_TRUE(CTagReader::ReadTags(path, r));

@@ -23,20 +23,20 @@ struct Format {
 };
 
 // Encoders pad the last frame; only wma and raw ADTS (no gapless information) can show it.
-const Format kFormats[] = {{"mp3", 0.002}, {"ogg", 0.002}, {"wma", 0.05}, {"flac", 0.0},
-    {"aac", 0.05}, {"mp4", 0.002}, {"m4a", 0.002}};
+const Format kFormats[] = { { "mp3", 0.002 }, { "ogg", 0.002 }, { "wma", 0.05 }, { "flac", 0.0 },
+    { "aac", 0.05 }, { "mp4", 0.002 }, { "m4a", 0.002 } };
 
 struct Shape {
     const char* name;
     fixture::Tone tone;
 };
 
-const Shape kShapes[] = {{"Stereo44k", {4.5, 440.0, 0.5, 2, 44100}},
-    {"Mono48k", {2.25, 1000.0, 0.5, 1, 48000}}};
+const Shape kShapes[] = { { "Stereo44k", { 4.5, 440.0, 0.5, 2, 44100 } },
+    { "Mono48k", { 2.25, 1000.0, 0.5, 1, 48000 } } };
 
-const QMap<QString, QString> kTags{{"TRACKNUMBER", "7"}, {"TITLE", "Ünïcode Title"},
-    {"ARTIST", "The Artist"}, {"ALBUM", "An Album"}, {"DATE", "1999"}, {"GENRE", "Jazz"},
-    {"COMPOSER", "A Composer"}, {"ALBUMARTIST", "Various"}};
+const QMap<QString, QString> kTags { { "TRACKNUMBER", "7" }, { "TITLE", "Ünïcode Title" },
+    { "ARTIST", "The Artist" }, { "ALBUM", "An Album" }, { "DATE", "1999" }, { "GENRE", "Jazz" },
+    { "COMPOSER", "A Composer" }, { "ALBUMARTIST", "Various" } };
 
 void ExpectTags(const TrackRecord& r)
 {
@@ -106,8 +106,8 @@ TEST_P(TagReaderFormats, UntaggedFileGivesEmptyFields)
     EXPECT_EQ(r.number, 0);
     EXPECT_FALSE(r.hasYear);
     EXPECT_EQ(r.year, 0);
-    for (const std::string* text : {&r.title, &r.artist, &r.album, &r.genre, &r.composer,
-             &r.albumartist})
+    for (const std::string* text :
+        { &r.title, &r.artist, &r.album, &r.genre, &r.composer, &r.albumartist })
         EXPECT_EQ(*text, "");
 }
 
@@ -131,7 +131,7 @@ void PrintTo(const ApeSample& sample, std::ostream* os)
     *os << sample.file;
 }
 
-class TagReaderApe : public testing::TestWithParam<ApeSample> {};
+class TagReaderApe : public testing::TestWithParam<ApeSample> { };
 
 TEST_P(TagReaderApe, ReadsBackApeTagsAndStream)
 {
@@ -155,6 +155,7 @@ TEST_P(TagReaderApe, ReadsBackApeTagsAndStream)
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, TagReaderApe,
-    testing::Values(ApeSample{"mac-399.ape", 3, 2, 3.550023}, ApeSample{"short-1s.ape", 1, 1, 1.0}));
+    testing::Values(
+        ApeSample { "mac-399.ape", 3, 2, 3.550023 }, ApeSample { "short-1s.ape", 1, 1, 1.0 }));
 
 } // namespace

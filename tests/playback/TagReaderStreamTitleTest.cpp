@@ -24,7 +24,7 @@ void PrintTo(const Split& split, std::ostream* os)
     *os << split.meta;
 }
 
-class TagReaderStreamTitle : public testing::TestWithParam<Split> {};
+class TagReaderStreamTitle : public testing::TestWithParam<Split> { };
 
 // The caller passes the address as title and empty artist and album, as the player does.
 TEST_P(TagReaderStreamTitle, SplitsAsTheRulesSay)
@@ -41,24 +41,27 @@ TEST_P(TagReaderStreamTitle, SplitsAsTheRulesSay)
 
 const char* const kAddr = "http://radio.example:8000/live";
 
-INSTANTIATE_TEST_SUITE_P(Examples, TagReaderStreamTitle,
-    testing::Values(Split{"StreamTitle='Artist - Song (Live)';StreamUrl='';", "Song", "Artist", "Live"},
-        Split{"StreamTitle='Song';", "Song", "", ""},
-        Split{"StreamTitle='';", kAddr, "", ""},
-        Split{"", kAddr, "", ""},
-        Split{"StreamTitle='(Intro)';", "(Intro)", "", ""},
-        Split{"StreamTitle=' \t Artist  -  Song \r\n';", "Song", "Artist", ""},
-        Split{"StreamTitle='Artist - ';", "Artist -", "", ""},
-        Split{"StreamTitle=' - Song';", "- Song", "", ""},
-        Split{"StreamTitle='A - B - C';", "B - C", "A", ""},
-        Split{"StreamTitle='Song ()';", "Song ()", "", ""},
-        Split{"StreamTitle='Song ( Remix )x';", "Song", "", "Remix"},
-        Split{"StreamTitle='Song) (Demo';", "Song) (Demo", "", ""},
-        Split{"StreamTitle='Artist - (Intro)';", "(Intro)", "Artist", ""},
-        Split{"StreamTitle='Ärtist - Sóng (Ålbum)';", "Sóng", "Ärtist", "Ålbum"},
-        Split{"StreamTitle='Song\u00a0';", "Song\u00a0", "", ""},
-        Split{"StreamTitle='no end", kAddr, "", ""},
-        Split{"no quote at all", kAddr, "", ""}));
+const Split kSplits[] = {
+    { "StreamTitle='Artist - Song (Live)';StreamUrl='';", "Song", "Artist", "Live" },
+    { "StreamTitle='Song';", "Song", "", "" },
+    { "StreamTitle='';", kAddr, "", "" },
+    { "", kAddr, "", "" },
+    { "StreamTitle='(Intro)';", "(Intro)", "", "" },
+    { "StreamTitle=' \t Artist  -  Song \r\n';", "Song", "Artist", "" },
+    { "StreamTitle='Artist - ';", "Artist -", "", "" },
+    { "StreamTitle=' - Song';", "- Song", "", "" },
+    { "StreamTitle='A - B - C';", "B - C", "A", "" },
+    { "StreamTitle='Song ()';", "Song ()", "", "" },
+    { "StreamTitle='Song ( Remix )x';", "Song", "", "Remix" },
+    { "StreamTitle='Song) (Demo';", "Song) (Demo", "", "" },
+    { "StreamTitle='Artist - (Intro)';", "(Intro)", "Artist", "" },
+    { "StreamTitle='Ärtist - Sóng (Ålbum)';", "Sóng", "Ärtist", "Ålbum" },
+    { "StreamTitle='Song\u00a0';", "Song\u00a0", "", "" },
+    { "StreamTitle='no end", kAddr, "", "" },
+    { "no quote at all", kAddr, "", "" },
+};
+
+INSTANTIATE_TEST_SUITE_P(Examples, TagReaderStreamTitle, testing::ValuesIn(kSplits));
 
 TEST(TagReaderStreamTitleKeeps, CallerValuesWhenTheTitleHasNoArtistOrAlbum)
 {

@@ -27,4 +27,3 @@ bool PrependId3v23(const QString& path, const char* frameId, const QByteArray& t
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 
 } // namespace tagtest
-

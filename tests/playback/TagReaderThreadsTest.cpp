@@ -26,14 +26,15 @@ TEST(TagReaderThreads, ConcurrentReadsAgreeWithASingleRead)
     for (const QString& type : fixture::AllTypes()) {
         const QString path = dir.filePath("song." + type);
         ASSERT_TRUE(fixture::CopyTone(type, path));
-        ASSERT_TRUE(fixture::WriteTags(path, {{"TITLE", "Title " + type}, {"GENRE", "17"},
-            {"TRACKNUMBER", "2/5"}, {"DATE", "2001"}}));
+        ASSERT_TRUE(fixture::WriteTags(path,
+            { { "TITLE", "Title " + type }, { "GENRE", "17" }, { "TRACKNUMBER", "2/5" },
+                { "DATE", "2001" } }));
         TrackRecord r;
         ASSERT_TRUE(CTagReader::ReadTags(path, r));
         paths << path;
         expected.push_back(r);
     }
-    std::atomic<int> mismatches{0};
+    std::atomic<int> mismatches { 0 };
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&, t] {

@@ -35,22 +35,24 @@ TEST(TagReaderTool, PrintsOneTabSeparatedLinePerFile)
         GTEST_SKIP() << "PLUMO_BUILD_DIR is not set, so the built tool cannot be found";
     QTemporaryDir dir;
     const QString song = dir.filePath("Söng one.flac");
-    ASSERT_TRUE(fixture::MakeTone(song, {2.5, 440.0, 0.5, 2, 48000}));
-    ASSERT_TRUE(fixture::WriteTags(song, {{"TRACKNUMBER", "4/9"}, {"TITLE", "Tab\there\nand line"},
-        {"ARTIST", "Ärtist"}, {"DATE", "2009-05-01"}, {"GENRE", "17"}, {"COMPOSER", "C"},
-        {"ALBUMARTIST", "AA"}}));
+    ASSERT_TRUE(fixture::MakeTone(song, { 2.5, 440.0, 0.5, 2, 48000 }));
+    ASSERT_TRUE(fixture::WriteTags(song,
+        { { "TRACKNUMBER", "4/9" }, { "TITLE", "Tab\there\nand line" }, { "ARTIST", "Ärtist" },
+            { "DATE", "2009-05-01" }, { "GENRE", "17" }, { "COMPOSER", "C" },
+            { "ALBUMARTIST", "AA" } }));
     const QString missing = dir.filePath("missing.mp3");
     int exitCode = -1;
-    const QStringList lines = RunTool({song, missing}, exitCode);
+    const QStringList lines = RunTool({ song, missing }, exitCode);
     EXPECT_EQ(exitCode, 0);
     ASSERT_EQ(lines.size(), 2);
     const QStringList first = lines[0].split('\t');
-    const QStringList expected{song, "1", "4", "1", "Tab here and line", "Ärtist", "", "2009", "1",
-        "", "C", "AA", "2", first.value(13), "48000", "2"};
+    const QStringList expected { song, "1", "4", "1", "Tab here and line", "Ärtist", "", "2009",
+        "1", "", "C", "AA", "2", first.value(13), "48000", "2" };
     EXPECT_EQ(first, expected);
     EXPECT_GT(first.value(13).toInt(), 0);
-    EXPECT_EQ(lines[1].split('\t'), QStringList({missing, "0", "0", "0", "", "", "", "0", "0", "",
-        "", "", "0", "0", "0", "0"}));
+    EXPECT_EQ(lines[1].split('\t'),
+        QStringList(
+            { missing, "0", "0", "0", "", "", "", "0", "0", "", "", "", "0", "0", "0", "0" }));
 }
 
 TEST(TagReaderTool, NoArgumentsPrintsNothing)

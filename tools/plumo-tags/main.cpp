@@ -31,11 +31,11 @@ std::string Flag(bool value)
 
 std::string RecordLine(const std::string& path, bool ok, const TrackRecord& r)
 {
-    const std::string fields[] = {OneLine(path), Flag(ok), std::to_string(r.number),
-        Flag(r.hasNumber), OneLine(r.title), OneLine(r.artist), OneLine(r.album),
-        std::to_string(r.year), Flag(r.hasYear), OneLine(r.genre), OneLine(r.composer),
-        OneLine(r.albumartist), std::to_string(r.time), std::to_string(r.bitrate),
-        std::to_string(r.sample), std::to_string(r.channel)};
+    const std::string fields[]
+        = { OneLine(path), Flag(ok), std::to_string(r.number), Flag(r.hasNumber), OneLine(r.title),
+              OneLine(r.artist), OneLine(r.album), std::to_string(r.year), Flag(r.hasYear),
+              OneLine(r.genre), OneLine(r.composer), OneLine(r.albumartist), std::to_string(r.time),
+              std::to_string(r.bitrate), std::to_string(r.sample), std::to_string(r.channel) };
     std::string line = fields[0];
     for (std::size_t i = 1; i < std::size(fields); ++i)
         line += '\t' + fields[i];
