@@ -10,6 +10,7 @@
 #include "CLibraryUpdate.h"
 #include "CTagPrefetch.h"
 #include "TestProfile.h"
+#include "TextTagReader.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -22,22 +23,6 @@ namespace {
 
 constexpr const char* kRunTimes[] = {"2026-01-01 10:00:00", "2026-02-02 20:00:00",
     "2026-03-03 03:03:03", "2026-04-04 04:04:04", "2026-05-05 05:05:05", "2026-06-06 06:06:06"};
-
-// Tags are the file's text "title|artist|album"; "unreadable" cannot be read.
-bool ReadTextTags(const QString& path, TrackRecord& record)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = file.readAll();
-    if (text == "unreadable")
-        return false;
-    const QList<QByteArray> parts = text.split('|');
-    record.title = parts.value(0).toStdString();
-    record.artist = parts.value(1).toStdString();
-    record.album = parts.value(2).toStdString();
-    return true;
-}
 
 class NoProgress : public IUpdateProgress {
 public:

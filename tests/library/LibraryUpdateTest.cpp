@@ -6,6 +6,7 @@
 #include "CDBase.h"
 #include "CLibraryUpdate.h"
 #include "TestProfile.h"
+#include "TextTagReader.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,27 +19,6 @@ namespace {
 
 constexpr const char* kFirstRun = "2026-01-01 10:00:00";
 constexpr const char* kSecondRun = "2026-02-02 20:00:00";
-
-bool FakeReadTags(const QString& path, TrackRecord& record)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = file.readAll();
-    if (text == "unreadable")
-        return false;
-    const QList<QByteArray> parts = text.split('|');
-    record.title = parts.value(0).toStdString();
-    record.artist = parts.value(1).toStdString();
-    record.album = parts.value(2).toStdString();
-    record.hasNumber = parts.size() > 3;
-    record.number = parts.value(3).toInt();
-    record.hasYear = parts.size() > 4;
-    record.year = parts.value(4).toInt();
-    record.time = 180;
-    record.bitrate = 128;
-    return true;
-}
 
 // Counts the steps and cancels the job once cancelAt steps were made (never when negative).
 class TestProgress : public IUpdateProgress {
@@ -91,7 +71,7 @@ protected:
     {
         std::atomic<bool> cancel{false};
         TestProgress progress(cancel, cancelAt);
-        CLibraryUpdate job(m_db, FakeReadTags, progress, cancel);
+        CLibraryUpdate job(m_db, ReadTextTags, progress, cancel);
         job.SetLines({QStringLiteral("Updating"), QStringLiteral("Cancel"),
             QStringLiteral("Please wait"), QStringLiteral("Reading")});
         job.SetStartTime(added);
@@ -147,7 +127,7 @@ TEST_F(LibraryUpdateTest, InsertedRowEqualsTheDatabaseLayersRow)
     const QString path = Track(QStringLiteral("a.flac"), "Title||Album|3|1987");
     Update({Music()});
     TrackRecord record;
-    ASSERT_TRUE(FakeReadTags(path, record));
+    ASSERT_TRUE(ReadTextTags(path, record));
     record.type = 4;
     record.size = QFileInfo(path).size();
     record.modified = "2023-11-14 22:13:20";
@@ -232,7 +212,7 @@ TEST_F(LibraryUpdateTest, CancellingWhileCountingRunsNoStatement)
     sqlite3_trace_v2(m_db.Handle(DbConn::Library), SQLITE_TRACE_STMT, CountStatement, &statements);
     std::atomic<bool> cancel{true};
     TestProgress progress(cancel);
-    CLibraryUpdate job(m_db, FakeReadTags, progress, cancel);
+    CLibraryUpdate job(m_db, ReadTextTags, progress, cancel);
     job.UpdateLibrary({Music()});
     sqlite3_trace_v2(m_db.Handle(DbConn::Library), 0, nullptr, nullptr);
     EXPECT_EQ(statements, 0);
@@ -311,7 +291,7 @@ TEST_F(LibraryUpdateTest, AddingAppendsAfterTheBaseWithGapsForUnreadableFiles)
     ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("0000000a.db")));
     std::atomic<bool> cancel{false};
     TestProgress progress(cancel);
-    CLibraryUpdate job(m_db, FakeReadTags, progress, cancel);
+    CLibraryUpdate job(m_db, ReadTextTags, progress, cancel);
     job.SetStartTime(kFirstRun);
     job.SetReaderThreads(2);
     job.AddToViewed({single, Music() + QStringLiteral("/dir")}, 5);
@@ -331,7 +311,7 @@ TEST_F(LibraryUpdateTest, ImportKeepsEntryOrderAndGivesStreamsTheNextIdx)
         "a.mp3\nmissing.mp3\nhttp://three.example/\nb.mp3\n");
     std::atomic<bool> cancel{false};
     TestProgress progress(cancel);
-    CLibraryUpdate job(m_db, FakeReadTags, progress, cancel);
+    CLibraryUpdate job(m_db, ReadTextTags, progress, cancel);
     job.ImportPlaylist(list, QStringLiteral("0000000b.db"), 2);
     EXPECT_EQ(progress.range, 2);
     ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("0000000b.db")));
@@ -348,7 +328,7 @@ TEST_F(LibraryUpdateTest, UnreadablePlaylistImportsNothing)
 {
     std::atomic<bool> cancel{false};
     TestProgress progress(cancel);
-    CLibraryUpdate job(m_db, FakeReadTags, progress, cancel);
+    CLibraryUpdate job(m_db, ReadTextTags, progress, cancel);
     job.ImportPlaylist(m_dir.Write(QStringLiteral("bad.pls"), "no header\nFile1=a.mp3\n"),
         QStringLiteral("0000000c.db"), 0);
     EXPECT_EQ(progress.range, -1);
@@ -371,7 +351,7 @@ TEST(LibraryUpdateThreads, ReadersAheadGiveTheRowsOfASequentialRun)
     std::atomic<bool> cancel{false};
     auto run = [&](int which, const char* added) {
         TestProgress progress(cancel);
-        CLibraryUpdate job(dbs[which], FakeReadTags, progress, cancel);
+        CLibraryUpdate job(dbs[which], ReadTextTags, progress, cancel);
         job.SetStartTime(added);
         job.SetReaderThreads(which == 0 ? 0 : 3);
         job.UpdateLibrary({music.Path()});
