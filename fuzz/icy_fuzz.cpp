@@ -1,136 +1,71 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
-// A whole http answer (header, ICY metadata blocks in the body, redirects, playlists) served on
-// loopback to the http source, which is read to the end. The ICY framing is parsed inside the
-// source's reads, so the narrowest entry is a real connection.
-//
-// Only 127.0.0.1 resolves in this process (getaddrinfo is replaced below): an answer that
-// redirects to another host must not reach the network or wait for a name server.
-#include "CHttpSource.h"
+// The answer header and the ICY framing in process. The input is an answer: its header up to
+// the blank line goes to the header reader, the rest is a body deframed twice, whole and in
+// pieces cut where the input says; both must give the same audio, titles and end state, since
+// the network may cut a body anywhere.
+#include "CIcyDeframer.h"
 #include "FuzzSupport.h"
+#include "HttpHeader.h"
 
-#include <arpa/inet.h>
-#include <dlfcn.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <QList>
 
-#include <array>
-#include <atomic>
-#include <cstring>
-#include <mutex>
-#include <string>
-#include <thread>
-
-extern "C" int getaddrinfo(const char* node, const char* service, const struct addrinfo* hints,
-    struct addrinfo** res)
-{
-    using Real = int (*)(const char*, const char*, const struct addrinfo*, struct addrinfo**);
-    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "getaddrinfo"));
-    if (node == nullptr || std::strcmp(node, "127.0.0.1") != 0)
-        return EAI_NONAME;
-    return real(node, service, hints, res);
-}
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-// Answers every connection with the current input, after reading the request.
-class AnswerServer {
-public:
-    AnswerServer()
-    {
-        m_listen = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof addr;
-        if (m_listen < 0 || bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0
-            || listen(m_listen, 16) != 0
-            || getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &length) != 0)
-            std::abort();
-        m_port = ntohs(addr.sin_port);
-        std::thread([this] { Run(); }).detach();
-    }
-
-    void SetAnswer(std::string answer)
-    {
-        std::lock_guard lock(m_mutex);
-        m_answer = std::move(answer);
-    }
-
-    QString Url() const { return QStringLiteral("http://127.0.0.1:%1/stream").arg(m_port); }
-
-private:
-    void Run()
-    {
-        for (;;) {
-            const int conn = accept(m_listen, nullptr, nullptr);
-            if (conn < 0)
-                continue;
-            Serve(conn);
-            close(conn);
-        }
-    }
-
-    static void ReadRequest(int conn)
-    {
-        timeval timeout{1, 0};
-        setsockopt(conn, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        std::string request;
-        std::array<char, 1024> chunk{};
-        while (request.find("\r\n\r\n") == std::string::npos && request.size() < 16384) {
-            const ssize_t n = recv(conn, chunk.data(), chunk.size(), 0);
-            if (n <= 0)
-                return;
-            request.append(chunk.data(), static_cast<std::size_t>(n));
-        }
-    }
-
-    void Serve(int conn)
-    {
-        ReadRequest(conn);
-        std::string answer;
-        {
-            std::lock_guard lock(m_mutex);
-            answer = m_answer;
-        }
-        std::size_t sent = 0;
-        while (sent < answer.size()) {
-            const ssize_t n = send(conn, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                return;
-            sent += static_cast<std::size_t>(n);
-        }
-        shutdown(conn, SHUT_WR);
-        // Waits for the reader to close, so the answer is never cut by a reset.
-        std::array<char, 4096> drain{};
-        while (recv(conn, drain.data(), drain.size(), 0) > 0) {
-        }
-    }
-
-    int m_listen = -1;
-    quint16 m_port = 0;
-    std::mutex m_mutex;
-    std::string m_answer;
+struct Result {
+    QByteArray audio;
+    QList<QByteArray> titles;
+    bool failed = false;
+    bool atBoundary = false;
 };
+
+Result Deframe(std::int64_t interval, QByteArray body, std::uint32_t cuts)
+{
+    Result result;
+    CIcyDeframer deframer(interval);
+    deframer.SetMetaHandler([&result](const QByteArray& text) { result.titles.append(text); });
+    auto* data = reinterpret_cast<std::uint8_t*>(body.data());
+    const auto size = static_cast<int>(body.size());
+    for (int at = 0; at < size;) {
+        int piece = size - at;
+        if (cuts != 0) {
+            cuts = cuts * 1103515245u + 12345u;
+            piece = std::min(piece, 1 + static_cast<int>((cuts >> 16) % 97));
+        }
+        const int audio = deframer.Feed(data + at, piece);
+        if (audio < 0 || audio > piece)
+            std::abort();
+        result.audio.append(reinterpret_cast<const char*>(data + at), audio);
+        at += piece;
+    }
+    result.failed = deframer.Failed();
+    result.atBoundary = deframer.AtBoundary();
+    return result;
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static AnswerServer* server = new AnswerServer;
-    server->SetAnswer(std::string(reinterpret_cast<const char*>(data), size));
-    const std::atomic<bool> abort{false};
-    CHttpSource source(&abort, 2000);
-    std::size_t metaBytes = 0;
-    source.SetMetaHandler([&metaBytes](const QByteArray& meta) { metaBytes += meta.size(); });
-    try {
-        source.Open(server->Url(), true);
-        std::array<std::uint8_t, 4096> buffer{};
-        while (source.ReadBytes(buffer.data(), static_cast<int>(buffer.size())) > 0) {
-        }
-    } catch (const FfmpegError&) {
+    const QByteArray input = fuzz::Bytes(data, size);
+    const qsizetype blank = input.indexOf("\r\n\r\n");
+    const qsizetype split = blank < 0 ? input.size() : blank + 4;
+    const std::optional<HttpHeader> header = ParseHttpHeader(input.left(split));
+    std::int64_t interval = header ? header->metaInterval : 0;
+    // The player refuses other intervals; small ones still let the framing itself be fuzzed.
+    if (interval <= 0 || interval > (1 << 20))
+        interval = 1 + static_cast<std::int64_t>(size % 61);
+    const QByteArray body = input.mid(split);
+    const Result whole = Deframe(interval, body, 0);
+    const Result cut = Deframe(interval, body, static_cast<std::uint32_t>(size) | 1u);
+    if (whole.audio != cut.audio || whole.titles != cut.titles || whole.failed != cut.failed
+        || whole.atBoundary != cut.atBoundary) {
+        std::fprintf(stderr, "deframing depends on where the body was cut\n");
+        std::abort();
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "CHttpSource.h"
 
 #include "CPlsFile.h"
+#include "HttpHeader.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -43,22 +44,6 @@ int InterruptThunk(void* opaque)
     return abort && abort->load(std::memory_order_relaxed) ? 1 : 0;
 }
 
-// An ICY block is "key='value';" pairs padded with NULs to its length.
-bool IsWellFormedMeta(const std::uint8_t* data, int size, int& textLength)
-{
-    const auto* end = data + size;
-    const auto* nul = std::find(data, end, std::uint8_t{0});
-    textLength = static_cast<int>(nul - data);
-    if (std::any_of(nul, end, [](std::uint8_t c) { return c != 0; }))
-        return false;
-    if (textLength == 0)
-        return true;
-    const QByteArray text = QByteArray::fromRawData(reinterpret_cast<const char*>(data), textLength)
-                                .trimmed();
-    const int eq = text.indexOf("='");
-    return eq > 0 && (text.endsWith('\'') || text.endsWith("';"));
-}
-
 // HTTP/1.0 keeps the body free of chunked framing; ICY servers answer it as well.
 QByteArray Request(const QUrl& url, const QString& hostPart)
 {
@@ -93,13 +78,12 @@ void CHttpSource::Close()
         avio_closep(&m_io);
     m_head.clear();
     m_headPos = 0;
-    m_metaInterval = 0;
-    m_untilMeta = 0;
+    m_deframer.Reset(0);
 }
 
 void CHttpSource::SetMetaHandler(std::function<void(const QByteArray&)> handler)
 {
-    m_onMeta = std::move(handler);
+    m_deframer.SetMetaHandler(std::move(handler));
 }
 
 void CHttpSource::Open(const QString& address, bool followPlaylists)
@@ -178,35 +162,20 @@ void CHttpSource::ReadHeader(QByteArray& header)
 
 void CHttpSource::ParseHeader(const QByteArray& header, QString& location)
 {
-    const QList<QByteArray> lines = header.split('\n');
-    const QList<QByteArray> status = lines.value(0).trimmed().split(' ');
-    bool ok = false;
-    const int code = status.value(1).toInt(&ok);
-    const QByteArray protocol = status.value(0).toUpper();
-    if (!ok || (!protocol.startsWith("HTTP/") && protocol != "ICY"))
+    const std::optional<HttpHeader> parsed = ParseHttpHeader(header);
+    if (!parsed)
         throw FfmpegError(AudioError::Unknown, "not an http answer");
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray name = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (name == "content-type")
-            m_contentType = QString::fromLatin1(value);
-        else if (name == "location")
-            location = QString::fromUtf8(value);
-        else if (name == "icy-metaint")
-            m_metaInterval = value.toLongLong();
-    }
+    const int code = parsed->code;
+    m_contentType = parsed->contentType;
+    location = parsed->location;
     if (code >= 300 && code < 400 && !location.isEmpty())
         return;
     location.clear();
     if (code < 200 || code >= 300)
         throw FfmpegError(AudioError::FileOpen, "http error " + std::to_string(code));
-    if (m_metaInterval < 0 || m_metaInterval > kMaxMetaInterval)
+    if (parsed->metaInterval < 0 || parsed->metaInterval > kMaxMetaInterval)
         throw FfmpegError(AudioError::Unknown, "bad icy-metaint");
-    m_untilMeta = m_metaInterval;
+    m_deframer.Reset(parsed->metaInterval);
 }
 
 QByteArray CHttpSource::Peek(int bytes)
@@ -274,18 +243,19 @@ int CHttpSource::ReadBytes(std::uint8_t* buffer, int size)
 
 int CHttpSource::ReadBody(std::uint8_t* buffer, int size)
 {
-    if (m_metaInterval == 0)
-        return ReadRaw(buffer, size);
-    if (m_untilMeta == 0) {
-        const int err = ReadMetaBlock();
-        if (err < 0)
-            return err;
-        m_untilMeta = m_metaInterval;
+    for (;;) {
+        if (m_deframer.Failed())
+            return Fail(AVERROR_INVALIDDATA);
+        const int n = ReadRaw(buffer, size);
+        if (n == AVERROR_EOF && !m_deframer.AtBoundary())
+            return Fail(AVERROR_INVALIDDATA);
+        if (n <= 0)
+            return n;
+        // A read that held only metadata gives no audio; read on rather than report an end.
+        const int audio = m_deframer.Feed(buffer, n);
+        if (audio > 0)
+            return audio;
     }
-    const int n = ReadRaw(buffer, static_cast<int>(std::min<std::int64_t>(size, m_untilMeta)));
-    if (n > 0)
-        m_untilMeta -= n;
-    return n;
 }
 
 int CHttpSource::Fail(int err)
@@ -305,45 +275,4 @@ int CHttpSource::ReadRaw(std::uint8_t* buffer, int size)
     if (n < 0)
         return Fail(n);
     return n;
-}
-
-int CHttpSource::ReadExactly(std::uint8_t* buffer, int size)
-{
-    int have = 0;
-    while (have < size) {
-        const int n = ReadRaw(buffer + have, size - have);
-        if (n < 0)
-            return n == AVERROR_EOF ? Fail(AVERROR_INVALIDDATA) : n;
-        have += n;
-    }
-    return have;
-}
-
-int CHttpSource::ReadMetaBlock()
-{
-    std::uint8_t blocks = 0;
-    int err = ReadRaw(&blocks, 1);
-    if (err < 0)
-        return err;
-    const int size = blocks * 16;
-    if (size == 0)
-        return 0;
-    err = ReadExactly(m_metaBuffer.data(), size);
-    if (err < 0)
-        return err;
-    int textLength = 0;
-    if (!IsWellFormedMeta(m_metaBuffer.data(), size, textLength))
-        return Fail(AVERROR_INVALIDDATA);
-    const QByteArray text(reinterpret_cast<const char*>(m_metaBuffer.data()), textLength);
-    if (text.isEmpty() || text == m_lastMeta)
-        return 0;
-    m_lastMeta = text;
-    if (m_onMeta) {
-        try {
-            m_onMeta(text);
-        } catch (...) {
-            // A failing listener must not end the stream.
-        }
-    }
-    return 0;
 }

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "CFfmpegDecoder.h"
+#include "CIcyDeframer.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -23,7 +23,6 @@ struct AVIOContext;
 class CHttpSource final : public IByteReader {
 public:
     static constexpr int kMaxHeaderBytes = 16 * 1024;
-    static constexpr int kMaxMetaBytes = 255 * 16;
     static constexpr int kMaxPlaylistBytes = 256 * 1024;
 
     // abort is polled during connects and reads; timeoutMs limits each connect and each read.
@@ -56,8 +55,6 @@ private:
     bool FollowPlaylist(QString& address);
     int ReadBody(std::uint8_t* buffer, int size);
     int ReadRaw(std::uint8_t* buffer, int size);
-    int ReadExactly(std::uint8_t* buffer, int size);
-    int ReadMetaBlock();
     void Close();
     int Fail(int err);
 
@@ -65,12 +62,8 @@ private:
     int m_timeoutMs;
     AVIOContext* m_io = nullptr;   // the connection; owned, closed by Close
     QString m_contentType;
-    std::int64_t m_metaInterval = 0; // body bytes between metadata blocks; 0 = none
-    std::int64_t m_untilMeta = 0;
+    CIcyDeframer m_deframer;
     QByteArray m_head;             // body bytes read ahead by Peek, given out first
     int m_headPos = 0;
-    QByteArray m_lastMeta;
     AudioError m_failure = AudioError::Ok;
-    std::function<void(const QByteArray&)> m_onMeta;
-    std::array<std::uint8_t, kMaxMetaBytes> m_metaBuffer{};
 };
