@@ -49,7 +49,7 @@ void CIcyDeframer::SetMetaHandler(std::function<void(const QByteArray&)> handler
 int CIcyDeframer::Feed(std::uint8_t* data, int size)
 {
     if (m_interval == 0)
-        return m_state == State::Failed ? 0 : std::max(size, 0);
+        return std::max(size, 0);
     int in = 0;
     int out = 0;
     while (in < size && m_state != State::Failed) {
