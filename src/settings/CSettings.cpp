@@ -66,7 +66,7 @@ void ReadWindow(const XMLElement* root, CSettings::WinRect& rect)
         return;
     if (width <= 0 || height <= 0 || width > kMax || height > kMax)
         return;
-    if (left + width > kMax || top + height > kMax)
+    if (left > kMax - width || top > kMax - height)
         return;
     rect = { static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
         static_cast<int>(top + height) };

@@ -271,6 +271,13 @@ TEST(Settings, WindowPositionIsTakenOnlyWhenItCanBeAWindow)
     EXPECT_EQ(rect(R"(Left="10" Top="20" Width="300" Height="-5")"), defaults);
     EXPECT_EQ(rect(R"(Left="2147483000" Top="20" Width="1000" Height="400")"), defaults);
     EXPECT_EQ(rect(R"(Left="10" Top="20" Width="99999999999" Height="400")"), defaults);
+    // Found by fuzzing: numbers past 64 bits are read as the largest 64-bit value, and adding
+    // the size to that overflowed.
+    EXPECT_EQ(rect(R"(Left="9223372036854775807" Top="20" Width="300" Height="400")"), defaults);
+    EXPECT_EQ(rect(R"(Left="10" Top=")" + QByteArray(80, '6') + R"(" Width="300" Height="500")"),
+        defaults);
+    EXPECT_EQ(rect(R"(Left="10" Top="20" Width="2147483637" Height="400")"),
+        (WinRect { 10, 20, 2147483647, 420 }));
 }
 
 TEST(Settings, MissingElementsAndAttributesKeepTheirFields)
