@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 #include "TagSource.h"
 
+#include "TagAsfCheck.h"
 #include "TagAvProbe.h"
 #include "TagId3v2.h"
 #include "TagPrecise.h"
@@ -103,6 +104,11 @@ template <class File> bool ReadAs(const char* path, TagSource& out)
     return true;
 }
 
+bool ReadAsf(const char* path, TagSource& out)
+{
+    return AsfAttributeCountsFit(path) && ReadAs<TagLib::ASF::File>(path, out);
+}
+
 // FLAC files may carry ID3 tags besides their Vorbis comment; TagLib's property map shows
 // only the comment.
 TagLib::PropertyMap FlacProperties(TagLib::FLAC::File& file)
@@ -188,14 +194,15 @@ Reader ReaderByContent(const char* path)
         return ReadMpeg;
     if (TagLib::FLAC::File::isSupported(&stream))
         return ReadFlac;
-    if (TagLib::Ogg::Vorbis::File::isSupported(&stream) || TagLib::Ogg::Opus::File::isSupported(&stream)
+    if (TagLib::Ogg::Vorbis::File::isSupported(&stream)
+        || TagLib::Ogg::Opus::File::isSupported(&stream)
         || TagLib::Ogg::FLAC::File::isSupported(&stream)
         || TagLib::Ogg::Speex::File::isSupported(&stream))
         return ReadOgg;
     if (TagLib::MP4::File::isSupported(&stream))
         return ReadMp4;
     if (TagLib::ASF::File::isSupported(&stream))
-        return ReadAs<TagLib::ASF::File>;
+        return ReadAsf;
     if (TagLib::APE::File::isSupported(&stream))
         return ReadApe;
     return nullptr;
@@ -208,7 +215,7 @@ Reader ReaderByExtension(const QString& ext)
     if (ext == QLatin1String("ogg") || ext == QLatin1String("oga"))
         return ReadOgg;
     if (ext == QLatin1String("wma") || ext == QLatin1String("asf"))
-        return ReadAs<TagLib::ASF::File>;
+        return ReadAsf;
     if (ext == QLatin1String("flac"))
         return ReadFlac;
     if (ext == QLatin1String("ape"))

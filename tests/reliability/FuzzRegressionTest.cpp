@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 // Inputs found by fuzzing (fuzz/run), kept here as the smallest files that show each fault.
+#include "AudioFixture.h"
 #include "CFfmpegDecoder.h"
 #include "CTagReader.h"
+#include "TagAsfCheck.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -64,6 +66,92 @@ TEST(FuzzRegression, AnApcFileAtAFairRateStillPlays)
     EXPECT_EQ(decoder.SourceRate(), 22050);
     std::vector<float> samples;
     EXPECT_TRUE(decoder.Decode(samples));
+}
+
+QByteArray Le(quint64 v, int bytes)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((v >> (8 * i)) & 0xff);
+    return out;
+}
+
+QByteArray Guid(std::initializer_list<int> bytes)
+{
+    QByteArray out;
+    for (int b : bytes)
+        out += static_cast<char>(b);
+    return out;
+}
+
+const QByteArray kAsfHeader = Guid({ 0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9,
+    0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C });
+const QByteArray kAsfExtendedContent = Guid({ 0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11, 0x97,
+    0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50 });
+const QByteArray kAsfHeaderExtension = Guid({ 0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11, 0x8E,
+    0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65 });
+const QByteArray kAsfMetadataLibrary = Guid({ 0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49, 0xA1,
+    0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54 });
+
+// An object counting `count` attributes, with `payload` bytes after the count.
+QByteArray AsfCounting(const QByteArray& guid, int count, int payload)
+{
+    return guid + Le(16 + 8 + 2 + static_cast<quint64>(payload), 8)
+        + Le(static_cast<quint64>(count), 2) + QByteArray(payload, '\0');
+}
+
+QByteArray AsfFile(const QByteArray& objects, int objectCount)
+{
+    return kAsfHeader + Le(30 + static_cast<quint64>(objects.size()), 8)
+        + Le(static_cast<quint64>(objectCount), 4) + QByteArray("\x01\x02", 2) + objects;
+}
+
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+// Found as an 806-byte .wma whose header declared 65,535 attributes in an object with room for
+// none: TagLib reads them all past the end of the file (a second here, nine under the
+// sanitizers), and more such objects in a larger file would keep a library update busy for
+// hours. Counts that cannot fit are refused before TagLib reads the file.
+TEST(FuzzRegression, AsfAttributeCountsMustFitTheirObjects)
+{
+    QTemporaryDir dir;
+    const auto fits = [&](const QString& name, const QByteArray& bytes) {
+        return AsfAttributeCountsFit(QFile::encodeName(WriteFile(dir, name, bytes)).constData());
+    };
+    EXPECT_FALSE(fits("top.wma", AsfFile(AsfCounting(kAsfExtendedContent, 65535, 0), 1)));
+    EXPECT_TRUE(fits("room.wma", AsfFile(AsfCounting(kAsfExtendedContent, 2, 12), 1)));
+    EXPECT_FALSE(fits("tight.wma", AsfFile(AsfCounting(kAsfExtendedContent, 3, 12), 1)));
+    // Inside the header extension, where the metadata library object lives.
+    const QByteArray library = AsfCounting(kAsfMetadataLibrary, 65535, 12);
+    const QByteArray extension = kAsfHeaderExtension
+        + Le(46 + static_cast<quint64>(library.size()), 8) + QByteArray(18, '\0')
+        + Le(static_cast<quint64>(library.size()), 4) + library;
+    EXPECT_FALSE(fits("extension.wma", AsfFile(extension, 1)));
+    // An object cut short by the end of the file is judged by what is there.
+    QByteArray cut = AsfFile(AsfCounting(kAsfExtendedContent, 1000, 6000), 1);
+    cut.chop(5990);
+    EXPECT_FALSE(fits("cut.wma", cut));
+    EXPECT_TRUE(fits("other.mp3", QByteArray(4096, '\x55')));
+
+    TrackRecord record;
+    EXPECT_FALSE(CTagReader::ReadTags(
+        WriteFile(dir, "refused.wma", AsfFile(AsfCounting(kAsfExtendedContent, 65535, 0), 1)),
+        record));
+
+    // A real file, tagged by TagLib, is still read.
+    const QString tagged = dir.filePath("tagged.wma");
+    ASSERT_TRUE(fixture::MakeTone(tagged, { .seconds = 0.5 }));
+    ASSERT_TRUE(fixture::WriteTags(tagged, { { "TITLE", "Kept" }, { "ARTIST", "Somebody" } }));
+    EXPECT_TRUE(AsfAttributeCountsFit(QFile::encodeName(tagged).constData()));
+    ASSERT_TRUE(CTagReader::ReadTags(tagged, record));
+    EXPECT_EQ(record.title, "Kept");
 }
 
 } // namespace
