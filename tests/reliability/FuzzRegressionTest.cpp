@@ -138,6 +138,14 @@ TEST(FuzzRegression, AsfAttributeCountsMustFitTheirObjects)
     QByteArray cut = AsfFile(AsfCounting(kAsfExtendedContent, 1000, 6000), 1);
     cut.chop(5990);
     EXPECT_FALSE(fits("cut.wma", cut));
+    // Found next: TagLib reads a content description by its fields, not its declared size, and
+    // takes what follows the fields as the next object, here a counting object the declared
+    // sizes hide.
+    const QByteArray hidden = AsfCounting(kAsfExtendedContent, 65535, 0);
+    const QByteArray description = Guid({ 0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6,
+                                       0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C })
+        + Le(24 + 10 + static_cast<quint64>(hidden.size()), 8) + QByteArray(10, '\0') + hidden;
+    EXPECT_FALSE(fits("hidden.wma", AsfFile(description, 1)));
     EXPECT_TRUE(fits("other.mp3", QByteArray(4096, '\x55')));
 
     TrackRecord record;
