@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
@@ -55,16 +55,15 @@ std::uint64_t Le(const std::uint8_t* p, int bytes)
 bool ChunkFits(std::span<const std::uint8_t> data, std::size_t starts, std::uint64_t fileRest)
 {
     for (const Counting& counting : kCounting) {
-        const std::boyer_moore_horspool_searcher searcher(
-            counting.guid.begin(), counting.guid.end());
-        for (auto from = data.begin();;) {
-            const auto hit = std::search(from, data.end(), searcher);
-            const auto at = static_cast<std::size_t>(hit - data.begin());
-            if (hit == data.end() || at >= starts)
+        // memchr finds the first byte at memory speed; audio data rarely goes on from there.
+        for (std::size_t at = 0; at < starts; ++at) {
+            const void* hit = std::memchr(&data[at], counting.guid[0], starts - at);
+            if (!hit)
                 break;
-            from = hit + 1;
-            if (at + kCountEnd > data.size())
-                continue; // cut off before its count, which then reads as none
+            at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data.data());
+            if (at + kCountEnd > data.size()
+                || std::memcmp(&data[at], counting.guid.data(), counting.guid.size()) != 0)
+                continue; // another object, or cut off before its count, which reads as none
             const std::uint64_t room = std::min(Le(&data[at + 16], 8), fileRest - at);
             const std::uint64_t count = Le(&data[at + kObjectHead], 2);
             // A size too small for the count itself is a broken object; TagLib reads the count.
@@ -93,8 +92,8 @@ bool AsfAttributeCountsFit(const char* nativePath)
         return true;
     // TagLib finds its objects by walking the header in ways a damaged file can lead anywhere,
     // so every place in the file where a counting object could be read is checked.
-    std::vector<std::uint8_t> buffer(kChunk + kCountEnd - 1);
     const auto total = static_cast<std::uint64_t>(size);
+    std::vector<std::uint8_t> buffer(std::min<std::uint64_t>(total, kChunk + kCountEnd - 1));
     for (std::uint64_t offset = 0; offset < total; offset += kChunk) {
         if (std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0)
             return true;
