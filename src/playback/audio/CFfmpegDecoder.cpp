@@ -173,7 +173,9 @@ void CFfmpegDecoder::OpenCodec()
     AVStream* st = m_format->streams[m_stream];
     if (avcodec_parameters_to_context(m_codec.get(), st->codecpar) < 0)
         throw FfmpegError(AudioError::Codec, "bad codec parameters");
-    if (m_codec->sample_rate > kMaxSourceRate)
+    // A rate of 0 may still be unknown here; the first frame tells it.
+    if (m_codec->sample_rate > kMaxSourceRate
+        || (m_codec->sample_rate > 0 && m_codec->sample_rate < kMinSourceRate))
         throw FfmpegError(AudioError::FileForm, "sample rate out of range");
     m_codec->thread_count = 1;
     m_codec->pkt_timebase = st->time_base;
@@ -285,7 +287,7 @@ bool CFfmpegDecoder::ReceiveFrames(std::vector<float>& out)
 
 void CFfmpegDecoder::SetUpResampler()
 {
-    if (m_frame->sample_rate <= 0 || m_frame->sample_rate > kMaxSourceRate)
+    if (m_frame->sample_rate < kMinSourceRate || m_frame->sample_rate > kMaxSourceRate)
         throw FfmpegError(AudioError::FileForm, "sample rate out of range");
     AVChannelLayout in{};
     if (m_frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || m_frame->ch_layout.nb_channels == 0)

@@ -49,8 +49,10 @@ class CFfmpegDecoder {
 public:
     static constexpr int kOutputRate = 44100;
     static constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
-    // Sources declaring a higher rate are refused (FileForm): no audio format goes beyond it,
-    // and resampling from a crafted gigahertz rate costs seconds and hundreds of megabytes.
+    // Sources declaring a rate outside these are refused (FileForm): no audio format goes
+    // beyond them, and resampling from a crafted gigahertz rate costs seconds and hundreds of
+    // megabytes, from a rate of a few hertz gigabytes (every input sample becomes thousands).
+    static constexpr int kMinSourceRate = 1000;
     static constexpr int kMaxSourceRate = 768000;
 
     // abort, when given, is polled during blocking reads; true makes them fail.
