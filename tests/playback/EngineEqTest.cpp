@@ -170,9 +170,9 @@ TEST_F(EngineEq, MissingPartsReadAsDefaultsAndBrokenFilesAreIgnored)
 
 TEST(EnginePresets, TheShippedPresetsAreWellFormedAndInRange)
 {
-    // The copy in the source tree, which the build places beside the program.
-    const QString path = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(
-        QStringLiteral("../../data/Equalizer/Presets.xml"));
+    // The copy the build places beside the program.
+    const QString path = QString::fromLocal8Bit(qgetenv("PLUMO_BUILD_DIR"))
+        + QStringLiteral("/bin/Equalizer/Presets.xml");
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     const QByteArray bytes = file.readAll();
