@@ -36,28 +36,58 @@ struct CSHOUTcast::Pending {
     QEventLoop loop;
     QTimer connectTimer;
     QTimer answerTimer;
+    QByteArray request;
     QByteArray answer;
     qint64 cap = 0;
     bool connected = false;
     bool failed = false;
     bool abandoned = false;
 
+    Pending(const QByteArray& requestBytes, const Limits& limits);
     void Fail()
     {
         failed = true;
         socket.abort();
         loop.quit();
     }
+    // Reading ends at the cap as if the server had closed there.
     void Read()
     {
-        const QByteArray chunk = socket.read(cap - answer.size());
-        answer += chunk;
+        answer += socket.read(cap - answer.size());
         if (answer.size() >= cap) {
             socket.abort();
             loop.quit();
         }
     }
 };
+
+CSHOUTcast::Pending::Pending(const QByteArray& requestBytes, const Limits& limits)
+    : request(requestBytes), cap(limits.maxAnswerBytes)
+{
+    QObject::connect(&socket, &QTcpSocket::connected, &loop, [this] {
+        connected = true;
+        connectTimer.stop();
+        if (socket.write(request) != request.size())
+            Fail();
+    });
+    QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [this] { Read(); });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &loop, [this] { loop.quit(); });
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, [this] {
+        if (!connected)
+            Fail();
+        else
+            loop.quit(); // the server closing, or a receive error: what came is the answer
+    });
+    connectTimer.setSingleShot(true);
+    answerTimer.setSingleShot(true);
+    QObject::connect(&connectTimer, &QTimer::timeout, &loop, [this] { Fail(); });
+    QObject::connect(&answerTimer, &QTimer::timeout, &loop, [this] {
+        socket.abort();
+        loop.quit();
+    });
+    connectTimer.start(limits.connectMs);
+    answerTimer.start(limits.answerMs);
+}
 
 void CSHOUTcast::AddGenres(IRadioTreeSink& tree) const
 {
@@ -114,33 +144,8 @@ CSHOUTcast::Fetched CSHOUTcast::Fetch(const QByteArray& request, QByteArray& ans
     if (!url.isValid() || url.host().isEmpty())
         return Fetched::Failed;
 
-    Pending p;
-    p.cap = m_limits.maxAnswerBytes;
-    QObject::connect(&p.socket, &QTcpSocket::connected, &p.loop, [&p, &request] {
-        p.connected = true;
-        p.connectTimer.stop();
-        if (p.socket.write(request) != request.size())
-            p.Fail();
-    });
-    QObject::connect(&p.socket, &QTcpSocket::readyRead, &p.loop, [&p] { p.Read(); });
-    QObject::connect(&p.socket, &QTcpSocket::disconnected, &p.loop, [&p] { p.loop.quit(); });
-    QObject::connect(&p.socket, &QTcpSocket::errorOccurred, &p.loop, [&p] {
-        if (!p.connected)
-            p.Fail();
-        else
-            p.loop.quit(); // the server closing, or a receive error: what came is the answer
-    });
-    p.connectTimer.setSingleShot(true);
-    p.answerTimer.setSingleShot(true);
-    QObject::connect(&p.connectTimer, &QTimer::timeout, &p.loop, [&p] { p.Fail(); });
-    QObject::connect(&p.answerTimer, &QTimer::timeout, &p.loop, [&p] {
-        p.socket.abort();
-        p.loop.quit();
-    });
-    p.connectTimer.start(m_limits.connectMs);
-    p.answerTimer.start(m_limits.answerMs);
+    Pending p(request, m_limits);
     p.socket.connectToHost(url.host(), static_cast<quint16>(url.port(80)));
-
     m_pending = &p;
     // A failure reported from within connectToHost has quit the loop before it ran.
     if (!p.failed)
@@ -148,9 +153,6 @@ CSHOUTcast::Fetched CSHOUTcast::Fetch(const QByteArray& request, QByteArray& ans
     if (p.abandoned)
         return Fetched::Abandoned;
     m_pending = nullptr;
-    // Bytes that arrived together with the close are still in the socket's buffer.
-    if (!p.failed && p.socket.bytesAvailable() > 0 && p.answer.size() < p.cap)
-        p.answer += p.socket.read(p.cap - p.answer.size());
     if (p.failed || p.answer.isEmpty())
         return Fetched::Failed;
     answer = p.answer;
