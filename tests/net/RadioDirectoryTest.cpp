@@ -13,7 +13,16 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <QTcpSocket>
 #include <QTimer>
+
+#include <memory>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -286,6 +295,59 @@ TEST_F(RadioDirectory, UnreachableServersFailAndLeaveTheList)
     }
     EXPECT_EQ(m_list.clears, 0);
     EXPECT_EQ(m_list.SongCount(), 1);
+}
+
+// A listener whose accept queue is full: the kernel drops further connection attempts, so
+// they neither succeed nor fail until the client gives up.
+class FullListener {
+public:
+    FullListener()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof(addr);
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), size) != 0 || ::listen(m_fd, 0) != 0
+            || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &size) != 0)
+            return;
+        m_port = ntohs(addr.sin_port);
+        // Fill the queue until a connection attempt hangs.
+        for (int i = 0; i < 8; ++i) {
+            auto socket = std::make_unique<QTcpSocket>();
+            socket->connectToHost(QHostAddress::LocalHost, m_port);
+            const bool connected = socket->waitForConnected(1000);
+            m_fillers.push_back(std::move(socket));
+            if (!connected) {
+                m_full = true;
+                return;
+            }
+        }
+    }
+    ~FullListener() { ::close(m_fd); }
+    bool IsFull() const { return m_full; }
+    quint16 Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+    bool m_full = false;
+    std::vector<std::unique_ptr<QTcpSocket>> m_fillers;
+};
+
+TEST_F(RadioDirectory, AServerThatNeverAcceptsRunsIntoTheConnectLimit)
+{
+    FullListener listener;
+    if (!listener.IsFull())
+        GTEST_SKIP() << "this kernel does not hold back connections to a full accept queue";
+    CSHOUTcast::Limits limits;
+    limits.connectMs = 300;
+    limits.answerMs = 3600 * 1000; // only the connect limit can end this fetch
+    m_radio.SetLimits(limits);
+    m_radio.SetServer(QStringLiteral("127.0.0.1:%1").arg(listener.Port()));
+    Prefill();
+    EXPECT_EQ(m_radio.FillStations(m_list, QStringLiteral("Jazz")), StationFill::Failed);
+    EXPECT_EQ(m_list.clears, 0);
 }
 
 TEST_F(RadioDirectory, ASecondSelectionWhileLoadingAbandonsTheFirst)
