@@ -89,6 +89,13 @@ CSHOUTcast::Pending::Pending(const QByteArray& requestBytes, const Limits& limit
     answerTimer.start(limits.answerMs);
 }
 
+CSHOUTcast::CSHOUTcast()
+    : m_server(qEnvironmentVariable(kServerVariable, QString::fromLatin1(kDirectoryHost)))
+{
+    if (m_server.isEmpty())
+        m_server = QString::fromLatin1(kDirectoryHost);
+}
+
 void CSHOUTcast::AddGenres(IRadioTreeSink& tree) const
 {
     tree.BeginUpdate();

@@ -43,7 +43,12 @@ public:
         qint64 maxAnswerBytes = 8 * 1024 * 1024; // reading stops here
     };
 
-    CSHOUTcast() = default;
+    // Test harnesses that drive the whole program point it at a stand-in directory through
+    // this environment variable ("host" or "host:port"); the player itself sets none.
+    static constexpr const char* kServerVariable = "PLUMO_RADIO_DIRECTORY";
+
+    // The server is kDirectoryHost, or kServerVariable's value when that is set and not empty.
+    CSHOUTcast();
     virtual ~CSHOUTcast() = default;
     CSHOUTcast(const CSHOUTcast&) = delete;
     CSHOUTcast& operator=(const CSHOUTcast&) = delete;
@@ -78,7 +83,7 @@ private:
     enum class Fetched { Answer, Failed, Abandoned };
     Fetched Fetch(const QByteArray& request, QByteArray& answer);
 
-    QString m_server = QString::fromLatin1(kDirectoryHost);
+    QString m_server;
     Limits m_limits;
     Pending* m_pending = nullptr; // the fetch waiting in its event loop, on its caller's stack
 };

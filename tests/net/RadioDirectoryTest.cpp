@@ -93,6 +93,7 @@ TEST_F(RadioDirectory, GenresFillTheRadioNodeAndDrumAndBassSendsItsKey)
                                   "Host: " + host + "\r\n\r\n");
     EXPECT_EQ(m_list.rows, QStringList{Row(server.Server(), 1, 1, "D", "1")});
 
+    qunsetenv(CSHOUTcast::kServerVariable);
     CSHOUTcast plain;
     EXPECT_EQ(plain.Request(QStringLiteral("Jazz")),
         "GET http://yp.shoutcast.com/sbin/newxml.phtml?genre=Jazz HTTP/1.0\r\n"
@@ -101,6 +102,13 @@ TEST_F(RadioDirectory, GenresFillTheRadioNodeAndDrumAndBassSendsItsKey)
     EXPECT_EQ(plain.Request(QStringLiteral("a b\r\nX: 1%")),
         "GET http://yp.shoutcast.com/sbin/newxml.phtml?genre=a%20b%0D%0AX:%201%25 HTTP/1.0\r\n"
         "Host: yp.shoutcast.com\r\n\r\n");
+
+    // What a harness running the whole program does to reach its stand-in directory.
+    qputenv(CSHOUTcast::kServerVariable, server.Server().toLatin1());
+    EXPECT_EQ(CSHOUTcast().Server(), server.Server());
+    qputenv(CSHOUTcast::kServerVariable, "");
+    EXPECT_EQ(CSHOUTcast().Server(), "yp.shoutcast.com");
+    qunsetenv(CSHOUTcast::kServerVariable);
 }
 
 TEST_F(RadioDirectory, ListenerCountsGiveStarsAndHideQuietStations)

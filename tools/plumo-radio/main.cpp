@@ -34,7 +34,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::vector<radio::Station> stations =
-        radio::ParseStations(answer, QString::fromLatin1(CSHOUTcast::kDirectoryHost));
+        radio::ParseStations(answer, CSHOUTcast().Server());
     QTextStream out(stdout);
     const int count = static_cast<int>(stations.size());
     for (int i = 0; i < count; ++i) {
