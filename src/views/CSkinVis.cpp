@@ -13,6 +13,20 @@
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+// Loads the picture an element names, if it names one.
+void LoadNamed(CExImage& image, const QString& folder, const tinyxml2::XMLElement* element,
+    qreal devicePixelRatio)
+{
+    image.Free();
+    const QString path = skinxml::FilePath(folder, element);
+    if (!path.isEmpty())
+        image.LoadFile(path, devicePixelRatio);
+}
+
+} // namespace
+
 CSkinVis::CSkinVis(QWidget* parent)
     : QWidget(parent)
 {
@@ -34,14 +48,11 @@ bool CSkinVis::LoadSkin(const QString& path, qreal devicePixelRatio)
 
     const tinyxml2::XMLElement* skin = root->FirstChildElement("Skin");
     m_bandSize = std::max(0, skinxml::IntAttribute(skin, "BandSize"));
-    m_strip.Free();
-    if (skin != nullptr)
-        m_strip.LoadFile(skinxml::FilePath(folder, skin), devicePixelRatio);
+    LoadNamed(m_strip, folder, skin, devicePixelRatio);
 
     const tinyxml2::XMLElement* back = root->FirstChildElement("Background");
-    m_backImage.Free();
+    LoadNamed(m_backImage, folder, back, devicePixelRatio);
     if (back != nullptr) {
-        m_backImage.LoadFile(skinxml::FilePath(folder, back), devicePixelRatio);
         const char* color = back->Attribute("Color");
         // Only RRGGBB is a colour here; anything else keeps white.
         if (color != nullptr && std::strlen(color) == 6)
@@ -50,9 +61,8 @@ bool CSkinVis::LoadSkin(const QString& path, qreal devicePixelRatio)
 
     const tinyxml2::XMLElement* peak = root->FirstChildElement("Peak");
     m_peaksOn = peak != nullptr;
-    m_peak.Free();
+    LoadNamed(m_peak, folder, peak, devicePixelRatio);
     if (peak != nullptr) {
-        m_peak.LoadFile(skinxml::FilePath(folder, peak), devicePixelRatio);
         m_peakStep = skinxml::IntAttribute(peak, "PeakStep");
     }
     BuildFrames();
