@@ -435,7 +435,7 @@ QString CSkinParts::Tree() const
     XmlNode expand("TreeExpand");
     for (const auto& [tag, icon] :
         { std::pair { "Open", Icon::ChevronDown }, std::pair { "Close", Icon::ChevronRight } }) {
-        const QString png = QStringLiteral("Tree/Expand-%1").arg(QLatin1String(tag)).toLower();
+        const QString png = "Tree/Expand-" + QString::fromLatin1(tag).toLower();
         m_skin.Png(png, QSize(16, 16),
             [&](QPainter& p) { DrawIcon(p, icon, QRectF(0, 0, 16, 16), t.text2, t.stroke); });
         expand.Add(XmlNode(QString::fromLatin1(tag)).A("File", FileName(png) + ".png"));
