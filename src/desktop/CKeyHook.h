@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <memory>
+#include <vector>
 
 class CMsgTarget;
 

@@ -18,7 +18,8 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for file in bin/plumo lib/plumo/Language/English/Main.xml lib/plumo/Equalizer/Presets.xml \
-    share/applications/org.plumo.Plumo.desktop share/metainfo/org.plumo.Plumo.metainfo.xml; do
+    share/applications/org.plumo.Plumo.desktop share/metainfo/org.plumo.Plumo.metainfo.xml \
+    share/icons/hicolor/scalable/apps/plumo.svg share/icons/hicolor/48x48/apps/plumo.png; do
     [ -e "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
 done
 

@@ -7,6 +7,7 @@
 
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
