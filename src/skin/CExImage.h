@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "CCoverLoader.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QRect>
@@ -15,14 +17,15 @@ class QPainter;
 // pixel (see LoadFile). Copies share the pixels (QImage is implicitly shared).
 //
 // Any load first empties the image. A load fails (false, image empty) for a missing, 0-byte,
-// truncated or undecodable file, and before decoding for a picture whose header declares more
-// than kMaxPixels pixels or no size at all.
+// truncated or undecodable file, for a path that is not a plain file (a folder, a pipe, a
+// device), and before decoding for a picture whose header declares more than kMaxPixels pixels
+// or no size at all.
 //
 // Loading may run on any thread; drawing on the thread that owns the painter.
 class CExImage {
 public:
-    // Shared with the album cover loader: a picture above 100 megapixels is refused unread.
-    static constexpr qint64 kMaxPixels = 100'000'000;
+    // The album cover loader's limit: a picture above 100 megapixels is refused unread.
+    static constexpr qint64 kMaxPixels = CCoverLoader::kMaxPixels;
 
     CExImage() = default;
     virtual ~CExImage() = default;
