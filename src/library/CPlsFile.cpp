@@ -139,13 +139,17 @@ struct PlsKey {
     QString number;
 };
 
+// Numbers compare by value: "File01" and "Title1" belong to one entry.
 PlsKey SplitPlsKey(QStringView key)
 {
     key = key.trimmed();
     qsizetype digits = key.size();
     while (digits > 0 && key.at(digits - 1).isDigit())
         --digits;
-    return {key.left(digits).toString(), key.mid(digits).toString()};
+    QStringView number = key.mid(digits);
+    while (number.size() > 1 && number.front() == u'0')
+        number = number.mid(1);
+    return {key.left(digits).toString(), number.toString()};
 }
 
 } // namespace

@@ -2,22 +2,16 @@
 // Copyright (c) 2026 The Plumo developers
 #include "PlsText.h"
 
+#include "Cp1252.h"
+
 #include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <array>
 
 namespace plstext {
 
 namespace {
-
-// Code points of Windows-1252 bytes 0x80..0x9F; the rest of the page equals Latin-1.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Longest entity name an "&" may start; anything longer is text, which keeps the scan linear.
 constexpr int kMaxEntityName = 32;
@@ -43,7 +37,7 @@ QString Utf8OrCp1252(QByteArrayView bytes)
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    return FromCp1252(bytes.toByteArray());
+    return cp1252::Decode(bytes.toByteArray());
 }
 
 bool IsNameStart(char c)
@@ -134,17 +128,6 @@ QString DecodeText(const QByteArray& bytes, bool utf8Only)
     return utf8Only ? QString::fromUtf8(body) : Utf8OrCp1252(body);
 }
 
-QString FromCp1252(const QByteArray& bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        *out++ = (byte >= 0x80 && byte <= 0x9F) ? QChar(kCp1252High[byte - 0x80]) : QChar(byte);
-    }
-    return text;
-}
-
 QByteArray XmlAsUtf8(const QByteArray& bytes)
 {
     int mark = 0;
@@ -153,7 +136,7 @@ QByteArray XmlAsUtf8(const QByteArray& bytes)
         return FromUtf16(QByteArrayView(bytes).sliced(mark), order).toUtf8();
     if (IsUtf8(bytes))
         return bytes;
-    return FromCp1252(bytes).toUtf8();
+    return cp1252::Decode(bytes).toUtf8();
 }
 
 QByteArray EscapeStrayAmpersands(const QByteArray& xml)

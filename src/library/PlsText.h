@@ -22,9 +22,6 @@ Utf16 DetectUtf16(const QByteArray& bytes, int* markSize = nullptr);
 // Windows-1252 when they are not.
 QString DecodeText(const QByteArray& bytes, bool utf8Only);
 
-// Bytes of Windows-1252 as text; bytes the page leaves undefined keep their own value.
-QString FromCp1252(const QByteArray& bytes);
-
 // Bytes of an XML playlist as UTF-8 for the parser: UTF-16 is converted, a UTF-8 mark stays,
 // and bytes that are not valid UTF-8 are read as Windows-1252 (files saved with a Western
 // code page and either no declaration or a Latin-1 one).

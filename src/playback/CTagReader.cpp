@@ -5,6 +5,7 @@
 // file and libavformat demuxer, and no state outlives a call.
 #include "CTagReader.h"
 
+#include "Cp1252.h"
 #include "TagGenre.h"
 #include "TagSource.h"
 
@@ -66,13 +67,32 @@ int LeadingDecimal(const std::string& text)
     return static_cast<int>(negative ? -value : value);
 }
 
+// Latin-1 texts of ID3 tags are often Windows-1252 in fact ("It\x92s"), written by programs
+// that took the system code page for Latin-1. Latin-1's own characters at those places are
+// control codes that no tag means, so they are read as the Windows letters.
+TagLib::String WithWindowsLetters(TagLib::String text)
+{
+    for (wchar_t& c : text)
+        if (c >= 0x80 && c <= 0x9F)
+            c = static_cast<wchar_t>(cp1252::Char(static_cast<unsigned char>(c)));
+    return text;
+}
+
+TagLib::StringList WithWindowsLetters(const TagLib::StringList& values)
+{
+    TagLib::StringList out;
+    for (const TagLib::String& value : values)
+        out.append(WithWindowsLetters(value));
+    return out;
+}
+
 // Several values of one field (multi-valued Xiph, APE and ID3v2.4 fields) read as one text.
 std::string FieldText(const TagLib::PropertyMap& props, const char* key)
 {
     const auto it = props.find(key);
     if (it == props.end())
         return {};
-    return TrimTrailing(it->second.toString("; ").to8Bit(true));
+    return TrimTrailing(WithWindowsLetters(it->second.toString("; ")).to8Bit(true));
 }
 
 std::string FieldText(const TagLib::PropertyMap& props, Keys keys)
@@ -137,7 +157,8 @@ void ApplyYear(const TagLib::PropertyMap& props, TrackRecord& record)
 std::string GenreText(const TagLib::PropertyMap& props)
 {
     const auto it = props.find("GENRE");
-    return it == props.end() ? std::string() : TrimTrailing(GenreName(it->second));
+    return it == props.end() ? std::string()
+                             : TrimTrailing(GenreName(WithWindowsLetters(it->second)));
 }
 
 void ApplyTags(const TagLib::PropertyMap& props, TrackRecord& record)

@@ -88,7 +88,8 @@ TEST_P(TagReaderFields, YearIsTheFirstYearBetweenOneThousandAndFourThousand)
         { "01.05.2009", 2009 }, { "5/1/2009", 2009 }, { "c. 1987", 1987 }, { "12345", 0 } };
     for (const auto& c : cases) {
         // TagLib does not write every text as an ID3v2 date, so those are written by hand.
-        const TrackRecord r = IsId3v2() ? ReadWithRawId3("TYER", c.tag) : ReadWith("DATE", c.tag);
+        const TrackRecord r
+            = IsId3v2() ? ReadWithRawId3("TYER", c.tag) : ReadWith("DATE", c.tag);
         EXPECT_EQ(r.year, c.year) << c.tag;
         EXPECT_EQ(r.hasYear, c.year != 0) << c.tag;
     }
@@ -178,6 +179,26 @@ TEST_P(TagReaderTrailingTags, Id3v2FieldsComeFirstAndId3v1FillsTheRest)
     EXPECT_EQ(r.title, "New Title");
     EXPECT_EQ(r.artist, "Old Artist");
     EXPECT_EQ(r.genre, "Rock") << "a genre number is named, not replaced by the older tag's genre";
+}
+
+// Old taggers stored Windows-1252 in the Latin-1 texts of both ID3 versions.
+TEST_P(TagReaderTrailingTags, LatinTextsShowWindowsLetters)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString("cp.") + GetParam());
+    ASSERT_TRUE(fixture::CopyTone(GetParam(), path));
+    {
+        const QByteArray native = QFile::encodeName(path);
+        TagLib::MPEG::File file(native.constData(), false);
+        file.strip(TagLib::MPEG::File::ID3v2);
+        file.ID3v1Tag(true)->setArtist(TagLib::String("It\x92s \x80", TagLib::String::Latin1));
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v1, TagLib::File::StripOthers));
+    }
+    ASSERT_TRUE(tagtest::PrependId3v23(path, "TIT2", "Caf\xe9 \x93Q\x94"));
+    TrackRecord r;
+    ASSERT_TRUE(CTagReader::ReadTags(path, r));
+    EXPECT_EQ(r.title, "Caf\u00e9 \u201cQ\u201d");
+    EXPECT_EQ(r.artist, "It\u2019s \u20ac");
 }
 
 INSTANTIATE_TEST_SUITE_P(MpegAndAdts, TagReaderTrailingTags, testing::Values("mp3", "aac"),
