@@ -35,10 +35,16 @@ bool IsStreamAddress(const QString& file)
 }
 
 // Local paths use "/" inside the program; relative ones are resolved against the playlist.
+// A network path ("\\\\server\\share\\a.mp3") names its own place and stays absolute.
 QString Resolve(const QString& file, const QString& folder)
 {
     if (HasScheme(file) && file.indexOf(u':') > 1)
         return file;
+    if (file.startsWith(QLatin1String("\\\\")) || file.startsWith(QLatin1String("//"))) {
+        QString share = file.mid(2);
+        share.replace(u'\\', u'/');
+        return QStringLiteral("//") + QDir::cleanPath(share);
+    }
     QString path = file;
     if (!HasScheme(file) && !QDir::isAbsolutePath(file) && !folder.isEmpty())
         path = folder + file;

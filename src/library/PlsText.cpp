@@ -180,7 +180,7 @@ QString FromFileUrl(const QString& file)
         rest = rest.sliced(2);
     else if (rest.startsWith(QLatin1String("//localhost/"), Qt::CaseInsensitive))
         rest = rest.sliced(11);
-    else if (rest.startsWith(u"//") || !rest.startsWith(u'/'))
+    else if (!rest.startsWith(u'/'))
         return file;
     QString path = DecodeEscapes(rest);
 #ifdef Q_OS_WIN

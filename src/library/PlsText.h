@@ -35,9 +35,10 @@ QByteArray EscapeStrayAmpersands(const QByteArray& xml);
 QStringList SplitLines(const QString& text);
 
 // A "file:" address as a local path ("file:///m/a%20b.mp3", "file://localhost/m/a.mp3" and
-// "file:/m/a.mp3" all give "/m/a b.mp3"; a drive letter on Windows gives "C:/m/a.mp3"). Escapes
-// are decoded as UTF-8, or as Windows-1252 when they do not form UTF-8. Anything else,
-// including a file address naming another host, is returned unchanged.
+// "file:/m/a.mp3" all give "/m/a b.mp3"; a drive letter on Windows gives "C:/m/a.mp3"); one
+// naming another host gives its network path ("file://nas/m/a.mp3" gives "//nas/m/a.mp3").
+// Escapes are decoded as UTF-8, or as Windows-1252 when they do not form UTF-8. Anything
+// else is returned unchanged.
 QString FromFileUrl(const QString& file);
 
 // Percent-escapes of a relative URI decoded (UTF-8, else Windows-1252); a text with a "%" that

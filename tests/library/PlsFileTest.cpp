@@ -54,8 +54,9 @@ const GoldenCase kGolden[] = {
         "http://r.example/x|One, Two|-1\n"},
     {"m3u_keyword_any_case_anywhere", PlsFormat::M3u, "  #extinf:5,Low\n/abs/a.mp3\n",
         "/abs/a.mp3|Low|5\n"},
-    {"m3u_backslashes_and_drive", PlsFormat::M3u, "\\Music\\a.mp3\nC:\\Music\\b.mp3\n..\\c.mp3\n",
-        "/pl/Music/a.mp3||\nC:/Music/b.mp3||\n/c.mp3||\n"},
+    {"m3u_backslashes_drive_and_network", PlsFormat::M3u,
+        "\\Music\\a.mp3\nC:\\Music\\b.mp3\n..\\c.mp3\n\\\\nas\\share\\..\\d.mp3\n//nas/e.mp3\n",
+        "/pl/Music/a.mp3||\nC:/Music/b.mp3||\n/c.mp3||\n//nas/d.mp3||\n//nas/e.mp3||\n"},
     {"m3u_cp1252", PlsFormat::M3u, "#EXTINF:1,Caf\xe9 \x80\nna\xefve.mp3\n",
         "/pl/na\xc3\xafve.mp3|Caf\xc3\xa9 \xe2\x82\xac|1\n"},
     {"m3u_utf8_with_bom", PlsFormat::M3u, "\xEF\xBB\xBF\xe6\x97\xa5\xe6\x9c\xac.mp3\n",
@@ -74,7 +75,7 @@ const GoldenCase kGolden[] = {
         "file:///home/u/My%20Music/a.mp3\nFILE://localhost/srv/b%C3%A9.mp3\nfile:/srv/c.mp3\n"
         "file:///srv/d%E9%20%25.mp3\nfile://nas/share/e.mp3\n",
         "/home/u/My Music/a.mp3||\n/srv/b\xc3\xa9.mp3||\n/srv/c.mp3||\n/srv/d\xc3\xa9 %.mp3||\n"
-        "file://nas/share/e.mp3||\n"},
+        "//nas/share/e.mp3||\n"},
     {"m3u8_file_address", PlsFormat::M3u8, "#EXTINF:3,\xc3\x84\nfile:///m/%C3%84.flac\n",
         "/m/\xc3\x84.flac|\xc3\x84|3\n"},
     {"pls_basic", PlsFormat::Pls,
