@@ -91,6 +91,13 @@ bool HasOnlyValidEscapes(QStringView text)
     return true;
 }
 
+// "//C:/" or "//C:\\": a drive letter where a file address has its host.
+bool IsDriveHost(QStringView rest)
+{
+    return rest.size() >= 5 && rest.startsWith(u"//") && rest[2].isLetter()
+        && rest[2].unicode() < 0x80 && rest[3] == u':' && (rest[4] == u'/' || rest[4] == u'\\');
+}
+
 QString DecodeEscapes(QStringView text)
 {
     return Utf8OrCp1252(QByteArray::fromPercentEncoding(text.toUtf8()));
@@ -180,6 +187,8 @@ QString FromFileUrl(const QString& file)
         rest = rest.sliced(2);
     else if (rest.startsWith(QLatin1String("//localhost/"), Qt::CaseInsensitive))
         rest = rest.sliced(11);
+    else if (IsDriveHost(rest))
+        return DecodeEscapes(rest.sliced(2)); // "file://C:/Music/a.mp3", a common slip
     else if (!rest.startsWith(u'/'))
         return file;
     QString path = DecodeEscapes(rest);

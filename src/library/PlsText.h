@@ -36,7 +36,8 @@ QStringList SplitLines(const QString& text);
 
 // A "file:" address as a local path ("file:///m/a%20b.mp3", "file://localhost/m/a.mp3" and
 // "file:/m/a.mp3" all give "/m/a b.mp3"; a drive letter on Windows gives "C:/m/a.mp3"); one
-// naming another host gives its network path ("file://nas/m/a.mp3" gives "//nas/m/a.mp3").
+// naming another host gives its network path ("file://nas/m/a.mp3" gives "//nas/m/a.mp3"),
+// and one with a drive letter for a host ("file://C:/m/a.mp3") gives the drive path.
 // Escapes are decoded as UTF-8, or as Windows-1252 when they do not form UTF-8. Anything
 // else is returned unchanged.
 QString FromFileUrl(const QString& file);

@@ -199,7 +199,7 @@ bool ReadApe(const char* path, TagSource& out)
 // their own name in capitals, so that the reader finds the keys other tag kinds use.
 void AddFreeFormItems(const TagLib::MP4::Tag& tag, TagLib::PropertyMap& props)
 {
-    static const TagLib::String prefix("----:com.apple.iTunes:");
+    const TagLib::String prefix("----:com.apple.iTunes:");
     for (const auto& [name, item] : tag.itemMap()) {
         if (!name.startsWith(prefix) || item.toStringList().isEmpty())
             continue;

@@ -73,9 +73,9 @@ const GoldenCase kGolden[] = {
         "http://r/|Radio|-1\n"},
     {"m3u_file_addresses", PlsFormat::M3u,
         "file:///home/u/My%20Music/a.mp3\nFILE://localhost/srv/b%C3%A9.mp3\nfile:/srv/c.mp3\n"
-        "file:///srv/d%E9%20%25.mp3\nfile://nas/share/e.mp3\n",
+        "file:///srv/d%E9%20%25.mp3\nfile://nas/share/e.mp3\nfile://C:/My%20Music/f.mp3\n",
         "/home/u/My Music/a.mp3||\n/srv/b\xc3\xa9.mp3||\n/srv/c.mp3||\n/srv/d\xc3\xa9 %.mp3||\n"
-        "//nas/share/e.mp3||\n"},
+        "//nas/share/e.mp3||\nC:/My Music/f.mp3||\n"},
     {"m3u8_file_address", PlsFormat::M3u8, "#EXTINF:3,\xc3\x84\nfile:///m/%C3%84.flac\n",
         "/m/\xc3\x84.flac|\xc3\x84|3\n"},
     {"pls_basic", PlsFormat::Pls,
