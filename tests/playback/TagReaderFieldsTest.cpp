@@ -266,7 +266,6 @@ struct TagKind {
     const char* name;
     const char* ext;
     bool (*write)(const QString&, const Tags&);
-    bool distinctKeys = true; // false: TagLib merges "Track" and "TRACKNUMBER" and the like
 };
 
 void PrintTo(const TagKind& kind, std::ostream* os)
@@ -300,10 +299,12 @@ TEST_P(TagReaderOtherKeys, YearTrackAndAlbumArtistAreFoundUnderCommonKeys)
     EXPECT_EQ(ReadWith({ { "ALBUM_ARTIST", "Various" } }).albumartist, "Various");
 }
 
-TEST_P(TagReaderOtherKeys, TheStandardKeyWins)
+// TagLib itself reads APE's "Track" and "TRACKNUMBER" (and the like) as one field, so APE
+// items have no standard key to prefer.
+class TagReaderStandardKeys : public TagReaderOtherKeys { };
+
+TEST_P(TagReaderStandardKeys, TheStandardKeyWins)
 {
-    if (!GetParam().distinctKeys)
-        GTEST_SKIP() << "TagLib reads these keys of this tag kind as one field";
     const TrackRecord r = ReadWith({ { "DATE", "2001" }, { "ORIGINALDATE", "1970" },
         { "TRACKNUMBER", "4" }, { "TRACK", "9" }, { "ALBUMARTIST", "Std" },
         { "ALBUM ARTIST", "Other" } });
@@ -312,12 +313,21 @@ TEST_P(TagReaderOtherKeys, TheStandardKeyWins)
     EXPECT_EQ(r.albumartist, "Std");
 }
 
-const TagKind kKinds[] = { { "VorbisOgg", "ogg", WriteOggComments },
-    { "VorbisFlac", "flac", WriteFlacComments }, { "ApeInMp3", "mp3", WriteApeItems, false },
-    { "Mp4FreeForm", "m4a", WriteMp4Items }, { "Id3v2UserText", "mp3", WriteId3v2Frames } };
+const TagKind kVorbisOgg { "VorbisOgg", "ogg", WriteOggComments };
+const TagKind kVorbisFlac { "VorbisFlac", "flac", WriteFlacComments };
+const TagKind kApe { "ApeInMp3", "mp3", WriteApeItems };
+const TagKind kMp4 { "Mp4FreeForm", "m4a", WriteMp4Items };
+const TagKind kId3v2 { "Id3v2UserText", "mp3", WriteId3v2Frames };
 
-INSTANTIATE_TEST_SUITE_P(TagKinds, TagReaderOtherKeys, testing::ValuesIn(kKinds),
-    [](const testing::TestParamInfo<TagKind>& param) { return std::string(param.param.name); });
+std::string KindName(const testing::TestParamInfo<TagKind>& info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(TagKinds, TagReaderOtherKeys,
+    testing::Values(kVorbisOgg, kVorbisFlac, kApe, kMp4, kId3v2), KindName);
+INSTANTIATE_TEST_SUITE_P(TagKinds, TagReaderStandardKeys,
+    testing::Values(kVorbisOgg, kVorbisFlac, kMp4, kId3v2), KindName);
 
 // A Vorbis comment may repeat a field; a genre number beside a genre name is not shown.
 TEST(TagReaderGenres, NamesWinOverNumbersAcrossValues)
