@@ -216,9 +216,11 @@ PlsFormat CPlsFile::FormatFromExtension(const QString& extension)
 
 PlsFormat CPlsFile::SniffFormat(const QByteArray& head, const QString& contentType)
 {
-    // Only the start matters; a UTF-16 answer is looked at in UTF-8 like any other.
+    // Only the start matters. An answer in UTF-16 is looked at in UTF-8 when it carries a
+    // byte-order mark; without one, NULs in a network answer say binary rather than text.
     QByteArray start = head.left(1024);
-    if (plstext::DetectUtf16(start) != plstext::Utf16::None)
+    int mark = 0;
+    if (plstext::DetectUtf16(start, &mark) != plstext::Utf16::None && mark > 0)
         start = plstext::DecodeText(start, false).toUtf8();
     else if (start.startsWith("\xEF\xBB\xBF"))
         start.remove(0, 3);
