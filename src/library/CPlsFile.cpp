@@ -2,74 +2,23 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CPlsFile.h"
 
+#include "PlsText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QUrl>
 
 #include <tinyxml2.h>
 
-#include <array>
+#include <cstring>
 
 namespace {
 
 // Playlists come from untrusted places (downloads, radio answers): anything larger is refused
 // before it is read whole.
 constexpr qint64 kMaxBytes = 64LL * 1024 * 1024;
-
-// Code points of Windows-1252 bytes 0x80..0x9F; the rest of the page equals Latin-1.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QByteArray WithoutBom(const QByteArray& bytes)
-{
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return bytes.mid(3);
-    return bytes;
-}
-
-QString FromCp1252(const QByteArray& bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        *out++ = (byte >= 0x80 && byte <= 0x9F) ? QChar(kCp1252High[byte - 0x80]) : QChar(byte);
-    }
-    return text;
-}
-
-// m3u and pls files carry no declared encoding: UTF-8 when the bytes are valid UTF-8 (which
-// plain ASCII always is), otherwise the Western Windows code page the format grew up with.
-QString DecodeText(const QByteArray& bytes, bool forceUtf8)
-{
-    if (forceUtf8)
-        return QString::fromUtf8(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return FromCp1252(bytes);
-}
-
-// Lines as a text-mode reader gives them: LF or CR LF ends a line; empty lines are dropped.
-QStringList SplitLines(const QString& text)
-{
-    QStringList lines;
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            lines.append(line.toString());
-    }
-    return lines;
-}
 
 bool HasScheme(const QString& file)
 {
@@ -86,10 +35,16 @@ bool IsStreamAddress(const QString& file)
 }
 
 // Local paths use "/" inside the program; relative ones are resolved against the playlist.
+// A network path ("\\\\server\\share\\a.mp3") names its own place and stays absolute.
 QString Resolve(const QString& file, const QString& folder)
 {
     if (HasScheme(file) && file.indexOf(u':') > 1)
         return file;
+    if (file.startsWith(QLatin1String("\\\\")) || file.startsWith(QLatin1String("//"))) {
+        QString share = file.mid(2);
+        share.replace(u'\\', u'/');
+        return QStringLiteral("//") + QDir::cleanPath(share);
+    }
     QString path = file;
     if (!HasScheme(file) && !QDir::isAbsolutePath(file) && !folder.isEmpty())
         path = folder + file;
@@ -97,24 +52,14 @@ QString Resolve(const QString& file, const QString& folder)
     return QDir::cleanPath(path);
 }
 
-// "file:///" addresses of asx and xspf become paths. The address is a URI, so escapes such
-// as %20 are decoded; without that every name with a space would point nowhere.
-QString FromFileUrl(const QString& file)
-{
-    if (file.size() < 8 || !file.startsWith(QLatin1String("file:///"), Qt::CaseInsensitive))
-        return file;
-    QString path = QUrl::fromPercentEncoding(file.mid(7).toUtf8());
-#ifdef Q_OS_WIN
-    static const QRegularExpression drive(QStringLiteral("^/[A-Za-z]:"));
-    if (drive.match(path).hasMatch())
-        path.remove(0, 1);
-#endif
-    return path;
-}
-
+// Names compare without case and without a namespace prefix ("xspf:trackList" is a trackList).
 bool NameIs(const char* name, const char* wanted)
 {
-    return name && qstricmp(name, wanted) == 0;
+    if (!name)
+        return false;
+    if (const char* colon = std::strrchr(name, ':'))
+        name = colon + 1;
+    return qstricmp(name, wanted) == 0;
 }
 
 const tinyxml2::XMLElement* FirstChild(const tinyxml2::XMLElement* parent, const char* name)
@@ -150,19 +95,67 @@ bool DeclaresEntities(const QByteArray& bytes)
         || bytes.contains("<!doctype");
 }
 
+// Parses an XML playlist given as UTF-8. A document that fails only because of unescaped "&"
+// in its addresses is parsed again with them escaped.
+bool ParseXml(const QByteArray& utf8, tinyxml2::XMLDocument& doc)
+{
+    // TinyXML-2 refuses documents nested deeper than its element depth limit (100).
+    if (doc.Parse(utf8.constData(), static_cast<size_t>(utf8.size())) == tinyxml2::XML_SUCCESS)
+        return true;
+    if (!utf8.contains('&'))
+        return false;
+    const QByteArray escaped = plstext::EscapeStrayAmpersands(utf8);
+    return escaped.size() != utf8.size()
+        && doc.Parse(escaped.constData(), static_cast<size_t>(escaped.size()))
+        == tinyxml2::XML_SUCCESS;
+}
+
+struct ExtInf {
+    QString length;
+    QString title;
+};
+
+// The text after "#EXTINF:": "123,Title", or with attributes between the duration and the
+// comma ("-1 tvg-id="x" group-title="News, Sport",Title"), whose quoted values may hold
+// commas. The length is the duration alone; without any comma the whole text is the title.
+ExtInf ParseExtInf(QStringView rest)
+{
+    qsizetype comma = -1;
+    bool quoted = false;
+    for (qsizetype i = 0; i < rest.size() && comma < 0; ++i) {
+        if (rest[i] == u'"')
+            quoted = !quoted;
+        else if (rest[i] == u',' && !quoted)
+            comma = i;
+    }
+    if (comma < 0)
+        comma = rest.indexOf(u',');
+    if (comma < 0)
+        return {{}, rest.trimmed().toString()};
+    const QStringView head = rest.left(comma).trimmed();
+    qsizetype end = 0;
+    while (end < head.size() && !head[end].isSpace())
+        ++end;
+    return {head.left(end).toString(), rest.sliced(comma + 1).trimmed().toString()};
+}
+
 // The key of a pls line ("File12") split into its keyword part and its entry number.
 struct PlsKey {
     QString keyword;
     QString number;
 };
 
+// Numbers compare by value: "File01" and "Title1" belong to one entry.
 PlsKey SplitPlsKey(QStringView key)
 {
     key = key.trimmed();
     qsizetype digits = key.size();
     while (digits > 0 && key.at(digits - 1).isDigit())
         --digits;
-    return {key.left(digits).toString(), key.mid(digits).toString()};
+    QStringView number = key.mid(digits);
+    while (number.size() > 1 && number.front() == u'0')
+        number = number.mid(1);
+    return {key.left(digits).toString(), number.toString()};
 }
 
 } // namespace
@@ -197,12 +190,12 @@ bool CPlsFile::ReadBytes(const QByteArray& bytes, PlsFormat format, const QStrin
     switch (format) {
     case PlsFormat::M3u:
     case PlsFormat::M3u8:
-        return ReadM3u(DecodeText(WithoutBom(bytes), format == PlsFormat::M3u8));
+        return ReadM3u(plstext::DecodeText(bytes, format == PlsFormat::M3u8));
     case PlsFormat::Pls:
-        return ReadPls(DecodeText(WithoutBom(bytes), false));
+        return ReadPls(plstext::DecodeText(bytes, false));
     case PlsFormat::Asx:
     case PlsFormat::Xspf:
-        return ReadXml(bytes, format);
+        return ReadXml(plstext::XmlAsUtf8(bytes), format);
     case PlsFormat::None:
         break;
     }
@@ -223,7 +216,15 @@ PlsFormat CPlsFile::FormatFromExtension(const QString& extension)
 
 PlsFormat CPlsFile::SniffFormat(const QByteArray& head, const QString& contentType)
 {
-    const QByteArray start = WithoutBom(head).trimmed().left(512);
+    // Only the start matters. An answer in UTF-16 is looked at in UTF-8 when it carries a
+    // byte-order mark; without one, NULs in a network answer say binary rather than text.
+    QByteArray start = head.left(1024);
+    int mark = 0;
+    if (plstext::DetectUtf16(start, &mark) != plstext::Utf16::None && mark > 0)
+        start = plstext::DecodeText(start, false).toUtf8();
+    else if (start.startsWith("\xEF\xBB\xBF"))
+        start.remove(0, 3);
+    start = start.trimmed().left(512);
     const QByteArray lower = start.toLower();
     if (lower.startsWith("[playlist]"))
         return PlsFormat::Pls;
@@ -261,51 +262,51 @@ bool CPlsFile::IsStream(int index) const
     return IsStreamAddress(m_entries.at(index).file);
 }
 
+// Every format's file goes through the same rules: blanks around it dropped, a "file:" address
+// made a path, a relative path resolved against the playlist folder.
 void CPlsFile::Add(const QString& file, const QString& title, const QString& length)
 {
-    if (!file.isEmpty())
-        m_entries.append({Resolve(file, m_folder), title, length});
+    const QString trimmed = file.trimmed();
+    if (!trimmed.isEmpty())
+        m_entries.append({Resolve(plstext::FromFileUrl(trimmed), m_folder), title, length});
 }
 
 bool CPlsFile::ReadM3u(const QString& text)
 {
     static const QLatin1String extinf("#EXTINF:");
-    QString title;
-    QString length;
-    for (const QString& line : SplitLines(text)) {
+    ExtInf pending;
+    for (const QString& line : plstext::SplitLines(text)) {
         const qsizetype at = line.indexOf(extinf, 0, Qt::CaseInsensitive);
         if (at >= 0) {
-            const QString rest = line.mid(at + extinf.size());
-            const qsizetype comma = rest.indexOf(u',');
-            length = comma >= 0 ? rest.left(comma) : QString();
-            title = comma >= 0 ? rest.mid(comma + 1) : rest;
+            pending = ParseExtInf(QStringView(line).sliced(at + extinf.size()));
             continue;
         }
         // Header and comment lines (#EXTM3U, #EXTGRP:, # notes) name no file.
         if (line.startsWith(u'#'))
             continue;
-        Add(line, title, length);
-        title.clear();
-        length.clear();
+        Add(line, pending.title, pending.length);
+        pending = {};
     }
     return true;
 }
 
 // Entries are grouped by the number in their keys (File2, Title2, Length2) and kept in the
-// order their numbers first appear, so a Title line before its File line still counts.
+// order their numbers first appear, so a Title line before its File line still counts and
+// NumberOfEntries, often stale after hand edits, is not needed. A File line whose number
+// already has a file (two lists pasted together) starts an entry of its own.
 bool CPlsFile::ReadPls(const QString& text)
 {
-    const QStringList lines = SplitLines(text);
-    if (lines.isEmpty() || !lines.first().contains(QLatin1String("[playlist]"), Qt::CaseInsensitive))
+    const QStringList lines = plstext::SplitLines(text);
+    if (lines.isEmpty()
+        || !lines.first().contains(QLatin1String("[playlist]"), Qt::CaseInsensitive))
         return false;
-    QStringList order;
-    QHash<QString, PlsEntry> byNumber;
+    QVector<PlsEntry> entries;
+    QHash<QString, qsizetype> latest; // entry number -> index of its newest entry
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype equals = lines[i].indexOf(u'=');
         if (equals < 0)
             continue;
         const PlsKey key = SplitPlsKey(QStringView(lines[i]).left(equals));
-        const QString value = lines[i].mid(equals + 1).trimmed();
         QString PlsEntry::*field = nullptr;
         if (key.keyword.compare(QLatin1String("File"), Qt::CaseInsensitive) == 0)
             field = &PlsEntry::file;
@@ -315,34 +316,31 @@ bool CPlsFile::ReadPls(const QString& text)
             field = &PlsEntry::length;
         if (!field)
             continue;
-        if (!byNumber.contains(key.number))
-            order.append(key.number);
-        byNumber[key.number].*field = value;
+        auto found = latest.constFind(key.number);
+        if (found == latest.cend()
+            || (field == &PlsEntry::file && !entries[found.value()].file.isEmpty())) {
+            entries.append(PlsEntry());
+            found = latest.insert(key.number, entries.size() - 1);
+        }
+        entries[found.value()].*field = lines[i].mid(equals + 1).trimmed();
     }
-    for (const QString& number : order) {
-        const PlsEntry& entry = byNumber[number];
+    for (const PlsEntry& entry : entries)
         Add(entry.file, entry.title, entry.length);
-    }
     return true;
 }
 
-bool CPlsFile::ReadXml(const QByteArray& bytes, PlsFormat format)
+bool CPlsFile::ReadXml(const QByteArray& utf8, PlsFormat format)
 {
-    if (DeclaresEntities(bytes))
+    if (DeclaresEntities(utf8))
         return false;
     tinyxml2::XMLDocument doc;
-    // TinyXML-2 refuses documents nested deeper than its element depth limit (100).
-    if (doc.Parse(bytes.constData(), static_cast<size_t>(bytes.size())) != tinyxml2::XML_SUCCESS)
+    if (!ParseXml(utf8, doc))
         return false;
     const tinyxml2::XMLElement* root = doc.FirstChildElement();
     if (format == PlsFormat::Asx) {
         if (!root || !NameIs(root->Name(), "asx"))
             return false;
-        for (auto* entry = root->FirstChildElement(); entry; entry = entry->NextSiblingElement()) {
-            if (NameIs(entry->Name(), "entry"))
-                Add(FromFileUrl(AttributeText(FirstChild(entry, "ref"), "href")),
-                    ChildText(entry, "title"), {});
-        }
+        ReadAsxEntries(root);
         return true;
     }
     const auto* list = root && NameIs(root->Name(), "playlist") ? FirstChild(root, "tracklist")
@@ -350,8 +348,27 @@ bool CPlsFile::ReadXml(const QByteArray& bytes, PlsFormat format)
     if (!list)
         return false;
     for (auto* track = list->FirstChildElement(); track; track = track->NextSiblingElement()) {
-        if (NameIs(track->Name(), "track"))
-            Add(FromFileUrl(ChildText(track, "location")), ChildText(track, "title"), {});
+        if (!NameIs(track->Name(), "track"))
+            continue;
+        // A location is a URI: a relative one has its spaces and other letters escaped.
+        QString location = ChildText(track, "location");
+        if (!HasScheme(location))
+            location = plstext::DecodeRelativeUri(location);
+        Add(location, ChildText(track, "title"), {});
     }
     return true;
+}
+
+// The entries of an asx element in order: "entry" with its first "ref", "entryref" (a
+// reference to another playlist, usually a radio's), and the entries inside "repeat".
+void CPlsFile::ReadAsxEntries(const tinyxml2::XMLElement* parent)
+{
+    for (auto* child = parent->FirstChildElement(); child; child = child->NextSiblingElement()) {
+        if (NameIs(child->Name(), "entry"))
+            Add(AttributeText(FirstChild(child, "ref"), "href"), ChildText(child, "title"), {});
+        else if (NameIs(child->Name(), "entryref"))
+            Add(AttributeText(child, "href"), {}, {});
+        else if (NameIs(child->Name(), "repeat"))
+            ReadAsxEntries(child);
+    }
 }

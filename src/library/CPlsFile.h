@@ -6,6 +6,10 @@
 #include <QString>
 #include <QVector>
 
+namespace tinyxml2 {
+class XMLElement;
+}
+
 enum class PlsFormat { None, M3u, M3u8, Pls, Asx, Xspf };
 
 struct PlsEntry {
@@ -40,11 +44,14 @@ public:
     const QVector<PlsEntry>& Entries() const { return m_entries; }
 
 private:
-    // Appends an entry when file is non-empty, resolving a relative path against m_folder.
+    // Appends an entry when file is not blank, turning a "file:" address into a path and
+    // resolving a relative path against m_folder.
     void Add(const QString& file, const QString& title, const QString& length);
     bool ReadM3u(const QString& text);
     bool ReadPls(const QString& text);
-    bool ReadXml(const QByteArray& bytes, PlsFormat format);
+    // utf8: the document already converted to UTF-8.
+    bool ReadXml(const QByteArray& utf8, PlsFormat format);
+    void ReadAsxEntries(const tinyxml2::XMLElement* parent);
 
     QVector<PlsEntry> m_entries;
     QString m_folder; // playlist folder of the running read, ending in "/"; may be empty

@@ -5,6 +5,8 @@
 // file and libavformat demuxer, and no state outlives a call.
 #include "CTagReader.h"
 
+#include "Cp1252.h"
+#include "TagGenre.h"
 #include "TagSource.h"
 
 #include <QFile>
@@ -13,11 +15,21 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
 constexpr int kFirstYear = 1000;
 constexpr int kLastYear = 4000;
+constexpr std::size_t kYearDigits = 4;
+
+// The keys a field is found under in the property map, the standard one first. Other keys
+// come from taggers that follow another tag kind's habits ("YEAR" and "ALBUM ARTIST" in Vorbis
+// comments, free-form items in MP4); the first key with text wins.
+using Keys = std::initializer_list<const char*>;
+constexpr Keys kNumberKeys = {"TRACKNUMBER", "TRACK"};
+constexpr Keys kYearKeys = {"DATE", "YEAR", "ORIGINALDATE", "ORIGINALYEAR"};
+constexpr Keys kAlbumArtistKeys = {"ALBUMARTIST", "ALBUM ARTIST", "ALBUM_ARTIST"};
 
 bool IsBlank(char c)
 {
@@ -55,20 +67,76 @@ int LeadingDecimal(const std::string& text)
     return static_cast<int>(negative ? -value : value);
 }
 
+// Latin-1 texts of ID3 tags are often Windows-1252 in fact ("It\x92s"), written by programs
+// that took the system code page for Latin-1. Latin-1's own characters at those places are
+// control codes that no tag means, so they are read as the Windows letters.
+TagLib::String WithWindowsLetters(TagLib::String text)
+{
+    for (wchar_t& c : text)
+        if (c >= 0x80 && c <= 0x9F)
+            c = static_cast<wchar_t>(cp1252::Char(static_cast<unsigned char>(c)));
+    return text;
+}
+
+TagLib::StringList WithWindowsLetters(const TagLib::StringList& values)
+{
+    TagLib::StringList out;
+    for (const TagLib::String& value : values)
+        out.append(WithWindowsLetters(value));
+    return out;
+}
+
 // Several values of one field (multi-valued Xiph, APE and ID3v2.4 fields) read as one text.
 std::string FieldText(const TagLib::PropertyMap& props, const char* key)
 {
     const auto it = props.find(key);
     if (it == props.end())
         return {};
-    return TrimTrailing(it->second.toString("; ").to8Bit(true));
+    return TrimTrailing(WithWindowsLetters(it->second.toString("; ")).to8Bit(true));
+}
+
+std::string FieldText(const TagLib::PropertyMap& props, Keys keys)
+{
+    for (const char* key : keys) {
+        std::string text = FieldText(props, key);
+        if (!text.empty())
+            return text;
+    }
+    return {};
+}
+
+bool IsYear(int value)
+{
+    return value >= kFirstYear && value <= kLastYear;
+}
+
+// The year a date text names: its leading number ("2009-05-01"), or else the first run of
+// exactly four digits that is a year, for dates written day or month first ("01.05.2009",
+// "5/1/2009") or with a word in front ("c. 1987"). 0 when there is none.
+int YearOf(const std::string& text)
+{
+    const int leading = LeadingDecimal(text);
+    if (IsYear(leading))
+        return leading;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i;
+        while (end < text.size() && IsDigit(text[end]))
+            ++end;
+        if (end - i == kYearDigits) {
+            const int year = LeadingDecimal(text.substr(i, kYearDigits));
+            if (IsYear(year))
+                return year;
+        }
+        i = end > i ? end : i + 1;
+    }
+    return 0;
 }
 
 void ApplyNumber(const TagLib::PropertyMap& props, TrackRecord& record)
 {
     record.number = 0;
     record.hasNumber = false;
-    const std::string text = FieldText(props, "TRACKNUMBER");
+    const std::string text = FieldText(props, kNumberKeys);
     if (text.empty())
         return;
     record.number = LeadingDecimal(text);
@@ -79,24 +147,18 @@ void ApplyYear(const TagLib::PropertyMap& props, TrackRecord& record)
 {
     record.year = 0;
     record.hasYear = false;
-    const std::string text = FieldText(props, "DATE");
-    if (text.empty())
-        return;
-    const int year = LeadingDecimal(text);
-    if (year >= kFirstYear && year <= kLastYear) {
+    const int year = YearOf(FieldText(props, kYearKeys));
+    if (year != 0) {
         record.year = year;
         record.hasYear = true;
     }
 }
 
-// Genre codes ("17") name nothing without a table, so a genre that starts with a digit is
-// dropped; "(17)Rock" keeps its name.
 std::string GenreText(const TagLib::PropertyMap& props)
 {
-    std::string genre = FieldText(props, "GENRE");
-    if (!genre.empty() && IsDigit(genre.front()))
-        genre.clear();
-    return genre;
+    const auto it = props.find("GENRE");
+    return it == props.end() ? std::string()
+                             : TrimTrailing(GenreName(WithWindowsLetters(it->second)));
 }
 
 void ApplyTags(const TagLib::PropertyMap& props, TrackRecord& record)
@@ -108,7 +170,7 @@ void ApplyTags(const TagLib::PropertyMap& props, TrackRecord& record)
     ApplyYear(props, record);
     record.genre = GenreText(props);
     record.composer = FieldText(props, "COMPOSER");
-    record.albumartist = FieldText(props, "ALBUMARTIST");
+    record.albumartist = FieldText(props, kAlbumArtistKeys);
 }
 
 // Every byte of the file counts toward the bitrate, tags and pictures included; the unrounded

@@ -7,18 +7,6 @@
 
 namespace {
 
-bool IsNumber(const TagLib::String& text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const wchar_t c : text)
-        if (c < L'0' || c > L'9')
-            return false;
-    return true;
-}
-
-// Only the frame's named entries count: TagLib's parser has already split "(17)Rock" into a
-// bare "Rock", and a lone "(17)" or "17" into "17".
 TagLib::StringList Id3v2Genres(const TagLib::ID3v2::Tag& tag)
 {
     TagLib::StringList genres;
@@ -27,9 +15,7 @@ TagLib::StringList Id3v2Genres(const TagLib::ID3v2::Tag& tag)
         const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
         if (!text)
             continue;
-        for (const TagLib::String& field : text->fieldList())
-            if (!IsNumber(field))
-                genres.append(field);
+        genres.append(text->fieldList());
     }
     return genres;
 }
@@ -40,7 +26,8 @@ TagLib::PropertyMap Id3v2Properties(const TagLib::ID3v2::Tag& tag)
 {
     TagLib::PropertyMap props = tag.properties();
     if (props.contains("GENRE")) {
-        // A genre of codes only stays present, but empty, so that no other tag stands in.
+        // A genre frame stays present even when nothing of it is left (a lone "(RX)"), so
+        // that no older tag stands in.
         const TagLib::StringList genres = Id3v2Genres(tag);
         props.replace("GENRE", genres.isEmpty() ? TagLib::StringList(TagLib::String()) : genres);
     }

@@ -8,9 +8,10 @@ namespace TagLib::ID3v2 {
 class Tag;
 }
 
-// The property map of an ID3v2 tag, except that genre references ("(17)", "17") are left out
-// instead of being turned into ID3v1 genre names: the reader drops numeric genres, and
-// TagLib would otherwise hide them. A "(17)Rock" arrives from TagLib's parser as "Rock".
+// The property map of an ID3v2 tag, except that the genre holds the frame's own values, with
+// genre references as numbers ("(17)" and "17" both as "17") instead of TagLib's names, so
+// that a reference with a refinement ("(17)Hard Rock", split by TagLib's parser into "17" and
+// "Hard Rock") can give the refinement alone.
 TagLib::PropertyMap Id3v2Properties(const TagLib::ID3v2::Tag& tag);
 
 // Adds the fields of fallback that props lacks: a file may carry an ID3v2 tag that names only

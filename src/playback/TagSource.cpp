@@ -11,11 +11,13 @@
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
+#include <taglib/asftag.h>
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
@@ -27,6 +29,7 @@
 namespace {
 
 constexpr auto kStyle = TagLib::AudioProperties::Average;
+constexpr unsigned long long kMaxZeroBasedTrack = 1000000;
 
 // Each field from the first tag that has it: ID3v2, then APE, then ID3v1.
 TagLib::PropertyMap MpegProperties(TagLib::MPEG::File& file)
@@ -104,9 +107,48 @@ template <class File> bool ReadAs(const char* path, TagSource& out)
     return true;
 }
 
+// Early rippers wrote the track only as "WM/Track", counted from zero; "WM/TrackNumber"
+// counts from one and wins when both are there.
+void AddZeroBasedTrack(const TagLib::ASF::Tag& tag, TagLib::PropertyMap& props)
+{
+    if (props.contains("TRACKNUMBER") || !tag.contains("WM/Track"))
+        return;
+    const TagLib::ASF::Attribute track = tag.attribute("WM/Track").front();
+    unsigned long long index = 0;
+    switch (track.type()) {
+    case TagLib::ASF::Attribute::DWordType:
+        index = track.toUInt();
+        break;
+    case TagLib::ASF::Attribute::QWordType:
+        index = track.toULongLong();
+        break;
+    case TagLib::ASF::Attribute::WordType:
+        index = track.toUShort();
+        break;
+    case TagLib::ASF::Attribute::UnicodeType: {
+        bool ok = false;
+        index = static_cast<unsigned long long>(track.toString().stripWhiteSpace().toInt(&ok));
+        if (!ok)
+            return;
+        break;
+    }
+    default:
+        return;
+    }
+    if (index < kMaxZeroBasedTrack)
+        props.insert("TRACKNUMBER", TagLib::String::number(static_cast<int>(index + 1)));
+}
+
 bool ReadAsf(const char* path, TagSource& out)
 {
-    return AsfAttributeCountsFit(path) && ReadAs<TagLib::ASF::File>(path, out);
+    if (!AsfAttributeCountsFit(path))
+        return false;
+    TagLib::ASF::File file(path, true, kStyle);
+    if (!Measure(file, out))
+        return false;
+    out.props = file.properties();
+    AddZeroBasedTrack(*file.tag(), out.props);
+    return true;
 }
 
 // FLAC files may carry ID3 tags besides their Vorbis comment; TagLib's property map shows
@@ -153,12 +195,27 @@ bool ReadApe(const char* path, TagSource& out)
     return true;
 }
 
+// Free-form text items ("----:com.apple.iTunes:YEAR") that TagLib has no property for, under
+// their own name in capitals, so that the reader finds the keys other tag kinds use.
+void AddFreeFormItems(const TagLib::MP4::Tag& tag, TagLib::PropertyMap& props)
+{
+    const TagLib::String prefix("----:com.apple.iTunes:");
+    for (const auto& [name, item] : tag.itemMap()) {
+        if (!name.startsWith(prefix) || item.toStringList().isEmpty())
+            continue;
+        const TagLib::String key = name.substr(prefix.size()).upper();
+        if (!key.isEmpty() && !props.contains(key))
+            props.insert(key, item.toStringList());
+    }
+}
+
 bool ReadMp4(const char* path, TagSource& out)
 {
     TagLib::MP4::File file(path, true, kStyle);
     if (!Measure(file, out))
         return false;
     out.props = file.properties();
+    AddFreeFormItems(*file.tag(), out.props);
     RefineMp4Stream(file, out.stream);
     return true;
 }

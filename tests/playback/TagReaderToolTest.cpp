@@ -47,7 +47,7 @@ TEST(TagReaderTool, PrintsOneTabSeparatedLinePerFile)
     ASSERT_EQ(lines.size(), 2);
     const QStringList first = lines[0].split('\t');
     const QStringList expected { song, "1", "4", "1", "Tab here and line", "Ärtist", "", "2009",
-        "1", "", "C", "AA", "2", first.value(13), "48000", "2" };
+        "1", "Rock", "C", "AA", "2", first.value(13), "48000", "2" };
     EXPECT_EQ(first, expected);
     EXPECT_GT(first.value(13).toInt(), 0);
     EXPECT_EQ(lines[1].split('\t'),
