@@ -7,10 +7,10 @@
 #include "XmlLimits.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -123,12 +123,24 @@ QRegion CSkinDraw::Region(int width, int height) const
 {
     if (m_layered || m_cornerRadius <= 0 || width <= 0 || height <= 0)
         return QRegion();
-    // A rounded rectangle one pixel larger than the client with r × r corner ellipses, as the
-    // window system's rounded regions are built; its right and bottom edges fall outside.
-    QPainterPath path;
-    const qreal r = m_cornerRadius / 2.0;
-    path.addRoundedRect(QRectF(0, 0, width + 1, height + 1), r, r);
-    return QRegion(path.toFillPolygon().toPolygon()).intersected(QRect(0, 0, width, height));
+    // Corner ellipses of r × r: a pixel belongs to the window when its centre lies inside the
+    // rounded rectangle over the client area. Built row by row, since a polygon's conversion
+    // to a region does not follow pixel centres.
+    const double radius = std::min({ m_cornerRadius / 2.0, width / 2.0, height / 2.0 });
+    QRegion region(0, 0, width, height);
+    const int rows = static_cast<int>(std::ceil(radius));
+    for (int i = 0; i < rows; ++i) {
+        const double dy = radius - (i + 0.5);
+        const double span = dy > 0 ? std::sqrt(radius * radius - dy * dy) : radius;
+        const int cut = std::max(0, static_cast<int>(std::ceil(radius - span - 0.5)));
+        if (cut == 0)
+            continue;
+        for (const int y : { i, height - 1 - i }) {
+            region -= QRect(0, y, cut, 1);
+            region -= QRect(width - cut, y, cut, 1);
+        }
+    }
+    return region;
 }
 
 void CSkinDraw::Layout(int width, int height)
