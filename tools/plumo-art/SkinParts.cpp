@@ -179,8 +179,10 @@ QString CSkinParts::Slider(const QString& name, int height, double line, int kno
     m_skin.Png(base + "-fill", QSize(1, height), bar(m_theme.accent));
 
     // The knob box covers the bar under it, so it carries the line itself: reached colour on
-    // its left half, the rest on its right half. Under the pointer the line thickens around
-    // the knob.
+    // its left half, the rest on its right half. The knob's centre travels from half a box in
+    // to half a box short of the end, so at rest a small dot marks it (the reached stub at 0
+    // reads as a knob, not a stray pixel); under the pointer the line thickens around a full
+    // knob.
     const QSize box(knob, height);
     const auto knobLook = [&](Phase phase) {
         return [=, this](QPainter& p) {
@@ -188,9 +190,13 @@ QString CSkinParts::Slider(const QString& name, int height, double line, int kno
             const double y = (height - w) / 2.0;
             p.fillRect(QRectF(0, y, knob / 2.0, w), m_theme.accent);
             p.fillRect(QRectF(knob / 2.0, y, knob / 2.0, w), m_theme.track);
-            if (phase == Phase::Normal)
-                return;
             const QPointF c(knob / 2.0, height / 2.0);
+            if (phase == Phase::Normal) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(m_theme.accent);
+                p.drawEllipse(c, line + 1.0, line + 1.0);
+                return;
+            }
             const double r = knob * 0.375;
             p.setPen(Qt::NoPen);
             if (phase == Phase::Press) {
