@@ -126,6 +126,7 @@ TEST(ShippedSkinEngine, CornersShowTheDesktopInBothWindowModes)
         ASSERT_FALSE(dark.draw.IsLayered());
         const QRegion region = dark.draw.Region(600, 500);
         EXPECT_FALSE(region.contains(QPoint(0, 0)));
+        EXPECT_FALSE(region.contains(QPoint(1, 1)));
         EXPECT_FALSE(region.contains(QPoint(599, 499)));
         EXPECT_TRUE(region.contains(QPoint(10, 0)));
         EXPECT_TRUE(region.contains(QPoint(300, 250)));

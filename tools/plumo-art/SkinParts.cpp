@@ -284,13 +284,16 @@ QString CSkinParts::Cover(const QString& name, int size, double radius, const QC
         // to float over the card.
         const QSize s(size + 16, 28);
         m_skin.Png(base + "-shadow", s, [&](QPainter& p) {
-            QRadialGradient g(QPointF(s.width() / 2.0, s.height() / 2.0), s.width() / 2.0);
-            g.setColorAt(0, QColor(0, 0, 0, 60));
-            g.setColorAt(0.7, QColor(0, 0, 0, 22));
+            // A soft blob under the middle of the cover, fading well before its corners.
+            const double rx = size * 0.48;
+            QRadialGradient g(QPointF(0, 0), 1.0);
+            g.setColorAt(0, QColor(0, 0, 0, 46));
+            g.setColorAt(0.6, QColor(0, 0, 0, 18));
             g.setColorAt(1, QColor(0, 0, 0, 0));
             p.save();
-            p.scale(1, s.height() / double(s.width()));
-            p.fillRect(QRectF(0, 0, s.width(), s.width()), g);
+            p.translate(s.width() / 2.0, s.height() / 2.0);
+            p.scale(rx, s.height() / 2.0);
+            p.fillRect(QRectF(-1, -1, 2, 2), g);
             p.restore();
         });
         root.Add(XmlNode("Shadow").A("File", FileName(base) + "-shadow.png"));
