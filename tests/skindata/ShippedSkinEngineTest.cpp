@@ -5,6 +5,7 @@
 // between its two places, and both window modes leave the corners to the desktop.
 #include "SkinDataFixture.h"
 
+#include "CMoveLayered.h"
 #include "CMoveResize.h"
 #include "CSkinDraw.h"
 #include "CreateSkinControl.h"
@@ -131,6 +132,43 @@ TEST(ShippedSkinEngine, CornersShowTheDesktopInBothWindowModes)
         EXPECT_TRUE(region.contains(QPoint(10, 0)));
         EXPECT_TRUE(region.contains(QPoint(300, 250)));
     }
+}
+
+TEST(ShippedSkinEngine, CompanionWindowsFollowTheFoldToo)
+{
+    // The same fold with the list and tree kept as companion windows, as a layered skin keeps
+    // them: entries are added in panel order, one per element.
+    Engine engine("Default", { 600, 500 });
+    QWidget list;
+    QWidget tree;
+    CMoveLayered composer;
+    engine.draw.ForEachControl([&](const CSkinPanel&, CSkinElement* c) {
+        if (c->GetType() == 13)
+            composer.Add(&list, c);
+        if (c->GetType() == 12)
+            composer.Add(&tree, c);
+    });
+    ASSERT_EQ(composer.GetCount(), 3);
+    const auto settle = [&] {
+        composer.Place(true);
+        composer.Show();
+    };
+    settle();
+    ASSERT_TRUE(list.isVisible());
+    const QRect beside = list.geometry();
+    EXPECT_GT(beside.left(), 0);
+
+    engine.Click(CentreOf("Default", "Fold.xml"));
+    settle();
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_FALSE(tree.isVisible());
+    EXPECT_EQ(list.geometry(), QRect(0, beside.top(), 600, beside.height()));
+
+    engine.Click(CentreOf("Default", "Fold.xml"));
+    settle();
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_TRUE(tree.isVisible());
+    EXPECT_EQ(list.geometry(), beside);
 }
 
 } // namespace
