@@ -112,6 +112,7 @@ void CListRows::RecalcLayout()
 {
     m_songCount = 0;
     m_scroll.SetContentHeight(LayoutChildren(m_root, 0));
+    m_layoutFresh = true;
 }
 
 int CListRows::LayoutChildren(CSkinListNode* node, int y)
@@ -279,16 +280,28 @@ void CListRows::Walk(int left, int right, int clientHeight, IListRowPainter* pai
     m_visible.clear();
     m_rowRects.clear();
     m_ratingRects.clear();
-    WalkChildren(m_root, left, right, -m_scroll.Pos(), clientHeight, painter);
+    // Rows above the view are neither drawn nor recorded; with the tops of a fresh layout the
+    // walk starts at the group in view instead of stepping over every row above it.
+    std::size_t first = 0;
+    int y = -m_scroll.Pos();
+    const auto& top = m_root->m_children;
+    if (m_layoutFresh && !top.empty()) {
+        const auto after = std::upper_bound(top.begin(), top.end(), m_scroll.Pos(),
+                                            [](int pos, const CSkinListNode* n) { return pos < n->m_top; });
+        first = after == top.begin() ? 0 : static_cast<std::size_t>(after - top.begin() - 1);
+        y = top[first]->m_top - m_scroll.Pos();
+    }
+    WalkChildren(m_root, first, left, right, y, clientHeight, painter);
 }
 
-int CListRows::WalkChildren(CSkinListNode* node, int left, int right, int y, int limit,
-                            IListRowPainter* painter)
+int CListRows::WalkChildren(CSkinListNode* node, std::size_t first, int left, int right, int y,
+                            int limit, IListRowPainter* painter)
 {
     const int start = y;
     const int cutLeft = node->m_left != nullptr && !m_geo.leftOver ? m_geo.leftWidth : 0;
     const int cutRight = node->m_right != nullptr && !m_geo.rightOver ? m_geo.rightWidth : 0;
-    for (CSkinListNode* child : node->m_children) {
+    for (std::size_t i = first; i < node->m_children.size(); ++i) {
+        CSkinListNode* child = node->m_children[i];
         if (y > limit) {
             break;
         }
@@ -302,7 +315,7 @@ int CListRows::WalkChildren(CSkinListNode* node, int left, int right, int y, int
         }
         y += height;
         if (child->m_expanded && (!child->m_children.empty() || child->m_left || child->m_right)) {
-            y = WalkChildren(child, left, right, y, limit, painter);
+            y = WalkChildren(child, 0, left, right, y, limit, painter);
         }
     }
     // Blocks stand beside the group's songs, from just below the head.

@@ -119,8 +119,8 @@ public:
 
 private:
     int LayoutChildren(CSkinListNode* node, int y);
-    int WalkChildren(CSkinListNode* node, int left, int right, int y, int limit,
-                     IListRowPainter* painter);
+    int WalkChildren(CSkinListNode* node, std::size_t first, int left, int right, int y,
+                     int limit, IListRowPainter* painter);
     void Record(CSkinListNode* node, const QRect& rect, const QRect& rating);
     void Select(CSkinListNode* row, RowState state);
     void SelectAlone(CSkinListNode* row);
@@ -131,7 +131,11 @@ private:
     ViewReply RatingClick(QPoint point);
     void Reorder(CSkinListNode* target);
     int SongIndex(const CSkinListNode* row) const;
-    void Changed() { m_songsValid = false; }
+    void Changed()
+    {
+        m_songsValid = false;
+        m_layoutFresh = false;
+    }
 
     CSkinListNode* m_root;
     ListGeometry m_geo;
@@ -152,4 +156,5 @@ private:
     std::vector<QRect> m_ratingRects;
     mutable std::vector<CSkinListNode*> m_songs;
     mutable bool m_songsValid = false;
+    bool m_layoutFresh = false; // the tops of the last layout still hold
 };

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 #include "AudioFixture.h"
 #include "CSkinList.h"
+#include "CSkinTree.h"
 #include "SkinFixture.h"
 #include "TestProfile.h"
 #include "platform/CMsgTarget.h"
@@ -317,5 +318,59 @@ TEST_F(ListViewTest, BadSkinsAndBadRowsDoNotBreakTheList)
     // The long title is cut before the stars' column (80 from the right edge).
     EXPECT_EQ(image.pixel(300 - 80 + 2, 10), kLine1);
 }
+
+} // namespace
+
+namespace {
+
+class ShippedSkinTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ShippedSkinTest, ListAndTreeSkinsLoadAndDrawRows)
+{
+    const QString folder = QStringLiteral(PLUMO_SOURCE_DATA "/Skin/") + QLatin1String(GetParam());
+    CSkinList list;
+    list.resize(400, 300);
+    ASSERT_TRUE(list.LoadSkin(folder + QStringLiteral("/List/List.xml")));
+    EXPECT_GT(list.Rows().Geometry().songHeight, 0);
+    EXPECT_FALSE(list.SongKinds().empty());
+    CSkinListNode* head = list.AddHead(QStringLiteral("/m/a.mp3"));
+    head->m_texts[0] = QStringLiteral("Artist");
+    head->m_texts[1] = QStringLiteral("Album");
+    for (int i = 0; i < 3; ++i) {
+        list.AddSong(0, head, QStringLiteral("/m/a.mp3"), i + 1, i)->m_texts[2] =
+            QStringLiteral("Title %1").arg(i);
+    }
+    QImage image(list.size(), QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&image);
+        list.Render(painter);
+    }
+    EXPECT_EQ(list.Rows().VisibleRows().size(), 4u);
+    EXPECT_FALSE(list.Rows().RatingRects()[1].isEmpty());
+    // The title of the first song shows in a colour other than the row's.
+    const CSkinListNode* song = head->m_children[0];
+    const QRgb back = image.pixel(list.width() / 2, song->m_top + 1);
+    bool text = false;
+    for (int x = 0; x < list.width() / 2 && !text; ++x) {
+        for (int y = song->m_top; y < song->m_bottom && !text; ++y) {
+            text = image.pixel(x, y) != back;
+        }
+    }
+    EXPECT_TRUE(text);
+
+    CSkinTree tree;
+    tree.resize(200, 300);
+    ASSERT_TRUE(tree.LoadSkin(folder + QStringLiteral("/Tree/Tree.xml")));
+    tree.AddCategory(NodeType::Artist, QStringLiteral("Artists"));
+    tree.AddCategory(NodeType::Playlist, QStringLiteral("Playlists"));
+    tree.AddPlaylistNode(QStringLiteral("Mine"), QStringLiteral("1.db"));
+    QImage treeImage(tree.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&treeImage);
+    tree.Render(painter);
+    EXPECT_EQ(tree.Rows().VisibleNodes().size(), 2u); // the playlists head starts collapsed
+    EXPECT_FALSE(tree.Rows().ExpandRects()[0].isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, ShippedSkinTest, ::testing::Values("Default", "Frost"));
 
 } // namespace
