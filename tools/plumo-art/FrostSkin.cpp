@@ -158,7 +158,8 @@ Element Control(const QString& tag, const QString& skin, const Anchor& pos, Mock
     return e;
 }
 
-// A tab: an icon and a label, quiet at rest, darker under the pointer.
+// A tab: an icon and a label, quiet at rest; a soft pill under the pointer, a deeper one while
+// pressed.
 QString Tab(const CSkinParts& parts, const QString& name, Icon icon, const QString& label)
 {
     const Theme& t = parts.Colours();
@@ -168,11 +169,15 @@ QString Tab(const CSkinParts& parts, const QString& name, Icon icon, const QStri
         const char* tag;
         const char* suffix;
         QColor colour;
-    } looks[] = { { "Normal", "normal", t.text2 }, { "Hover", "hover", t.text },
-        { "Press", "press", t.text } };
+        QColor pill;
+    } looks[] = { { "Normal", "normal", t.text2, Qt::transparent },
+        { "Hover", "hover", t.text, t.hoverFill }, { "Press", "press", t.text, t.pressFill } };
     for (const auto& look : looks) {
         const QString png = "Controls/" + name + '-' + QLatin1String(look.suffix);
         parts.Writer().Png(png, size, [&](QPainter& p) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(look.pill);
+            p.drawRoundedRect(QRectF(0, 0, size.width(), size.height()), 14, 14);
             QFont font(QStringLiteral("DejaVu Sans"));
             font.setPixelSize(12);
             font.setBold(true);
