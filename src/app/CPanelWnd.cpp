@@ -84,8 +84,10 @@ bool CPanelWnd::Create()
     // hook arrive with the desktop and view subsystems; their steps go here, in this order.
     m_hideInTray = m_settings.GetHideInTray() != 0;
     InstallAccelerators();
-    // Skin child windows (tree, list, visualisers) are created here once the views exist.
+    CreateViews();
     m_skinDraw.Layout(width(), height());
+    PlaceViews();
+    FillTreeCategories();
     m_created = true;
     if (m_settings.IsFirstRun())
         RunFirstRun();
@@ -188,6 +190,10 @@ LResult CPanelWnd::OnUserMessage(unsigned msg, WParam wParam, LParam lParam)
     (void)lParam;
     if (msg == UWM_SKINAPPLY && wParam)
         return ApplySkin(*reinterpret_cast<const QString*>(wParam)) ? 1 : 0;
+    if (msg == UWM_TREEEXPAND)
+        OnTreeExpand(reinterpret_cast<CSkinTreeNode*>(wParam));
+    if (msg == UWM_TREESELECT || msg == UWM_TREEKEYSELECT)
+        OnTreeSelect(reinterpret_cast<CSkinTreeNode*>(wParam));
     return 0;
 }
 
@@ -208,8 +214,10 @@ void CPanelWnd::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     RememberNormalRect();
-    if (m_created)
+    if (m_created) {
         m_skinDraw.Layout(width(), height());
+        PlaceViews();
+    }
 }
 
 void CPanelWnd::paintEvent(QPaintEvent* event)

@@ -12,6 +12,8 @@
 #include "CSettings.h"
 #include "CSkinDraw.h"
 #include "CSkinPanel.h"
+#include "views/CSkinList.h"
+#include "views/CSkinTree.h"
 
 #include <QRect>
 #include <QString>
@@ -139,6 +141,14 @@ private:
     void OnSkinControl(CSkinElement* control);
     void StartSystemDrag(int mode);
     void OnSkin();
+
+    // The library tree and the now-playing list over the skin's Library and Playlist
+    // elements (CPanelWnd_Views.cpp).
+    void CreateViews();
+    void PlaceViews();
+    void FillTreeCategories();
+    void OnTreeExpand(CSkinTreeNode* node);
+    void OnTreeSelect(CSkinTreeNode* node);
     bool ChooseLibraryFolders();
     void RunLibraryUpdate();
     void OnLibraryFolders();
@@ -151,6 +161,8 @@ private:
     // Members in the order of construction; destruction runs in reverse, so the engine is
     // gone before the audio layer it plays through and before the port it posts to.
     SkinPanels m_panels;
+    CSkinTree m_tree;
+    CSkinList m_list;
     CMoveResize m_mover;
     CMoveLayered m_composer;
     std::unique_ptr<MsgPort> m_msgPort;

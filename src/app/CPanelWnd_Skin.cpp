@@ -88,12 +88,11 @@ bool CPanelWnd::ApplySkin(const QString& name)
     if (size() != QSize(w, h))
         resize(w, h);
     m_skinDraw.Layout(width(), height());
+    CreateViews();
+    FillTreeCategories();
     if (wasVisible)
         show();
-    if (m_skinDraw.IsLayered()) {
-        m_composer.Show();
-        m_composer.Place(false);
-    }
+    PlaceViews();
     return applied;
 }
 
@@ -205,8 +204,7 @@ void CPanelWnd::OnSkinControl(CSkinElement* control)
     case SkinKind::Button:
         control->GetTrigger().Apply(m_panels);
         m_skinDraw.FullRepaint();
-        if (m_skinDraw.IsLayered())
-            m_composer.Show();
+        PlaceViews();
         break;
     default:
         // The player's own actions are routed by the command table.

@@ -70,8 +70,9 @@ TEST_F(PanelWndSkin, MissingSkinStartsWithDefaultPaintedAndClipped)
     const QImage shot = wnd.grab().toImage();
     EXPECT_EQ(qAlpha(shot.pixel(shot.width() / 2, shot.height() / 2)), 255);
     // The stored shuffle state reached the skin's switch.
-    if (const CSkinElement* shuffle = Find(wnd, SkinKind::Shuffle))
+    if (const CSkinElement* shuffle = Find(wnd, SkinKind::Shuffle)) {
         EXPECT_EQ(shuffle->GetState(), 1);
+    }
     wnd.close();
     EXPECT_NE(m_home.Read("data/Plumo/Settings.xml").indexOf("<Skin ID=\"Default\"/>"), -1);
 }
