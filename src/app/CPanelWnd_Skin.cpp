@@ -83,15 +83,14 @@ bool CPanelWnd::ApplySkin(const QString& name)
     m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Mute), m_engine.IsMute() ? 1 : 0);
     m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Repeat), m_settings.GetRepeat());
     m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Shuffle), m_settings.GetShuffle());
-    const bool wasVisible = isVisible();
-    hide();
+    // The window stays up while its skin changes: its children are widgets that the toolkit
+    // composes in either mode, so nothing needs the window hidden, and the chooser that asked
+    // for the change stays in front of it.
     if (size() != QSize(w, h))
         resize(w, h);
     m_skinDraw.Layout(width(), height());
     CreateViews();
     FillTreeCategories();
-    if (wasVisible)
-        show();
     PlaceViews();
     return applied;
 }

@@ -2,12 +2,16 @@
 // Copyright (c) 2026 The Plumo developers
 // The main window with the shipped "Default" skin: loading, painting, and the controls that
 // act on the window itself.
+#include "CDlgSkin.h"
 #include "CPanelWnd.h"
 #include "TestProfile.h"
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +117,34 @@ TEST_F(PanelWndSkin, ApplyingASkinKeepsTheCornerAndFitsTheLimits)
     EXPECT_EQ(wnd.height(), wnd.GetMover().GetMinHeight());
     const QString def = "Default";
     EXPECT_EQ(SendMsg(wnd.MsgTarget(), UWM_SKINAPPLY, reinterpret_cast<WParam>(&def)), 1);
+    wnd.close();
+}
+
+TEST_F(PanelWndSkin, TheChooserAppliesALayeredSkinAndStaysOpen)
+{
+    CPanelWnd wnd;
+    ASSERT_TRUE(wnd.Create());
+    bool stayedOpen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<CDlgSkin*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        auto* list = dlg->findChild<QTreeWidget*>(QString::number(CDlgSkin::kIdList));
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            if (list->topLevelItem(i)->text(0) == "Frost")
+                list->setCurrentItem(list->topLevelItem(i));
+        }
+        dlg->findChild<QPushButton*>(QString::number(CDlgSkin::kIdApply))->click();
+        stayedOpen = dlg->isVisible();
+        dlg->reject();
+    });
+    wnd.OnCommand(CPanelWnd::ID_SKIN);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(wnd.GetSkinDraw().GetSkinName(), "Frost");
+    EXPECT_EQ(wnd.GetSettings().GetSkin(), "Frost") << "the applied skin is the one saved";
+    EXPECT_TRUE(wnd.GetSkinDraw().IsLayered());
+    EXPECT_TRUE(wnd.mask().isEmpty()) << "a layered window takes its shape from alpha";
+    const QImage& frame = wnd.GetSkinDraw().GetFrameBuffer();
+    EXPECT_LT(qAlpha(frame.pixel(0, 0)), 255) << "the corner lets the desktop through";
     wnd.close();
 }
 
