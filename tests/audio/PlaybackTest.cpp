@@ -199,6 +199,44 @@ TEST_F(PlaybackTest, FreedChannelsLeaveNoThreadBehind)
     EXPECT_EQ(lib.LiveThreads(), idle);
 }
 
+// A device that runs at 48 kHz (the disk writer names no rate, so the one asked for stands).
+TEST_F(PlaybackTest, MixingRunsAtTheDevicesRateAndConvertsOnlyWhatDiffers)
+{
+    CAudioLib lib;
+    ASSERT_TRUE(lib.Init(48000));
+    ASSERT_EQ(lib.OutputRate(), 48000);
+    struct Case {
+        int fileRate;
+        int passes;
+    };
+    for (const Case c : {Case{48000, 0}, Case{44100, 1}}) {
+        const QString path = m_profile.File(QString("tone%1.flac").arg(c.fileRate));
+        ASSERT_TRUE(fixture::MakeTone(path, fixture::Tone{1.0, 1000.0, 0.1, 2, c.fileRate}));
+        const HCHANNEL h = lib.StreamCreateFile(path);
+        ASSERT_NE(h, 0u);
+        EXPECT_EQ(lib.ChannelResamplePasses(h), c.passes) << c.fileRate;
+        // Lengths stay in the mixer's frames and mean the same seconds.
+        EXPECT_NEAR(static_cast<double>(lib.ChannelGetLength(h) / 8), 48000.0, 64.0) << c.fileRate;
+        EXPECT_NEAR(lib.ChannelBytes2Seconds(h, lib.ChannelGetLength(h)), 1.0, 0.002) << c.fileRate;
+        lib.StreamFree(h);
+    }
+    // The equalizer's 1 kHz band stays on 1 kHz: its coefficients follow the rate.
+    const HCHANNEL h = lib.StreamCreateFile(m_profile.File("tone48000.flac"));
+    const HFX eq = lib.ChannelSetFxPeakEq(h, 1);
+    ASSERT_TRUE(lib.FxSetPeakEq(eq, PeakEqBand{4, 1.0f, 1000.0f, 12.0f}));
+    std::atomic<int> ends{0};
+    lib.ChannelSetSync(h, SyncType::End, &CountSync, &ends);
+    ASSERT_TRUE(lib.ChannelPlay(h));
+    ASSERT_TRUE(WaitFor([&] { return ends.load() == 1; }));
+    lib.Free();
+    const std::vector<float> out = ReadDiskOutput(m_output);
+    const long long first = FirstLoud(out, 0.01f);
+    ASSERT_GE(first, 0);
+    const auto steady = Frames(out, static_cast<std::size_t>(first) + 9600, 24000);
+    EXPECT_NEAR(ZeroCrossingFrequency(steady, 0, 48000.0), 1000.0, 2.0);
+    EXPECT_NEAR(20.0 * std::log10(ToneAmplitude(steady, 0, 1000.0, 48000.0) / 0.1), 12.0, 0.5);
+}
+
 TEST_F(PlaybackTest, WithoutADeviceChannelsFailUntilADeviceAppears)
 {
     const QString path = Tone("tone.flac", 0.5);

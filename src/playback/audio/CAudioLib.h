@@ -99,6 +99,10 @@ public:
     int ChannelResamplePasses(HCHANNEL channel);
     // Live decoder and event threads of the layer, for checks that nothing outlives a free.
     int LiveThreads() const { return m_liveThreads.load(std::memory_order_acquire); }
+    // Called on the device's thread after each callback with the nanoseconds spent in it, for
+    // measurements; it must neither block nor allocate. Null stops the calls. Any thread.
+    using MixObserver = void (*)(void* user, std::int64_t nanoseconds);
+    void SetMixObserver(MixObserver observer, void* user);
 
 private:
     using ChannelPtr = std::shared_ptr<CAudioChannel>;
@@ -170,6 +174,9 @@ private:
     std::atomic<int> m_bufferMs{1000};
     std::atomic<bool> m_followPlaylists{true};
     std::atomic<int> m_netTimeoutMs{10000};
+
+    std::atomic<MixObserver> m_mixObserver{nullptr};
+    std::atomic<void*> m_mixObserverUser{nullptr};
 
     // Mixer-only state (SDL's audio thread).
     std::vector<float> m_scratch;              // sized once in the constructor

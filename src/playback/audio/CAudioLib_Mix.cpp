@@ -30,7 +30,23 @@ constexpr int kBytesPerFrame = 8;
 
 void CAudioLib::Render(void* self, float* out, int frames)
 {
-    static_cast<CAudioLib*>(self)->Mix(out, frames);
+    auto* lib = static_cast<CAudioLib*>(self);
+    const MixObserver observer = lib->m_mixObserver.load(std::memory_order_acquire);
+    if (observer == nullptr) {
+        lib->Mix(out, frames);
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    lib->Mix(out, frames);
+    const auto spent = std::chrono::steady_clock::now() - start;
+    observer(lib->m_mixObserverUser.load(std::memory_order_relaxed),
+        std::chrono::duration_cast<std::chrono::nanoseconds>(spent).count());
+}
+
+void CAudioLib::SetMixObserver(MixObserver observer, void* user)
+{
+    m_mixObserverUser.store(user, std::memory_order_relaxed);
+    m_mixObserver.store(observer, std::memory_order_release);
 }
 
 bool CAudioLib::WaitForWork()
