@@ -323,9 +323,13 @@ TEST_F(EngineAudio, ABusyMainWindowCostsTheSeamsNotASample)
     {
         std::lock_guard lock(watch.mutex);
         ASSERT_EQ(watch.framesPastSeam.size(), 3u);
-        // Posted before the device asked for more than the buffer after the one with the seam.
-        for (size_t k = 0; k < 2; ++k)
-            EXPECT_LT(watch.framesPastSeam[k], 2u * 1024) << "seam " << k;
+        // Posted once the new track had started, and not held back by the busy main window
+        // (which stays busy 200 ms past the seam). How soon after the seam, in device buffers,
+        // depends on the scheduler and is measured by the engine benchmark.
+        for (size_t k = 0; k < 2; ++k) {
+            EXPECT_GT(watch.framesPastSeam[k], 0u) << "seam " << k;
+            EXPECT_LT(watch.framesPastSeam[k], 4410u) << "seam " << k;
+        }
     }
     const std::vector<float> left = Left();
     size_t first = 0;

@@ -82,6 +82,7 @@ bool CAudioLib::OpenDeviceLocked()
         std::lock_guard idle(m_idleMutex);
         m_closing = false;
     }
+    m_stopMixing.store(false, std::memory_order_relaxed);
     const bool ok = m_output.Open(m_fallbackRate, &CAudioLib::Render, this);
     m_deviceRate.store(ok ? m_output.Rate() : 0, std::memory_order_relaxed);
     m_rendering.store(ok && m_output.IsFasterThanRealTime(), std::memory_order_relaxed);
@@ -116,6 +117,7 @@ void CAudioLib::Free()
             std::lock_guard idle(m_idleMutex);
             m_closing = true;
         }
+        m_stopMixing.store(true, std::memory_order_relaxed);
         m_idleCv.notify_all();
         m_output.Close();
         m_deviceOpen.store(false, std::memory_order_release);
@@ -129,6 +131,10 @@ void CAudioLib::Free()
         channels.swap(m_channels);
         m_mixList.clear();
         m_hasWork.store(false, std::memory_order_relaxed);
+    }
+    // Syncs of these channels start no more; one under way on the event thread is waited for.
+    {
+        std::lock_guard running(m_syncMutex);
     }
     // Every decoder is told first, so that streams abandon their reads side by side; each join
     // then waits at most one network poll.

@@ -185,6 +185,7 @@ private:
     std::condition_variable m_idleCv;
     bool m_closing = false;                    // guarded by m_idleMutex
     std::atomic<bool> m_hasWork{false};        // stored under m_mutex: m_mixList not empty
+    std::atomic<bool> m_stopMixing{false};     // the device is being closed: a renderer waits no more
 
     // Mixer to event thread: single producer (the mixer), single consumer (the event thread).
     std::array<MixEvent, kMixEvents> m_mixEvents{};
@@ -197,4 +198,6 @@ private:
     std::vector<ChannelPtr> m_retired;  // guarded by m_eventMutex; freed, decoder to be joined
     std::atomic<bool> m_stopEvents{false};
     std::thread m_eventThread;
+    // Held by the event thread while it runs syncs, so that Free can wait for one under way.
+    std::mutex m_syncMutex;
 };

@@ -51,16 +51,19 @@ void CAudioLib::RunEvents()
             mixed.push_back(m_mixEvents[i % kMixEvents]);
         m_mixEventsRead.store(written, std::memory_order_release);
 
-        for (const MixEvent& e : posted)
-            RunSyncsNow(e.channel, e.type, e.syncsBefore);
         bool ranOut = false;
-        for (const MixEvent& e : mixed) {
-            if (e.channel == 0)
-                ranOut = true;
-            else
+        {
+            std::lock_guard running(m_syncMutex);
+            for (const MixEvent& e : posted)
                 RunSyncsNow(e.channel, e.type, e.syncsBefore);
-            if (e.type == SyncType::DecodeEnd)
-                MarkDecodeEndHandled(e.channel);
+            for (const MixEvent& e : mixed) {
+                if (e.channel == 0)
+                    ranOut = true;
+                else
+                    RunSyncsNow(e.channel, e.type, e.syncsBefore);
+                if (e.type == SyncType::DecodeEnd)
+                    MarkDecodeEndHandled(e.channel);
+            }
         }
         if (ranOut)
             PauseIfIdle();

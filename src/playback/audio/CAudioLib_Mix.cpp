@@ -78,7 +78,9 @@ void CAudioLib::Mix(float* out, int frames)
         WakeEvents();
     if (!rendering)
         return;
-    for (int waits = 0; starved && waits < kMaxUnderrunWaits; ++waits) {
+    for (int waits = 0; starved && waits < kMaxUnderrunWaits
+         && !m_stopMixing.load(std::memory_order_relaxed);
+         ++waits) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::lock_guard lock(m_mutex);
         starved = MixPassLocked(out, frames, delivered);
