@@ -170,9 +170,10 @@ TEST_F(EngineEq, MissingPartsReadAsDefaultsAndBrokenFilesAreIgnored)
 
 TEST(EnginePresets, TheShippedPresetsAreWellFormedAndInRange)
 {
-    // The copy in the source tree, which the build places beside the program.
-    const QString path = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(
-        QStringLiteral("../../data/Equalizer/Presets.xml"));
+    // The copy in the source tree, which the build places beside the program. __FILE__ is
+    // relative to the build folder when the compiler cache rewrites paths.
+    const QString source = QDir(QStringLiteral(PLUMO_TEST_BUILD_DIR)).filePath(QStringLiteral(__FILE__));
+    const QString path = QFileInfo(source).dir().filePath(QStringLiteral("../../data/Equalizer/Presets.xml"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     const QByteArray bytes = file.readAll();
