@@ -7,7 +7,8 @@
 //   plumo-bench-engine anchor SECONDS CMD...    CPU time / wall time of another player
 //   plumo-bench-engine stall FILE FILE FILE     seams while the main window stalls 300 ms from
 //                                              100 ms before each end (2 s files, paced device),
-//                                              and the time spent in each device callback
+//                                              the new track mixed when the track end was
+//                                              posted, and the time spent in each device callback
 //   plumo-bench-engine idle SECONDS             CPU time / wall time with nothing playing
 //   plumo-bench-engine resample FILE            rate conversions of a 48 kHz file, 48 kHz device
 // SDL_AUDIODRIVER, SDL_DISKAUDIOFILE and SDL_DISKAUDIODELAY come from the caller.
@@ -196,9 +197,29 @@ struct CallbackTimes {
     std::atomic<std::size_t> count{0};
 };
 
+// Runs right after the engine's own End sync of a channel, that is right after the track end
+// was posted: keeps the most of the new track that had been mixed by then.
+struct SeamWatch {
+    CAudioLib* audio = nullptr;
+    CPlayBass* engine = nullptr;
+    std::atomic<std::uint64_t> worstFrames{0};
+    static void OnEnd(HSYNC, HCHANNEL, void* user)
+    {
+        auto* self = static_cast<SeamWatch*>(user);
+        const HCHANNEL now = self->engine->GetChannel();
+        if (now == 0)
+            return;
+        const std::uint64_t frames = self->audio->ChannelGetPosition(now) / 8;
+        if (frames > self->worstFrames.load())
+            self->worstFrames.store(frames);
+        self->audio->ChannelSetSync(now, SyncType::End, &SeamWatch::OnEnd, self);
+    }
+};
+
 int Stall(const QStringList& files)
 {
     CallbackTimes times(1 << 16);
+    SeamWatch watch;
     {
         CAudioLib audio;
         BenchTarget target;
@@ -207,6 +228,9 @@ int Stall(const QStringList& files)
         audio.SetMixObserver(&CallbackTimes::Record, &times);
         target.next = {files[1], files[2], QString()};
         engine.PlayFile(files[0]);
+        watch.audio = &audio;
+        watch.engine = &engine;
+        audio.ChannelSetSync(engine.GetChannel(), SyncType::End, &SeamWatch::OnEnd, &watch);
         for (const int endMs : {2000, 4000})
             QTimer::singleShot(endMs - 100, [] { QThread::msleep(300); });
         QElapsedTimer t;
@@ -219,6 +243,9 @@ int Stall(const QStringList& files)
     if (!out.open(QIODevice::ReadOnly))
         return 1;
     std::printf("seam_gap_samples_ui_stall: %ld samples\n", LongestInnerSilence(out.readAll()));
+    // Under one device buffer (1024 frames) plus what the seam's own buffer held of the new track.
+    std::printf("trackend_after_seam_frames: %llu frames\n",
+        static_cast<unsigned long long>(watch.worstFrames.load()));
     std::vector<std::int64_t> ns(times.ns.begin(),
         times.ns.begin() + static_cast<std::ptrdiff_t>(std::min(times.count.load(), times.ns.size())));
     if (ns.empty())
