@@ -8,6 +8,7 @@
 // Only 127.0.0.1 resolves in this process (getaddrinfo is replaced below): an answer that
 // redirects to another host must not reach the network or wait for a name server.
 #include "CHttpSource.h"
+#include "CPlaylistReader.h"
 #include "FuzzSupport.h"
 
 #include <arpa/inet.h>
@@ -123,11 +124,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static AnswerServer* server = new AnswerServer;
     server->SetAnswer(std::string(reinterpret_cast<const char*>(data), size));
     const std::atomic<bool> abort{false};
-    CHttpSource source(&abort, 2000);
+    static const CPlaylistReader playlists;
+    CHttpSource source(&abort, 2000, &playlists);
     std::size_t metaBytes = 0;
     source.SetMetaHandler([&metaBytes](const QByteArray& meta) { metaBytes += meta.size(); });
     try {
-        source.Open(server->Url(), true);
+        source.Open(server->Url());
         std::array<std::uint8_t, 4096> buffer{};
         while (source.ReadBytes(buffer.data(), static_cast<int>(buffer.size())) > 0) {
         }

@@ -5,6 +5,12 @@
 //   plumo-bench-engine seam FILE FILE FILE      silent samples inserted at the two seams
 //   plumo-bench-engine cpu FILE SECONDS         CPU time / wall time while playing, equalizer on
 //   plumo-bench-engine anchor SECONDS CMD...    CPU time / wall time of another player
+//   plumo-bench-engine stall FILE FILE FILE     seams while the main window stalls 300 ms from
+//                                              100 ms before each end (2 s files, paced device),
+//                                              the new track mixed when the track end was
+//                                              posted, and the time spent in each device callback
+//   plumo-bench-engine idle SECONDS             CPU time / wall time with nothing playing
+//   plumo-bench-engine resample FILE            rate conversions of a 48 kHz file, 48 kHz device
 // SDL_AUDIODRIVER, SDL_DISKAUDIOFILE and SDL_DISKAUDIODELAY come from the caller.
 #include "CMsgTarget.h"
 #include "CPlayBass.h"
@@ -15,11 +21,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -172,6 +180,114 @@ int Cpu(const QString& file, int seconds, const char* type)
     return 0;
 }
 
+// Time spent in each device callback, recorded from the device's thread without allocating.
+struct CallbackTimes {
+    explicit CallbackTimes(std::size_t capacity)
+        : ns(capacity)
+    {
+    }
+    static void Record(void* user, std::int64_t nanoseconds)
+    {
+        auto* self = static_cast<CallbackTimes*>(user);
+        const std::size_t at = self->count.fetch_add(1, std::memory_order_relaxed);
+        if (at < self->ns.size())
+            self->ns[at] = nanoseconds;
+    }
+    std::vector<std::int64_t> ns;
+    std::atomic<std::size_t> count{0};
+};
+
+// Runs right after the engine's own End sync of a channel, that is right after the track end
+// was posted: keeps the most of the new track that had been mixed by then.
+struct SeamWatch {
+    CAudioLib* audio = nullptr;
+    CPlayBass* engine = nullptr;
+    std::atomic<std::uint64_t> worstFrames{0};
+    static void OnEnd(HSYNC, HCHANNEL, void* user)
+    {
+        auto* self = static_cast<SeamWatch*>(user);
+        const HCHANNEL now = self->engine->GetChannel();
+        if (now == 0)
+            return;
+        const std::uint64_t frames = self->audio->ChannelGetPosition(now) / 8;
+        if (frames > self->worstFrames.load())
+            self->worstFrames.store(frames);
+        self->audio->ChannelSetSync(now, SyncType::End, &SeamWatch::OnEnd, self);
+    }
+};
+
+int Stall(const QStringList& files)
+{
+    CallbackTimes times(1 << 16);
+    SeamWatch watch;
+    {
+        CAudioLib audio;
+        BenchTarget target;
+        CPlayBass engine(audio);
+        engine.Init(&target);
+        audio.SetMixObserver(&CallbackTimes::Record, &times);
+        target.next = {files[1], files[2], QString()};
+        engine.PlayFile(files[0]);
+        watch.audio = &audio;
+        watch.engine = &engine;
+        audio.ChannelSetSync(engine.GetChannel(), SyncType::End, &SeamWatch::OnEnd, &watch);
+        for (const int endMs : {2000, 4000})
+            QTimer::singleShot(endMs - 100, [] { QThread::msleep(300); });
+        QElapsedTimer t;
+        t.start();
+        while (target.trackEnds < 3 && t.elapsed() < 60000)
+            PumpFor(10);
+        audio.SetMixObserver(nullptr, nullptr);
+    }
+    QFile out(qEnvironmentVariable("SDL_DISKAUDIOFILE"));
+    if (!out.open(QIODevice::ReadOnly))
+        return 1;
+    std::printf("seam_gap_samples_ui_stall: %ld samples\n", LongestInnerSilence(out.readAll()));
+    // Under one device buffer (1024 frames) plus what the seam's own buffer held of the new track.
+    std::printf("trackend_after_seam_frames: %llu frames\n",
+        static_cast<unsigned long long>(watch.worstFrames.load()));
+    std::vector<std::int64_t> ns(times.ns.begin(),
+        times.ns.begin() + static_cast<std::ptrdiff_t>(std::min(times.count.load(), times.ns.size())));
+    if (ns.empty())
+        return 1;
+    std::sort(ns.begin(), ns.end());
+    std::printf("callback_max_us: %.1f us\n", static_cast<double>(ns.back()) / 1000.0);
+    std::printf("callback_p99_us: %.1f us\n", static_cast<double>(ns[ns.size() * 99 / 100]) / 1000.0);
+    return 0;
+}
+
+int Idle(int seconds)
+{
+    CAudioLib audio;
+    BenchTarget target;
+    CPlayBass engine(audio);
+    engine.Init(&target);
+    PumpFor(500); // past opening the device
+    const double cpu0 = CpuSeconds(RUSAGE_SELF);
+    QElapsedTimer wall;
+    wall.start();
+    PumpFor(seconds * 1000);
+    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
+    std::printf("idle_cpu_percent: %.3f %%\n", 100.0 * cpu / (static_cast<double>(wall.elapsed()) / 1000.0));
+    return 0;
+}
+
+int Resample(const QString& file)
+{
+    CAudioLib audio;
+    // Stands in for a device that prefers 48 kHz: drivers that name no rate take the one asked.
+    audio.Init(48000);
+    BenchTarget target;
+    CPlayBass engine(audio);
+    engine.Init(&target);
+    if (!engine.PlayFile(file) || audio.OutputRate() != 48000)
+        return 1;
+    std::printf("resample_passes_48k: %d passes\n", audio.ChannelResamplePasses(engine.GetChannel()));
+    engine.Stop();
+    PumpFor(600);
+    return 0;
+}
+
 int Anchor(const QStringList& command, const char* type)
 {
     QElapsedTimer wall;
@@ -199,9 +315,16 @@ int main(int argc, char** argv)
         return Seam(args.mid(1));
     if (mode == "cpu" && args.size() == 4)
         return Cpu(args[1], args[2].toInt(), args[3].toUtf8().constData());
+    if (mode == "stall" && args.size() == 4)
+        return Stall(args.mid(1));
+    if (mode == "idle" && args.size() == 2)
+        return Idle(args[1].toInt());
+    if (mode == "resample" && args.size() == 2)
+        return Resample(args[1]);
     if (mode == "anchor" && args.size() >= 3)
         return Anchor(args.mid(2), args[1].toUtf8().constData());
     std::fprintf(stderr, "usage: plumo-bench-engine first-sample FILE | seam F1 F2 F3 | "
-                         "cpu FILE SECONDS TYPE | anchor TYPE CMD...\n");
+                         "cpu FILE SECONDS TYPE | anchor TYPE CMD... | stall F1 F2 F3 | "
+                         "idle SECONDS | resample FILE\n");
     return 2;
 }

@@ -13,24 +13,26 @@
 // so it frees that handle only and never a channel installed since. Whoever takes a handle out
 // of m_channel frees it; no handle is freed twice.
 //
-// Stale work: the end-of-track handling remembers which channel ended and drops the main
-// window's answer when playback was stopped or another channel took over while it asked. The
-// worker re-reads the wanted address after connecting: empty means "abandoned", another address
-// means "connect again"; only the newest address is installed and announced.
+// Stale work: a track change being prepared (m_next) carries the id of its question; every
+// operation that replaces or stops the main channel cancels it (the prepared channel is freed
+// before it is ever heard) and the main window's late answer then finds another id and is
+// dropped. The worker re-reads the wanted address after connecting: empty means "abandoned",
+// another address means "connect again"; only the newest address is installed and announced.
 //
-// The end-of-track question: from a layer thread it is queued to the notify window's thread
-// and the callback waits for the answer on a request object of its own, which the destructor
-// can release; a window that no longer runs its event loop cannot hold shut-down.
+// The next-file question: from a layer thread it is queued to the notify window's thread and
+// the callback waits for the answer on a request object of its own, which the destructor can
+// release; a window that no longer runs its event loop cannot hold shut-down.
 //
-// Seams: the layer runs the End sync when the channel's last sample has been mixed, and the next
-// channel is started from inside it, so the UWM_PLAYERTRACKEND posted there goes out as the seam
-// reaches the output rather than when the decoder ran dry.
+// Seams: the question is asked when the decoder of the playing file reaches its end (the layer's
+// DecodeEnd sync), while up to a buffer length of it is still to be heard; the answer's channel
+// is opened and queued in the layer then. The End sync, run when the last sample has been mixed
+// and the queued channel has taken over at the next frame, makes it the main channel and posts
+// UWM_PLAYERTRACKEND, so the message goes out as the seam reaches the output. A main window
+// that answers only after the end was heard costs the lateness, as silence, and nothing else.
 #include "CPlayBass.h"
 
 #include "CMsgTarget.h"
-
-#include <QPointer>
-#include <QThread>
+#include "CPlaylistReader.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,6 +40,7 @@
 namespace {
 
 constexpr std::chrono::milliseconds kWorkerWait{30000};
+const CPlaylistReader kPlaylistReader;
 
 } // namespace
 
@@ -56,6 +59,7 @@ CPlayBass::~CPlayBass()
     {
         Lock lock(m_mutex);
         m_wantedAddress.clear();
+        CancelLookaheadLocked(lock);
         FreeMainLocked(lock);
     }
     m_audio.Free();
@@ -65,7 +69,7 @@ CPlayBass::~CPlayBass()
 
 bool CPlayBass::Init(CMsgTarget* notifyWindow)
 {
-    m_audio.Init(44100);
+    m_audio.Init(44100, &kPlaylistReader);
     m_audio.SetBufferMs(1000);
     m_audio.SetNetPlaylist(true);
     m_notify = notifyWindow;
@@ -93,19 +97,18 @@ void CPlayBass::InstallMainLocked(Lock& lock, HCHANNEL handle)
 {
     m_channel.store(handle);
     // Effects die with their channel; the new one gets its own.
-    m_fxChannel = 0;
-    m_preampFx = 0;
-    m_bandFx = 0;
+    m_mainFx = EqSlot{};
     if (handle != 0)
         ApplyEqLocked(lock);
 }
 
-HCHANNEL CPlayBass::StartFileChannelLocked(Lock&)
+HCHANNEL CPlayBass::CreateFileChannelLocked(Lock&, const QString& path)
 {
-    const HCHANNEL handle = m_audio.StreamCreateFile(m_currentFile);
+    const HCHANNEL handle = m_audio.StreamCreateFile(path);
     if (handle == 0)
         return 0;
     m_audio.ChannelSetSync(handle, SyncType::End, &CPlayBass::EndSync, this);
+    m_audio.ChannelSetSync(handle, SyncType::DecodeEnd, &CPlayBass::DecodeEndSync, this);
     m_audio.ChannelSetVolume(handle, m_effectiveVolume);
     return handle;
 }
@@ -115,8 +118,9 @@ bool CPlayBass::PlayFile(const QString& path)
     Lock lock(m_mutex);
     m_wantedAddress.clear();
     m_currentFile = path;
+    CancelLookaheadLocked(lock);
     FreeMainLocked(lock);
-    const HCHANNEL handle = StartFileChannelLocked(lock);
+    const HCHANNEL handle = CreateFileChannelLocked(lock, path);
     if (handle == 0)
         return false;
     InstallMainLocked(lock, handle);
@@ -135,6 +139,7 @@ void CPlayBass::Stop()
     m_playing = false;
     m_paused = false;
     m_stream = false;
+    CancelLookaheadLocked(lock);
     const HCHANNEL handle = m_channel.load();
     if (handle == 0)
         return;
@@ -149,6 +154,11 @@ void CPlayBass::Pause()
     if (handle == 0 || !m_playing)
         return;
     m_paused = true;
+    // A track that ends during the fade is not followed until Resume.
+    if (m_next.linked && m_next.ending == handle) {
+        m_audio.ChannelSetNext(handle, 0);
+        m_next.linked = false;
+    }
     m_audio.ChannelSlideVolume(handle, -1.0f, kFadeMs);
 }
 
@@ -163,6 +173,8 @@ void CPlayBass::Resume()
     m_audio.ChannelSetVolume(handle, 0.0f);
     m_audio.ChannelSlideVolume(handle, m_effectiveVolume, kFadeMs);
     m_audio.ChannelPlay(handle);
+    if (m_next.next != 0 && !m_next.linked && m_next.ending == handle)
+        m_next.linked = m_audio.ChannelSetNext(handle, m_next.next);
 }
 
 void CPlayBass::Seek(int position)
@@ -170,12 +182,15 @@ void CPlayBass::Seek(int position)
     Lock lock(m_mutex);
     if (m_stream || !m_playing || m_currentFile.isEmpty())
         return;
-    // Rebuilt rather than repositioned, so nothing buffered before the seek is heard.
+    // Rebuilt rather than repositioned, so nothing buffered before the seek is heard; the track
+    // change prepared for the old position is dropped and prepared again near the new end.
+    CancelLookaheadLocked(lock);
     FreeMainLocked(lock);
     const HCHANNEL handle = m_audio.StreamCreateFile(m_currentFile);
     if (handle == 0)
         return;
     m_audio.ChannelSetSync(handle, SyncType::End, &CPlayBass::EndSync, this);
+    m_audio.ChannelSetSync(handle, SyncType::DecodeEnd, &CPlayBass::DecodeEndSync, this);
     const std::uint64_t length = m_audio.ChannelGetLength(handle);
     if (length != kUnknownLength) {
         const auto part = static_cast<std::uint64_t>(std::clamp(position, 0, kMaxLevel));
@@ -213,7 +228,10 @@ bool CPlayBass::GetFftData(std::array<float, kFftBins>& data) const
 
 void CPlayBass::SendVolumeLocked(Lock&)
 {
-    // A fade to a halt (pause, stop) must run out; Resume brings the new volume.
+    // A fade to a halt (pause, stop) must run out; Resume brings the new volume. The prepared
+    // next file starts at full effective volume whatever happens to the one playing.
+    if (m_next.next != 0)
+        m_audio.ChannelSetVolume(m_next.next, m_effectiveVolume);
     const HCHANNEL handle = m_channel.load();
     if (handle != 0 && m_playing && !m_paused)
         m_audio.ChannelSetVolume(handle, m_effectiveVolume);
@@ -268,158 +286,6 @@ bool CPlayBass::IsMute() const
     return m_mute;
 }
 
-// ---- callbacks ----------------------------------------------------------------------------
-
-void CPlayBass::EndSync(HSYNC, HCHANNEL channel, void* user)
-{
-    static_cast<CPlayBass*>(user)->OnEnd(channel);
-}
-
-void CPlayBass::MetaSync(HSYNC, HCHANNEL, void* user)
-{
-    PostMsg(static_cast<CPlayBass*>(user)->m_notify, UWM_PLAYERMETA, 0, 0);
-}
-
-void CPlayBass::SlideSync(HSYNC, HCHANNEL channel, void* user)
-{
-    static_cast<CPlayBass*>(user)->OnSlideEnd(channel);
-}
-
-void CPlayBass::OnSlideEnd(HCHANNEL channel)
-{
-    // Only the faded handle, and only while it is still the main channel: a channel that
-    // replaced it was installed by someone who freed this one already.
-    HCHANNEL expected = channel;
-    if (m_channel.compare_exchange_strong(expected, 0))
-        m_audio.StreamFree(channel);
-}
-
-void CPlayBass::OnEnd(HCHANNEL channel)
-{
-    {
-        Lock lock(m_mutex);
-        if (m_channel.load() != channel)
-            return;
-        if (!m_playing) {
-            // Ended during a stop fade: nothing is left to hear, and a halted channel may
-            // never finish its slide.
-            FreeMainLocked(lock);
-            return;
-        }
-        if (m_stream) {
-            OnStreamEndLocked(lock);
-            return;
-        }
-    }
-    // The main window answers on its own thread, which may call the engine meanwhile.
-    const std::optional<QString> next = AskNextFile();
-    Lock lock(m_mutex);
-    // Another track started while the question was out: the answer is stale.
-    if (m_channel.load() != channel)
-        return;
-    // Stopped meanwhile (or shutting down, unanswered): the ended channel is freed.
-    if (!m_playing || !next) {
-        FreeMainLocked(lock);
-        return;
-    }
-    OnNextAnswerLocked(lock, *next);
-}
-
-struct CPlayBass::NextFileRequest {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool done = false;      // guarded by mutex
-    bool cancelled = false; // guarded by mutex
-    QString answer;         // guarded by mutex
-};
-
-std::optional<QString> CPlayBass::AskNextFile()
-{
-    QString next;
-    if (m_notify == nullptr || QThread::currentThread() == m_notify->thread()) {
-        SendMsg(m_notify, UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&next), 0);
-        return next;
-    }
-    // A blocking send that the destructor can release: the question is queued to the window's
-    // thread, which sends it there and hands back the answer. The queued call holds only the
-    // request, so it may even run after the engine has gone.
-    auto request = std::make_shared<NextFileRequest>();
-    {
-        Lock lock(m_mutex);
-        if (m_closing)
-            return std::nullopt;
-        m_requests.push_back(request);
-    }
-    QPointer<CMsgTarget> target(m_notify);
-    QMetaObject::invokeMethod(
-        m_notify, [request, target] {
-            QString answer;
-            if (target)
-                SendMsg(target, UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&answer), 0);
-            std::lock_guard guard(request->mutex);
-            request->answer = answer;
-            request->done = true;
-            request->changed.notify_all();
-        },
-        Qt::QueuedConnection);
-    std::optional<QString> result;
-    {
-        std::unique_lock wait(request->mutex);
-        request->changed.wait(wait, [&] { return request->done || request->cancelled; });
-        if (request->done)
-            result = request->answer;
-    }
-    Lock lock(m_mutex);
-    std::erase(m_requests, request);
-    return result;
-}
-
-void CPlayBass::CancelRequests()
-{
-    std::vector<std::shared_ptr<NextFileRequest>> waiting;
-    {
-        Lock lock(m_mutex);
-        m_closing = true;
-        waiting = m_requests;
-    }
-    for (const auto& request : waiting) {
-        std::lock_guard guard(request->mutex);
-        request->cancelled = true;
-        request->changed.notify_all();
-    }
-}
-
-void CPlayBass::OnStreamEndLocked(Lock& lock)
-{
-    m_stream = false;
-    FreeMainLocked(lock);
-    m_playing = false;
-    PostMsg(m_notify, UWM_PLAYERTRACKEND, 0, 0);
-}
-
-void CPlayBass::OnNextAnswerLocked(Lock& lock, const QString& next)
-{
-    if (next.isEmpty()) {
-        FreeMainLocked(lock);
-        m_playing = false;
-        PostMsg(m_notify, UWM_PLAYERTRACKEND, 0, 0);
-        return;
-    }
-    if (IsStreamAddress(next)) {
-        OpenURLLocked(lock, next);
-        PostMsg(m_notify, UWM_PLAYERTRACKEND, 0, 1);
-        return;
-    }
-    m_currentFile = next;
-    FreeMainLocked(lock);
-    const HCHANNEL handle = StartFileChannelLocked(lock);
-    InstallMainLocked(lock, handle);
-    // A failed file leaves the engine playing with no channel, so the main window moves on.
-    PostMsg(m_notify, UWM_PLAYERTRACKEND, handle == 0 ? 1 : 0, 0);
-    if (handle != 0 && !m_paused)
-        m_audio.ChannelPlay(handle);
-}
-
 // ---- internet streams ---------------------------------------------------------------------
 
 bool CPlayBass::OpenURL(const QString& address)
@@ -432,6 +298,7 @@ bool CPlayBass::OpenURLLocked(Lock& lock, const QString& address)
 {
     m_currentFile.clear();
     m_wantedAddress = address;
+    CancelLookaheadLocked(lock);
     // A running worker notices the new address when its connect returns.
     if (m_workerRunning)
         return true;
@@ -490,6 +357,7 @@ void CPlayBass::ConnectWorker()
 bool CPlayBass::InstallStreamLocked(Lock& lock, HCHANNEL handle)
 {
     // What played before gives way even when the new address failed.
+    CancelLookaheadLocked(lock);
     FreeMainLocked(lock);
     if (handle == 0) {
         m_playing = false;

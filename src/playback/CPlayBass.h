@@ -9,6 +9,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -20,10 +21,13 @@ class CMsgTarget;
 struct TrackRecord;
 
 // The playback engine: the only owner of audio output. Plays one local file or internet stream
-// at a time through the audio layer, fades on stop, pause, resume and seek, applies the
-// equalizer to every channel it creates, and at the end of a file asks the notify window
-// synchronously (UWM_PLAYERNEXTFILE) which track follows, starting it from inside the end
-// handling so no message-queue round trip lies between two tracks.
+// at a time through the audio layer, fades on stop, pause, resume and seek, and applies the
+// equalizer to every channel it creates. Track changes are prepared ahead: when the decoder of
+// the file playing has read all of it (up to the layer's buffer length before it is heard to
+// end), the engine asks the notify window synchronously (UWM_PLAYERNEXTFILE) which track
+// follows, opens it and queues it in the layer to start at the frame after the last one; when
+// that seam is heard, the engine takes the new channel as its main channel and posts
+// UWM_PLAYERTRACKEND. Stop, Seek, PlayFile and OpenURL in between cancel what was prepared.
 //
 // Notifications (all posted, except UWM_PLAYERNEXTFILE which is sent and waited for):
 //   UWM_PLAYERNEXTFILE  wParam = QString* owned by the engine, to be filled with the next path
@@ -37,9 +41,10 @@ struct TrackRecord;
 // Every public method runs on the notify window's thread (the UI thread) unless it says
 // otherwise. Positions are 0..100000 parts of the track's length; volume levels 0..100000.
 //
-// The engine relies on the layer running sync callbacks without holding anything that the
-// layer's own calls wait for, so a callback may call back into the layer and may block on the
-// engine's lock or on the UI thread (the end-of-track request) without a deadlock.
+// The engine relies on the layer running sync callbacks off the device's real-time thread and
+// without holding anything that the layer's own calls wait for, so a callback may call back
+// into the layer and may block on the engine's lock or on the UI thread (the next-file
+// request) without a deadlock or a glitch.
 class CPlayBass {
 public:
     static constexpr int kBands = 10;
@@ -134,7 +139,30 @@ public:
 private:
     using Lock = std::unique_lock<std::mutex>;
 
+    // A channel's equalizer effects (none while channel is 0).
+    struct EqSlot {
+        HCHANNEL channel = 0;
+        HFX preamp = 0;
+        HFX bands = 0;
+    };
+    // The track change being prepared for the end of the main channel.
+    struct Lookahead {
+        HCHANNEL ending = 0;   // the main channel whose end it is for; 0 when none
+        std::uint64_t id = 0;  // the question out; a cancelled one's answer finds another id
+        bool answered = false; // answer holds the main window's reply
+        bool heard = false;    // the end was heard before the answer came
+        QString answer;
+        HCHANNEL next = 0;     // the file channel opened for the answer; 0 when none or failed
+        bool linked = false;   // next is queued in the layer to follow `ending`
+        EqSlot fx;             // next's equalizer
+    };
+
     static void EndSync(HSYNC sync, HCHANNEL channel, void* user);
+    static void DecodeEndSync(HSYNC sync, HCHANNEL channel, void* user);
+    void OnDecodeEnd(HCHANNEL channel);
+    void PrepareNextFileLocked(Lock& lock);
+    void FinishTrackLocked(Lock& lock);
+    void CancelLookaheadLocked(Lock& lock);
     static void MetaSync(HSYNC sync, HCHANNEL channel, void* user);
     static void SlideSync(HSYNC sync, HCHANNEL channel, void* user);
     struct NextFileRequest;
@@ -142,7 +170,6 @@ private:
     std::optional<QString> AskNextFile();
     void CancelRequests();
     void OnStreamEndLocked(Lock& lock);
-    void OnNextAnswerLocked(Lock& lock, const QString& next);
     void OnSlideEnd(HCHANNEL channel);
 
     void ConnectWorker();
@@ -152,12 +179,13 @@ private:
     void JoinFinishedWorkerLocked(Lock& lock);
     void WaitForWorker();
 
-    HCHANNEL StartFileChannelLocked(Lock& lock);
+    HCHANNEL CreateFileChannelLocked(Lock& lock, const QString& path);
     void FreeMainLocked(Lock& lock);
     void InstallMainLocked(Lock& lock, HCHANNEL handle);
     void SendVolumeLocked(Lock& lock);
     void ApplyEqLocked(Lock& lock);
-    void SendEqValuesLocked(Lock& lock);
+    void AddEqLocked(Lock& lock, EqSlot& slot, HCHANNEL handle);
+    void SendEqValuesLocked(Lock& lock, const EqSlot& slot);
     void RemoveEqLocked(Lock& lock);
     void SetLevelLocked(Lock& lock, int level);
     QString EqStatePath() const;
@@ -193,10 +221,11 @@ private:
     bool m_mute = false;                // guarded by m_mutex
     float m_effectiveVolume = 1.0f;     // guarded by m_mutex
 
+    Lookahead m_next;                   // guarded by m_mutex
+    std::uint64_t m_lookaheadIds = 0;   // guarded by m_mutex
+
     int m_eqEnabled = 0;                // guarded by m_mutex
-    HFX m_preampFx = 0;                 // guarded by m_mutex; belongs to m_fxChannel
-    HFX m_bandFx = 0;                   // guarded by m_mutex; belongs to m_fxChannel
-    HCHANNEL m_fxChannel = 0;           // guarded by m_mutex
+    EqSlot m_mainFx;                    // guarded by m_mutex
     float m_preamp = 0.0f;              // guarded by m_mutex
     std::array<float, kBands> m_gains{}; // guarded by m_mutex
     QString m_presetName;               // guarded by m_mutex

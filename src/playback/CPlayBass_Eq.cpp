@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -43,33 +44,40 @@ float ReadGain(const tinyxml2::XMLElement* parent, const char* name)
 
 } // namespace
 
-void CPlayBass::SendEqValuesLocked(Lock&)
+void CPlayBass::SendEqValuesLocked(Lock&, const EqSlot& slot)
 {
-    m_audio.FxSetVolume(m_preampFx, std::pow(10.0f, m_preamp / 20.0f));
+    m_audio.FxSetVolume(slot.preamp, std::pow(10.0f, m_preamp / 20.0f));
     for (int band = 0; band < kBands; ++band)
-        m_audio.FxSetPeakEq(m_bandFx, PeakEqBand{band, 1.0f, kBandCenters[band], m_gains[band]});
+        m_audio.FxSetPeakEq(slot.bands, PeakEqBand{band, 1.0f, kBandCenters[band], m_gains[band]});
+}
+
+void CPlayBass::AddEqLocked(Lock& lock, EqSlot& slot, HCHANNEL handle)
+{
+    if (m_eqEnabled == 0 || handle == 0 || slot.channel == handle)
+        return;
+    slot.preamp = m_audio.ChannelSetFxVolume(handle, 0);
+    slot.bands = m_audio.ChannelSetFxPeakEq(handle, 1);
+    slot.channel = handle;
+    SendEqValuesLocked(lock, slot);
 }
 
 void CPlayBass::ApplyEqLocked(Lock& lock)
 {
-    const HCHANNEL handle = m_channel.load();
-    if (m_eqEnabled == 0 || handle == 0 || m_fxChannel == handle)
-        return;
-    m_preampFx = m_audio.ChannelSetFxVolume(handle, 0);
-    m_bandFx = m_audio.ChannelSetFxPeakEq(handle, 1);
-    m_fxChannel = handle;
-    SendEqValuesLocked(lock);
+    // The file prepared to follow is shaped like the one playing, so the seam is not heard.
+    AddEqLocked(lock, m_mainFx, m_channel.load());
+    AddEqLocked(lock, m_next.fx, m_next.next);
 }
 
 void CPlayBass::RemoveEqLocked(Lock&)
 {
-    if (m_fxChannel != 0 && m_fxChannel == m_channel.load()) {
-        m_audio.ChannelRemoveFx(m_fxChannel, m_preampFx);
-        m_audio.ChannelRemoveFx(m_fxChannel, m_bandFx);
+    for (EqSlot* slot : {&m_mainFx, &m_next.fx}) {
+        // A channel freed meanwhile only makes these calls fail.
+        if (slot->channel != 0) {
+            m_audio.ChannelRemoveFx(slot->channel, slot->preamp);
+            m_audio.ChannelRemoveFx(slot->channel, slot->bands);
+        }
+        *slot = EqSlot{};
     }
-    m_fxChannel = 0;
-    m_preampFx = 0;
-    m_bandFx = 0;
 }
 
 void CPlayBass::ApplyEq()
@@ -94,8 +102,9 @@ void CPlayBass::SetPreamp(float db)
         return;
     Lock lock(m_mutex);
     m_preamp = db;
-    if (m_fxChannel != 0 && m_fxChannel == m_channel.load())
-        m_audio.FxSetVolume(m_preampFx, std::pow(10.0f, db / 20.0f));
+    for (const EqSlot* slot : {&m_mainFx, &m_next.fx})
+        if (slot->channel != 0)
+            m_audio.FxSetVolume(slot->preamp, std::pow(10.0f, db / 20.0f));
 }
 
 void CPlayBass::SetBandGain(int band, float db)
@@ -104,8 +113,9 @@ void CPlayBass::SetBandGain(int band, float db)
         return;
     Lock lock(m_mutex);
     m_gains[static_cast<std::size_t>(band)] = db;
-    if (m_fxChannel != 0 && m_fxChannel == m_channel.load())
-        m_audio.FxSetPeakEq(m_bandFx, PeakEqBand{band, 1.0f, kBandCenters[band], db});
+    for (const EqSlot* slot : {&m_mainFx, &m_next.fx})
+        if (slot->channel != 0)
+            m_audio.FxSetPeakEq(slot->bands, PeakEqBand{band, 1.0f, kBandCenters[band], db});
 }
 
 bool CPlayBass::IsEqEnabled() const

@@ -43,12 +43,12 @@ std::vector<float> DecodeAll(CAudioLib& lib, HCHANNEL channel)
     return all;
 }
 
-double ToneAmplitude(std::span<const float> stereo, int side, double frequency)
+double ToneAmplitude(std::span<const float> stereo, int side, double frequency, double rate)
 {
     const std::size_t n = stereo.size() / 2;
     if (n == 0)
         return 0.0;
-    const double w = 2.0 * std::numbers::pi * frequency / 44100.0;
+    const double w = 2.0 * std::numbers::pi * frequency / rate;
     double re = 0.0;
     double im = 0.0;
     double windowSum = 0.0;
@@ -62,7 +62,7 @@ double ToneAmplitude(std::span<const float> stereo, int side, double frequency)
     return 2.0 * std::sqrt(re * re + im * im) / windowSum;
 }
 
-double ZeroCrossingFrequency(std::span<const float> stereo, int side)
+double ZeroCrossingFrequency(std::span<const float> stereo, int side, double rate)
 {
     const std::size_t n = stereo.size() / 2;
     long long crossings = 0;
@@ -80,7 +80,7 @@ double ZeroCrossingFrequency(std::span<const float> stereo, int side)
     }
     if (crossings < 2)
         return 0.0;
-    return static_cast<double>(crossings - 1) * 44100.0 / static_cast<double>(last - first);
+    return static_cast<double>(crossings - 1) * rate / static_cast<double>(last - first);
 }
 
 long long FirstLoud(std::span<const float> stereo, float threshold)

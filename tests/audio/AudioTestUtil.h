@@ -22,11 +22,11 @@ std::vector<float> ReadDiskOutput(const QString& file);
 // Every sample of a decode-only channel (effects applied), interleaved stereo.
 std::vector<float> DecodeAll(CAudioLib& lib, HCHANNEL channel);
 
-// Amplitude of the sine at frequency in one side (0 left, 1 right) of a stereo block,
-// measured over the whole block (Goertzel, Hann window, so amplitude 1 reads 1).
-double ToneAmplitude(std::span<const float> stereo, int side, double frequency);
+// Amplitude of the sine at frequency in one side (0 left, 1 right) of a stereo block at rate
+// Hz, measured over the whole block (Goertzel, Hann window, so amplitude 1 reads 1).
+double ToneAmplitude(std::span<const float> stereo, int side, double frequency, double rate = 44100.0);
 // Frequency of the dominant sine of one side, from its zero crossings.
-double ZeroCrossingFrequency(std::span<const float> stereo, int side);
+double ZeroCrossingFrequency(std::span<const float> stereo, int side, double rate = 44100.0);
 // Frames from the first to the last sample whose magnitude exceeds threshold; -1 if none.
 long long FirstLoud(std::span<const float> stereo, float threshold);
 long long LastLoud(std::span<const float> stereo, float threshold);

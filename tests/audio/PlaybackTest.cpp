@@ -58,31 +58,35 @@ protected:
     QString m_output;
 };
 
+// Queues the next file from the DecodeEnd sync of the one playing, as the engine does.
 struct Chain {
     CAudioLib* lib = nullptr;
     QString next;
-    std::atomic<HCHANNEL> started{0};
+    bool freeBeforeEnd = false; // the queued channel is cancelled again at once
+    std::atomic<HCHANNEL> queued{0};
     std::atomic<int> ends{0};
 };
 
-// Runs on the mixer: frees the ended channel and starts the next file at once.
-void StartNext(HSYNC, HCHANNEL ended, void* user)
+void QueueNext(HSYNC, HCHANNEL playing, void* user)
 {
     auto* chain = static_cast<Chain*>(user);
-    chain->ends.fetch_add(1);
-    chain->lib->StreamFree(ended);
-    if (chain->started.load() != 0)
+    if (chain->queued.load() != 0)
         return;
     const HCHANNEL h = chain->lib->StreamCreateFile(chain->next);
-    chain->lib->ChannelSetSync(h, SyncType::End, &StartNext, chain);
-    chain->lib->ChannelPlay(h);
-    chain->started.store(h);
+    chain->lib->ChannelSetSync(h, SyncType::End, &CountSync, &chain->ends);
+    EXPECT_TRUE(chain->lib->ChannelSetNext(playing, h));
+    if (chain->freeBeforeEnd)
+        chain->lib->StreamFree(h);
+    chain->queued.store(h);
 }
 
 } // namespace
 
 TEST_F(PlaybackTest, SlideToHaltKeepsThePositionAndPlayContinuesFromIt)
 {
+    // Played in real time: the slide must begin within the first 1.5 s of audio, which a
+    // renderer running far ahead of this thread would not guarantee.
+    qputenv("SDL_DISKAUDIODELAY", "23");
     const QString path = Tone("tone.flac", 2.0);
     CAudioLib lib;
     ASSERT_TRUE(lib.Init(44100));
@@ -111,15 +115,19 @@ TEST_F(PlaybackTest, SlideToHaltKeepsThePositionAndPlayContinuesFromIt)
 
     const std::vector<float> out = ReadDiskOutput(m_output);
     const long long haltFrame = static_cast<long long>(halted / 8);
+    // A real-time device plays silence before the first ChannelPlay; the sine starts on a zero.
+    const long long start = FirstLoud(out, 0.05f) - 1;
+    ASSERT_GE(start, 0);
+    const long long haltAt = start + haltFrame;
     // The fade is linear over 500 ms and ends in silence at the halt.
-    const auto fadeEnd = Frames(out, static_cast<std::size_t>(haltFrame - 441), 441);
+    const auto fadeEnd = Frames(out, static_cast<std::size_t>(haltAt - 441), 441);
     EXPECT_LT(ToneAmplitude(fadeEnd, 0, 1000.0), 0.02);
-    const auto fadeMiddle = Frames(out, static_cast<std::size_t>(haltFrame - 11025 - 220), 441);
+    const auto fadeMiddle = Frames(out, static_cast<std::size_t>(haltAt - 11025 - 220), 441);
     EXPECT_NEAR(ToneAmplitude(fadeMiddle, 0, 1000.0), kAmp / 2, 0.02);
-    // After the halt the device buffer was padded with silence; the rest of the track follows
-    // sample for sample from the halted frame.
-    const long long resumed = FirstLoud(Frames(out, static_cast<std::size_t>(haltFrame) + 1,
-                                            out.size()), 0.05f) + haltFrame + 1;
+    // After the halt the device played silence; the rest of the track follows sample for
+    // sample from the halted frame.
+    const long long resumed = FirstLoud(Frames(out, static_cast<std::size_t>(haltAt) + 1,
+                                            out.size()), 0.05f) + haltAt + 1;
     const long long resumedFrom = resumed - 2; // the sine's first loud frames after a crossing
     long long best = -1;
     for (long long at = resumedFrom - 4; at <= resumedFrom + 4 && best < 0; ++at)
@@ -128,30 +136,108 @@ TEST_F(PlaybackTest, SlideToHaltKeepsThePositionAndPlayContinuesFromIt)
     EXPECT_GE(best, 0) << "the resumed audio does not continue from the halted frame";
     const long long lastLoud = LastLoud(out, 0.05f);
     EXPECT_NEAR(static_cast<double>(lastLoud - best), static_cast<double>(88200 - haltFrame), 4.0);
+    qputenv("SDL_DISKAUDIODELAY", "0");
 }
 
-TEST_F(PlaybackTest, EndSyncStartsTheNextFileWithNoGapAtTheSeam)
+// On a device paced in real time, so the mixer has no chance to wait for anything.
+TEST_F(PlaybackTest, AQueuedFileStartsAtTheFrameAfterTheLastOneAndACancelledOneIsNeverHeard)
 {
-    const QString first = Tone("first.flac", 1.0);
-    const QString second = Tone("second.flac", 1.0);
+    qputenv("SDL_DISKAUDIODELAY", "23");
+    for (const bool cancel : {false, true}) {
+        QFile::remove(m_output);
+        const QString first = Tone("first.flac", 1.0);
+        const QString second = Tone("second.flac", 1.0);
+        CAudioLib lib;
+        ASSERT_TRUE(lib.Init(44100));
+        Chain chain;
+        chain.lib = &lib;
+        chain.next = second;
+        chain.freeBeforeEnd = cancel;
+        const HCHANNEL h = lib.StreamCreateFile(first);
+        ASSERT_NE(h, 0u);
+        lib.ChannelSetSync(h, SyncType::DecodeEnd, &QueueNext, &chain);
+        lib.ChannelSetSync(h, SyncType::End, &CountSync, &chain.ends);
+        ASSERT_TRUE(lib.ChannelPlay(h));
+        ASSERT_TRUE(WaitFor([&] { return chain.ends.load() == (cancel ? 1 : 2); }));
+        // What follows the end is silence, with the device paused or not.
+        if (cancel) {
+            ASSERT_TRUE(WaitFor([&] { return !lib.ChannelIsPlaying(h); }));
+        }
+        lib.Free();
+
+        // 44100 frames are exactly 1000 periods, so two files joined without a gap are one sine.
+        const std::vector<float> out = ReadDiskOutput(m_output);
+        const std::span<const float> all(out);
+        // The sine starts on a zero sample.
+        const long long from = FirstLoud(all, 0.01f) - 1;
+        ASSERT_GE(from, 0) << cancel;
+        const long long frames = cancel ? 44100 : 88200;
+        EXPECT_LT(MaxDeviation(out, from, 0, frames), 1e-3) << cancel;
+        EXPECT_EQ(LastLoud(all, 0.01f) - from + 1, frames) << cancel;
+    }
+    qputenv("SDL_DISKAUDIODELAY", "0");
+}
+
+TEST_F(PlaybackTest, FreedChannelsLeaveNoThreadBehind)
+{
+    // In real time no decoder reaches the end of its file (and ends by itself) during the test.
+    qputenv("SDL_DISKAUDIODELAY", "23");
+    const QString path = Tone("tone.flac", 30.0);
     CAudioLib lib;
     ASSERT_TRUE(lib.Init(44100));
-    Chain chain;
-    chain.lib = &lib;
-    chain.next = second;
-    const HCHANNEL h = lib.StreamCreateFile(first);
-    ASSERT_NE(h, 0u);
-    lib.ChannelSetSync(h, SyncType::End, &StartNext, &chain);
-    ASSERT_TRUE(lib.ChannelPlay(h));
-    ASSERT_TRUE(WaitFor([&] { return chain.ends.load() == 2; }));
-    EXPECT_NE(chain.started.load(), 0u);
+    const int idle = lib.LiveThreads(); // the event thread
+    std::vector<HCHANNEL> channels;
+    for (int i = 0; i < 4; ++i) {
+        channels.push_back(lib.StreamCreateFile(path));
+        ASSERT_TRUE(lib.ChannelPlay(channels.back()));
+    }
+    EXPECT_EQ(lib.LiveThreads(), idle + 4);
+    lib.StreamFree(channels[0]);
+    lib.StreamFree(channels[1]);
+    // Joined by the event thread, whatever the timing.
+    EXPECT_TRUE(WaitFor([&] { return lib.LiveThreads() == idle + 2; }));
+    // Free joins the rest before it returns.
     lib.Free();
+    EXPECT_EQ(lib.LiveThreads(), idle);
+    qputenv("SDL_DISKAUDIODELAY", "0");
+}
 
-    // 44100 frames are exactly 1000 periods, so two files joined without a gap are one sine.
+// A device that runs at 48 kHz (the disk writer names no rate, so the one asked for stands).
+TEST_F(PlaybackTest, MixingRunsAtTheDevicesRateAndConvertsOnlyWhatDiffers)
+{
+    CAudioLib lib;
+    ASSERT_TRUE(lib.Init(48000));
+    ASSERT_EQ(lib.OutputRate(), 48000);
+    struct Case {
+        int fileRate;
+        int passes;
+    };
+    for (const Case c : {Case{48000, 0}, Case{44100, 1}}) {
+        const QString path = m_profile.File(QString("tone%1.flac").arg(c.fileRate));
+        ASSERT_TRUE(fixture::MakeTone(path, fixture::Tone{1.0, 1000.0, 0.1, 2, c.fileRate}));
+        const HCHANNEL h = lib.StreamCreateFile(path);
+        ASSERT_NE(h, 0u);
+        EXPECT_EQ(lib.ChannelResamplePasses(h), c.passes) << c.fileRate;
+        // Lengths stay in the mixer's frames and mean the same seconds.
+        EXPECT_NEAR(static_cast<double>(lib.ChannelGetLength(h) / 8), 48000.0, 64.0) << c.fileRate;
+        EXPECT_NEAR(lib.ChannelBytes2Seconds(h, lib.ChannelGetLength(h)), 1.0, 0.002) << c.fileRate;
+        lib.StreamFree(h);
+    }
+    // The equalizer's 1 kHz band stays on 1 kHz: its coefficients follow the rate.
+    const HCHANNEL h = lib.StreamCreateFile(m_profile.File("tone48000.flac"));
+    const HFX eq = lib.ChannelSetFxPeakEq(h, 1);
+    ASSERT_TRUE(lib.FxSetPeakEq(eq, PeakEqBand{4, 1.0f, 1000.0f, 12.0f}));
+    std::atomic<int> ends{0};
+    lib.ChannelSetSync(h, SyncType::End, &CountSync, &ends);
+    ASSERT_TRUE(lib.ChannelPlay(h));
+    ASSERT_TRUE(WaitFor([&] { return ends.load() == 1; }));
+    lib.Free();
     const std::vector<float> out = ReadDiskOutput(m_output);
-    ASSERT_GE(out.size(), 2u * 88200);
-    EXPECT_LT(MaxDeviation(out, 0, 0, 88200), 1e-3);
-    EXPECT_LT(MaxDeviation(out, 44100 - 500, 44100 - 500, 1000), 1e-3) << "gap at the seam";
+    const long long first = FirstLoud(out, 0.01f);
+    ASSERT_GE(first, 0);
+    const auto steady = Frames(out, static_cast<std::size_t>(first) + 9600, 24000);
+    EXPECT_NEAR(ZeroCrossingFrequency(steady, 0, 48000.0), 1000.0, 2.0);
+    EXPECT_NEAR(20.0 * std::log10(ToneAmplitude(steady, 0, 1000.0, 48000.0) / 0.1), 12.0, 0.5);
 }
 
 TEST_F(PlaybackTest, WithoutADeviceChannelsFailUntilADeviceAppears)

@@ -64,12 +64,28 @@ void RecordMeta(HSYNC, HCHANNEL channel, void* user)
     log->seen << text;
 }
 
+// The layer knows no playlist format of its own; this reads the pls lines the tests serve.
+class PlsLines final : public IPlaylistReader {
+public:
+    bool IsPlaylist(const QByteArray& head, const QString& contentType) const override
+    {
+        return head.startsWith("[playlist]") || contentType == "audio/x-scpls";
+    }
+    bool Entries(const QByteArray& body, const QString&, QStringList& entries) const override
+    {
+        for (const QByteArray& line : body.split('\n'))
+            if (line.startsWith("File") && line.contains('='))
+                entries << QString::fromUtf8(line.mid(line.indexOf('=') + 1).trimmed());
+        return !entries.isEmpty();
+    }
+};
+
 class StreamTest : public testing::Test {
 protected:
     void SetUp() override
     {
         UseDiskOutput(m_profile.File("out.raw"));
-        ASSERT_TRUE(m_lib.Init(44100));
+        ASSERT_TRUE(m_lib.Init(44100, &m_playlists));
         const QString mp3 = m_profile.File("radio.mp3");
         ASSERT_TRUE(fixture::MakeTone(mp3, fixture::Tone{6.0, 1000.0, 0.5, 2, 44100}));
         QFile f(mp3);
@@ -78,6 +94,7 @@ protected:
     }
 
     TestProfile m_profile;
+    PlsLines m_playlists;
     CAudioLib m_lib;
     QByteArray m_audio;
 };

@@ -13,10 +13,12 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +46,16 @@ protected:
     {
         Finish();
         qputenv("SDL_AUDIODRIVER", "dummy");
+        qputenv("SDL_DISKAUDIODELAY", "0");
+    }
+    // A device that plays in real time (a buffer of 1024 frames every 23 ms), for tests whose
+    // steps must happen within some audio rather than after some time: the engine starts over.
+    void UsePacedDevice()
+    {
+        Finish();
+        QFile::remove(m_out);
+        qputenv("SDL_DISKAUDIODELAY", "23");
+        Start();
     }
     void Start()
     {
@@ -148,6 +160,7 @@ protected:
 
 TEST_F(EngineAudio, PauseResumeAndStopFadeOverHalfASecondAndKeepThePosition)
 {
+    UsePacedDevice(); // the pause must come well before the end, however fast a renderer runs
     const QString file = Tone("tone.flac", 20.0);
     ASSERT_TRUE(m_engine->PlayFile(file));
     m_engine->Pause();
@@ -196,7 +209,8 @@ TEST_F(EngineAudio, SeekFadesInAndLandsOnTheTarget)
     ASSERT_TRUE(m_engine->PlayFile(file));
     ASSERT_TRUE(EngineTarget::PumpUntil([&] { return m_engine->GetPosition() > 1000; }));
     m_engine->Seek(50000);
-    EXPECT_LT(m_engine->GetPosition(), 60000);
+    // Never behind the target, however much has been mixed since.
+    EXPECT_GE(m_engine->GetPosition(), 49999);
     ASSERT_TRUE(EngineTarget::PumpUntil([&] { return !m_target.Of(UWM_PLAYERTRACKEND).empty(); }, 20000));
     EXPECT_FALSE(m_engine->IsPlaying());
     Finish();
@@ -251,6 +265,84 @@ TEST_F(EngineAudio, ThreeFilesFollowWithoutSilenceAtTheSeams)
     }
     EXPECT_LE(longestQuiet, 2u);
     EXPECT_NEAR(static_cast<double>(last - first), 3.0 * kRate, 16.0);
+}
+
+// Runs on the layer's event thread right after the engine's own End sync of the same channel,
+// that is right after UWM_PLAYERTRACKEND went out: notes how much of the new track has been
+// mixed by then, and watches the new track's end in turn.
+struct SeamWatch {
+    CAudioLib* audio = nullptr;
+    CPlayBass* engine = nullptr;
+    std::mutex mutex;
+    std::vector<std::uint64_t> framesPastSeam;
+};
+
+void WatchSeam(HSYNC, HCHANNEL, void* user)
+{
+    auto* watch = static_cast<SeamWatch*>(user);
+    const HCHANNEL now = watch->engine->GetChannel();
+    std::lock_guard lock(watch->mutex);
+    watch->framesPastSeam.push_back(now != 0 ? watch->audio->ChannelGetPosition(now) / 8 : 0);
+    if (now != 0)
+        watch->audio->ChannelSetSync(now, SyncType::End, &WatchSeam, watch);
+}
+
+// The main window is busy for 300 ms from 100 ms before each track end (a large list being
+// filled, a dialog opening) while a real-time device plays: nothing may be lost at the seams.
+TEST_F(EngineAudio, ABusyMainWindowCostsTheSeamsNotASample)
+{
+    UsePacedDevice();
+    // One rising ramp cut into three files: every sample tells where it belongs.
+    constexpr double kStep = 1.0 / (6.0 * kRate);
+    QStringList files;
+    std::uint64_t frames = 0;
+    for (int k = 0; k < 3; ++k) {
+        files << m_dir.File(QString("part%1.wav").arg(k));
+        const QString ramp = QString("0.1+(%1+t)/6").arg(1.5 * k);
+        ASSERT_EQ(QProcess::execute("ffmpeg", {"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi",
+                      "-i", QString("aevalsrc=%1|%1:sample_rate=44100:duration=1.5").arg(ramp),
+                      "-c:a", "pcm_f32le", files.back()}),
+            0);
+        const HCHANNEL probe = m_audio->StreamCreateFile(files.back(), true);
+        frames += m_audio->ChannelGetLength(probe) / 8;
+        m_audio->StreamFree(probe);
+    }
+    m_target.answers = {files[1], files[2], QString()};
+    SeamWatch watch;
+    watch.audio = m_audio.get();
+    watch.engine = m_engine.get();
+    ASSERT_TRUE(m_engine->PlayFile(files[0]));
+    m_audio->ChannelSetSync(m_engine->GetChannel(), SyncType::End, &WatchSeam, &watch);
+    for (const int endMs : {1500, 3000})
+        QTimer::singleShot(endMs - 100, [] { QThread::msleep(300); });
+    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return m_target.Of(UWM_PLAYERTRACKEND).size() == 3; }, 20000));
+    for (const auto& e : m_target.Of(UWM_PLAYERTRACKEND))
+        EXPECT_EQ(e.wParam, 0u);
+    Finish();
+
+    {
+        std::lock_guard lock(watch.mutex);
+        ASSERT_EQ(watch.framesPastSeam.size(), 3u);
+        // Posted once the new track had started, and not held back by the busy main window
+        // (which stays busy 200 ms past the seam). How soon after the seam, in device buffers,
+        // depends on the scheduler and is measured by the engine benchmark.
+        for (size_t k = 0; k < 2; ++k) {
+            EXPECT_GT(watch.framesPastSeam[k], 0u) << "seam " << k;
+            EXPECT_LT(watch.framesPastSeam[k], 4410u) << "seam " << k;
+        }
+    }
+    const std::vector<float> left = Left();
+    size_t first = 0;
+    while (first < left.size() && left[first] < 0.05f)
+        ++first;
+    size_t last = left.size();
+    while (last > first && left[last - 1] < 0.05f)
+        --last;
+    ASSERT_EQ(last - first, frames);
+    size_t wrong = 0;
+    for (size_t i = first + 1; i < last; ++i)
+        wrong += std::fabs(left[i] - left[i - 1] - kStep) > kStep / 4 ? 1 : 0;
+    EXPECT_EQ(wrong, 0u) << "samples missing, repeated or silent between the files";
 }
 
 TEST_F(EngineAudio, TheSpectrumShowsThePlayingTone)

@@ -8,6 +8,7 @@
 
 #include <QThread>
 
+#include <functional>
 #include <memory>
 #include <random>
 #include <thread>
@@ -463,6 +464,94 @@ TEST_F(EngineLogic, RapidOperationsLeaveNoChannelAndNoSoundAfterTheLastStop)
     fake.Advance(510);
     EXPECT_EQ(fake.AudibleCount(), 0);
     EXPECT_EQ(fake.LiveCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The track change prepared ahead: the question goes out when the decoder reaches the end, the
+// answer's channel waits unheard, and the seam makes it the main channel.
+TEST_F(EngineLogic, TheNextFileIsPreparedAtTheDecodersEndAndTakesOverAtTheSeam)
+{
+    target.answers = {"b.ogg"};
+    engine->SetEqEnabled(true);
+    engine->SetBandGain(2, 6.0f);
+    ASSERT_TRUE(engine->PlayFile("a.mp3"));
+    const HCHANNEL a = engine->GetChannel();
+    fake.Advance(kTrackMs - 1000);
+    fake.FireDecodeEnd(a);
+    EXPECT_EQ(target.nextRequests, 1);
+    EXPECT_EQ(fake.LiveCount(), 2);
+    // Until the seam the old track is what is heard, reported and shown.
+    EXPECT_EQ(engine->GetChannel(), a);
+    EXPECT_TRUE(target.Of(UWM_PLAYERTRACKEND).empty());
+    EXPECT_EQ(fake.AudibleCount(), 1);
+    engine->SetVolume(50000); // reaches the prepared channel too
+    fake.Advance(1000);
+    const HCHANNEL b = engine->GetChannel();
+    ASSERT_NE(b, a);
+    EXPECT_FALSE(fake.IsLive(a));
+    EXPECT_TRUE(fake.Get(b)->playing);
+    EXPECT_FLOAT_EQ(fake.Get(b)->volume, 0.5f);
+    ASSERT_EQ(fake.Get(b)->fx.size(), 2u);
+    EngineTarget::Pump();
+    ASSERT_EQ(target.Of(UWM_PLAYERTRACKEND).size(), 1u);
+    EXPECT_EQ(target.Of(UWM_PLAYERTRACKEND)[0].wParam, 0u);
+    EXPECT_EQ(target.nextRequests, 1); // not asked again at the end
+}
+
+// Whatever replaces or stops the playing file during the look-ahead frees the prepared channel
+// before it is ever heard, and the end of the old channel no longer moves to it.
+TEST_F(EngineLogic, StopSeekPlayOrStreamDuringTheLookAheadCancelsThePreparedFile)
+{
+    const std::vector<std::pair<const char*, std::function<void(CPlayBass&)>>> cases = {
+        {"stop", [](CPlayBass& e) { e.Stop(); }},
+        {"seek", [](CPlayBass& e) { e.Seek(10000); }},
+        {"play", [](CPlayBass& e) { e.PlayFile("c.flac"); }},
+        {"stream", [](CPlayBass& e) { e.OpenURL("http://radio.example/live"); }},
+    };
+    for (const auto& [name, interrupt] : cases) {
+        fake.HoldConnects(false);
+        target.posts.clear();
+        target.answers = {"b.ogg"};
+        ASSERT_TRUE(engine->PlayFile("a.mp3"));
+        const HCHANNEL a = engine->GetChannel();
+        fake.FireDecodeEnd(a);
+        ASSERT_EQ(fake.LiveCount(), 2) << name;
+        const int freed = fake.Freed();
+        interrupt(*engine);
+        EXPECT_GE(fake.Freed(), freed + 1) << name;
+        fake.Advance(kTrackMs + 600);
+        EngineTarget::PumpUntil([] { return false; }, 50);
+        for (const auto& e : target.Of(UWM_PLAYERTRACKEND))
+            EXPECT_NE(e.wParam, 0u + 1) << name;
+        for (HCHANNEL h = a + 1; h < a + 8; ++h) {
+            const auto ch = fake.Get(h);
+            EXPECT_FALSE(ch && ch->source == "b.ogg") << name << ": the prepared file survived";
+        }
+        engine->Stop();
+        fake.Advance(600);
+    }
+}
+
+// The main window answers after the end was heard (its thread was blocked): the change
+// completes when the answer comes, with one question and one track end.
+TEST_F(EngineLogic, AnAnswerAfterTheEndStillChangesTrackOnce)
+{
+    target.answers = {"b.ogg"};
+    ASSERT_TRUE(engine->PlayFile("a.mp3"));
+    const HCHANNEL a = engine->GetChannel();
+    target.onNext = [&] { fake.Advance(kTrackMs); }; // the end is heard while the question is out
+    std::thread layer([&] { fake.FireDecodeEnd(a); });
+    EngineTarget::PumpUntil([&] { return target.Of(UWM_PLAYERTRACKEND).size() == 1; });
+    layer.join();
+    EXPECT_EQ(target.nextRequests, 1);
+    ASSERT_EQ(target.Of(UWM_PLAYERTRACKEND).size(), 1u);
+    const HCHANNEL b = engine->GetChannel();
+    ASSERT_NE(b, a);
+    EXPECT_EQ(fake.Get(b)->source, "b.ogg");
+    EXPECT_TRUE(fake.Get(b)->playing);
 }
 
 } // namespace

@@ -79,6 +79,9 @@ void FakeAudioLib::Slice(int ms, std::vector<Sync>& fire)
         ch.pos = std::min(ch.length, ch.pos + std::uint64_t(ms) * kBytesPerSecond / 1000);
         if (ch.pos >= ch.length && ch.playing) {
             ch.playing = false;
+            if (Channel* next = Find(ch.next))
+                next->playing = true;
+            ch.next = 0;
             for (const Sync& s : SyncsOf(handle, SyncType::End))
                 fire.push_back(s);
         }
@@ -130,6 +133,11 @@ void FakeAudioLib::FireEnd(HCHANNEL channel)
         }
     }
     Fire(channel, SyncType::End);
+}
+
+void FakeAudioLib::FireDecodeEnd(HCHANNEL channel)
+{
+    Fire(channel, SyncType::DecodeEnd);
 }
 
 void FakeAudioLib::FireMeta(HCHANNEL channel, const QString& meta)
@@ -246,7 +254,7 @@ std::vector<FakeAudioLib::Sync> FakeAudioLib::SyncsOf(HCHANNEL channel, SyncType
 
 // ---- IAudioLib ----------------------------------------------------------------------------
 
-bool FakeAudioLib::Init(int)
+bool FakeAudioLib::Init(int, const IPlaylistReader*)
 {
     Lock lock(m_mutex);
     Record("Init");
@@ -311,6 +319,9 @@ bool FakeAudioLib::StreamFree(HCHANNEL channel)
     Record("StreamFree");
     if (m_channels.erase(channel) == 0)
         return Fail(AudioError::Handle);
+    for (auto& [handle, ch] : m_channels)
+        if (ch.next == channel)
+            ch.next = 0;
     std::erase_if(m_syncs, [channel](const Sync& s) { return s.channel == channel; });
     return true;
 }
@@ -420,6 +431,21 @@ float FakeAudioLib::ChannelGetVolume(HCHANNEL channel)
     Lock lock(m_mutex);
     const Channel* ch = Find(channel);
     return ch != nullptr ? ch->volume : 0.0f;
+}
+
+bool FakeAudioLib::ChannelSetNext(HCHANNEL channel, HCHANNEL next)
+{
+    Lock lock(m_mutex);
+    Record("ChannelSetNext");
+    Channel* ch = Find(channel);
+    Channel* follower = next != 0 ? Find(next) : nullptr;
+    if (ch == nullptr || (next != 0 && follower == nullptr))
+        return Fail(AudioError::Handle);
+    if (follower != nullptr && !ch->playing && ch->pos >= ch->length)
+        follower->playing = true; // the end has passed: it starts at once
+    else
+        ch->next = next;
+    return true;
 }
 
 HSYNC FakeAudioLib::ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, void* user)

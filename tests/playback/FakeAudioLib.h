@@ -14,8 +14,9 @@
 #include <vector>
 
 // An audio layer with a manual clock for engine tests. Channels play only when the test calls
-// Advance, which moves positions, runs volume slides and fires End and SlideMixTime syncs on
-// the calling thread (outside the fake's lock, as the real layer does). Connects can be held
+// Advance, which moves positions, runs volume slides, starts a queued channel where one ends
+// and fires End and SlideMixTime syncs on the calling thread (outside the fake's lock, as the
+// real layer does). DecodeEnd fires only when the test asks. Connects can be held
 // until the test releases them. Every method is thread-safe.
 class FakeAudioLib : public IAudioLib {
 public:
@@ -41,6 +42,7 @@ public:
         int slideElapsed = 0;
         std::map<HFX, FxState> fx;
         QString meta;
+        HCHANNEL next = 0; // queued by ChannelSetNext
     };
 
     // Test set-up.
@@ -57,6 +59,8 @@ public:
     // Plays every playing channel for ms milliseconds, in 10 ms slices.
     void Advance(int ms);
     void FireEnd(HCHANNEL channel);
+    // The decoder of the channel reached the end of its data (the look-ahead begins).
+    void FireDecodeEnd(HCHANNEL channel);
     void FireMeta(HCHANNEL channel, const QString& meta);
 
     // Inspection.
@@ -71,7 +75,7 @@ public:
     bool FreeCalled() const;
 
     // IAudioLib
-    bool Init(int freq) override;
+    bool Init(int freq, const IPlaylistReader* playlists) override;
     void Free() override;
     void SetBufferMs(int ms) override;
     void SetNetPlaylist(bool follow) override;
@@ -90,6 +94,7 @@ public:
     bool ChannelSlideVolume(HCHANNEL channel, float target, int ms) override;
     float ChannelGetVolume(HCHANNEL channel) override;
     HSYNC ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, void* user) override;
+    bool ChannelSetNext(HCHANNEL channel, HCHANNEL next) override;
     HFX ChannelSetFxVolume(HCHANNEL channel, int priority) override;
     HFX ChannelSetFxPeakEq(HCHANNEL channel, int priority) override;
     bool FxSetVolume(HFX fx, float gain) override;

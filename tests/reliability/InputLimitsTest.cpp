@@ -4,9 +4,9 @@
 // image whose header promises a gigantic picture.
 #include "CCoverLoader.h"
 #include "CHttpSource.h"
+#include "CPlaylistReader.h"
 #include "RawServer.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -24,10 +24,11 @@ constexpr qint64 kPlenty = 64 * 1024 * 1024;
 AudioError ReadWhole(const QString& url, int& metaBlocks)
 {
     const std::atomic<bool> abort{false};
-    CHttpSource source(&abort, 3000);
+    const CPlaylistReader playlists;
+    CHttpSource source(&abort, 3000, &playlists);
     source.SetMetaHandler([&metaBlocks](const QByteArray&) { ++metaBlocks; });
     try {
-        source.Open(url, true);
+        source.Open(url);
         std::array<std::uint8_t, 4096> buffer{};
         while (source.ReadBytes(buffer.data(), static_cast<int>(buffer.size())) > 0) {
         }
@@ -48,12 +49,9 @@ TEST(HttpLimits, AnEndlessHeaderEndsTheStreamWithANetworkError)
     });
     ASSERT_TRUE(server.IsListening());
     int meta = 0;
-    QElapsedTimer timer;
-    timer.start();
     const AudioError error = ReadWhole(server.Url(), meta);
     EXPECT_TRUE(IsNetworkError(error)) << static_cast<int>(error);
     EXPECT_NE(error, AudioError::Ok);
-    EXPECT_LT(timer.elapsed(), 10000);
     EXPECT_LT(server.BytesSent(), kPlenty) << "the reader must stop taking the header";
 }
 

@@ -15,18 +15,19 @@ constexpr auto kFullRest = std::chrono::milliseconds(5);
 enum class Fill { Progress, Full, End };
 } // namespace
 
-CAudioChannel::CAudioChannel(HCHANNEL h, bool decodeOnlyChannel, std::size_t ringSamples)
+CAudioChannel::CAudioChannel(HCHANNEL h, bool decodeOnlyChannel, int channelRate, std::size_t ringSamples)
     : handle(h)
     , decodeOnly(decodeOnlyChannel)
+    , rate(channelRate)
     , ring(decodeOnlyChannel ? 2 : ringSamples)
 {
 }
 
 CAudioChannel::~CAudioChannel()
 {
-    quit.store(true, std::memory_order_relaxed);
+    Quit();
     if (thread.joinable())
-        thread.detach();
+        thread.join();
     decoder.reset();
     source.reset();
 }
@@ -61,16 +62,15 @@ void CAudioChannel::PrefillControlled(std::size_t samples)
     }
 }
 
-void CAudioChannel::StartDecoderControlled(const std::shared_ptr<CAudioChannel>& self,
-    std::atomic<int>& live)
+void CAudioChannel::StartDecoderControlled(std::atomic<int>& live)
 {
-    if (self->decodeEnded.load(std::memory_order_acquire) || self->thread.joinable())
+    if (decodeEnded.load(std::memory_order_acquire) || thread.joinable()
+        || quit.load(std::memory_order_relaxed))
         return;
-    self->stopDecoder.store(false, std::memory_order_relaxed);
+    stopDecoder.store(false, std::memory_order_relaxed);
     live.fetch_add(1, std::memory_order_relaxed);
-    self->thread = std::thread([self, &live] {
-        self->RunDecoder();
-        // The layer's Free waits for this count; release pairs with its acquire load.
+    thread = std::thread([this, &live] {
+        RunDecoder();
         live.fetch_sub(1, std::memory_order_release);
     });
 }
@@ -98,19 +98,25 @@ void CAudioChannel::RunDecoder()
 void CAudioChannel::StopDecoderControlled()
 {
     stopDecoder.store(true, std::memory_order_relaxed);
-    if (thread.joinable()) {
-        if (thread.get_id() == std::this_thread::get_id())
-            thread.detach();
-        else
-            thread.join();
-    }
+    if (thread.joinable())
+        thread.join();
 }
 
-void CAudioChannel::ReleaseDecoderControlled()
+void CAudioChannel::Quit()
 {
     quit.store(true, std::memory_order_relaxed);
+}
+
+void CAudioChannel::JoinDecoderControlled()
+{
+    Quit();
     if (thread.joinable())
-        thread.detach();
+        thread.join();
+}
+
+bool CAudioChannel::OnDecoderThreadControlled() const
+{
+    return thread.joinable() && thread.get_id() == std::this_thread::get_id();
 }
 
 QString CAudioChannel::Meta() const

@@ -46,7 +46,10 @@ struct FxEntry {
 // m_control before the layer mutex; m_metaMutex is a leaf.
 class CAudioChannel {
 public:
-    CAudioChannel(HCHANNEL handle, bool decodeOnly, std::size_t ringSamples);
+    // rate: the Hz the channel's audio is decoded to.
+    CAudioChannel(HCHANNEL handle, bool decodeOnly, int rate, std::size_t ringSamples);
+    // Stops and joins a decoder thread still running; never called on that thread (the
+    // thread holds no reference of its own: the layer joins it before letting go).
     ~CAudioChannel();
     CAudioChannel(const CAudioChannel&) = delete;
     CAudioChannel& operator=(const CAudioChannel&) = delete;
@@ -54,15 +57,18 @@ public:
     // Decodes on the calling thread until the ring holds `samples` (or the data ended).
     // Control lock held by the caller; the decoder thread is not running.
     void PrefillControlled(std::size_t samples);
-    // Starts the decoder thread that keeps the ring full; it owns a reference to the channel
-    // and ends when quit or stopDecoder is set, or the data ends. `live` counts running
-    // decoder threads of the layer (released with notify when the thread ends).
-    static void StartDecoderControlled(const std::shared_ptr<CAudioChannel>& self,
-        std::atomic<int>& live);
+    // Starts the decoder thread that keeps the ring full; it ends when quit or stopDecoder is
+    // set, or the data ends. `live` counts running threads of the layer.
+    void StartDecoderControlled(std::atomic<int>& live);
     // Stops and joins the decoder thread (it never blocks for long on a local file).
     void StopDecoderControlled();
-    // Lets a running decoder thread finish on its own (the channel was freed).
-    void ReleaseDecoderControlled();
+    // Tells the decoder thread to quit for good (the channel was freed); a stream's blocking
+    // read is abandoned at its next poll. Any thread, no lock needed.
+    void Quit();
+    // Joins a decoder thread told to quit. Not on the decoder thread itself.
+    void JoinDecoderControlled();
+    // True when the caller is the channel's decoder thread (control lock held).
+    bool OnDecoderThreadControlled() const;
 
     // The metadata text, any thread.
     QString Meta() const;
@@ -71,6 +77,7 @@ public:
     // --- fixed at creation ---
     const HCHANNEL handle;
     const bool decodeOnly;
+    const int rate;
     bool isStream = false;
     std::uint64_t lengthBytes = kUnknownLength;
     std::uint64_t fileSize = 0;
@@ -96,6 +103,9 @@ public:
     bool playing = false;
     bool ended = false;        // all data was heard (or decoded, for decode-only channels)
     bool seeking = false;      // the ring is being refilled; the mixer leaves it alone
+    bool decodeEndSent = false; // the DecodeEnd event for the current data went out
+    bool decodeEndHandled = false; // ... and its syncs have returned
+    CAudioChannel* next = nullptr; // starts where this one ends (ChannelSetNext)
     int mixedUpTo = 0;         // frames of the current device buffer already mixed
     std::uint64_t position = 0; // bytes heard (or given out, for decode-only channels)
     float volume = 1.0f;

@@ -2,10 +2,10 @@
 // Copyright (c) 2026 The Plumo developers
 //
 // Threads: callers (any thread), decoder threads (CAudioChannel), SDL's audio thread (the
-// mixer, CAudioLib_Mix.cpp) and short helper threads that run the SlideMixTime syncs of a
-// slide that has nothing left to fade. Lock order: a channel's control lock, m_deviceMutex,
-// m_mutex, m_idleMutex. Stale handles are detected by looking the handle up again under
-// m_mutex: handles are never reused, so a freed channel is simply not found.
+// mixer, CAudioLib_Mix.cpp) and the event thread (CAudioLib_Events.cpp). Lock order: a
+// channel's control lock, m_deviceMutex, m_mutex, m_eventMutex / m_idleMutex. Stale handles
+// are detected by looking the handle up again under m_mutex: handles are never reused, so a
+// freed channel is simply not found.
 #include "CAudioLib.h"
 
 #include "CAudioChannel.h"
@@ -20,7 +20,7 @@ extern "C" {
 
 namespace {
 
-constexpr int kRate = CFfmpegDecoder::kOutputRate;
+constexpr int kDefaultRate = CFfmpegDecoder::kOutputRate;
 constexpr int kBytesPerFrame = 8;
 constexpr std::size_t kPrefillSamples = 2 * 8192; // decoded before a channel is handed out
 constexpr std::size_t kScratchFrames = 4096;
@@ -37,8 +37,6 @@ T Fail(AudioError code, T result)
 
 } // namespace
 
-thread_local int CAudioLib::s_syncOffset = -1;
-
 void CAudioLib::SetLastError(AudioError code)
 {
     t_lastError = code;
@@ -49,18 +47,30 @@ CAudioLib::CAudioLib()
 {
     // The program logs nothing; failures reach the caller as error codes.
     av_log_set_level(AV_LOG_QUIET);
+    // The mixer adds the channel queued after an ending one without allocating.
     m_mixList.reserve(256);
+    m_liveThreads.fetch_add(1, std::memory_order_relaxed);
+    m_eventThread = std::thread([this] {
+        RunEvents();
+        m_liveThreads.fetch_sub(1, std::memory_order_release);
+    });
 }
 
 CAudioLib::~CAudioLib()
 {
     Free();
+    m_stopEvents.store(true, std::memory_order_release);
+    WakeEvents();
+    m_eventThread.join();
+    JoinRetired();
 }
 
-bool CAudioLib::Init(int /*freq: channels are decoded to 44100 Hz, the device follows them*/)
+bool CAudioLib::Init(int freq, const IPlaylistReader* playlists)
 {
+    m_playlists.store(playlists, std::memory_order_release);
     std::lock_guard device(m_deviceMutex);
     m_initCalled = true;
+    m_fallbackRate = freq > 0 ? freq : kDefaultRate;
     return OpenDeviceLocked();
 }
 
@@ -72,9 +82,21 @@ bool CAudioLib::OpenDeviceLocked()
         std::lock_guard idle(m_idleMutex);
         m_closing = false;
     }
-    const bool ok = m_output.Open(kRate, &CAudioLib::Render, this);
+    m_stopMixing.store(false, std::memory_order_relaxed);
+    const bool ok = m_output.Open(m_fallbackRate, &CAudioLib::Render, this);
+    m_deviceRate.store(ok ? m_output.Rate() : 0, std::memory_order_relaxed);
+    m_rendering.store(ok && m_output.IsFasterThanRealTime(), std::memory_order_relaxed);
     m_deviceOpen.store(ok, std::memory_order_release);
-    return ok ? true : Fail(AudioError::Driver, false);
+    if (!ok)
+        return Fail(AudioError::Driver, false);
+    // A renderer's mixer waits for work itself; a real device runs only while something plays.
+    bool playing = false;
+    {
+        std::lock_guard lock(m_mutex);
+        playing = !m_mixList.empty();
+    }
+    m_output.SetPaused(!(playing || m_output.IsFasterThanRealTime()));
+    return true;
 }
 
 bool CAudioLib::EnsureDevice()
@@ -95,9 +117,12 @@ void CAudioLib::Free()
             std::lock_guard idle(m_idleMutex);
             m_closing = true;
         }
+        m_stopMixing.store(true, std::memory_order_relaxed);
         m_idleCv.notify_all();
         m_output.Close();
         m_deviceOpen.store(false, std::memory_order_release);
+        m_deviceRate.store(0, std::memory_order_relaxed);
+        m_rendering.store(false, std::memory_order_relaxed);
         m_initCalled = false;
     }
     std::map<HCHANNEL, ChannelPtr> channels;
@@ -107,17 +132,18 @@ void CAudioLib::Free()
         m_mixList.clear();
         m_hasWork.store(false, std::memory_order_relaxed);
     }
-    for (auto& [handle, ch] : channels) {
-        std::lock_guard control(ch->m_control);
-        ch->ReleaseDecoderControlled();
+    // Syncs of these channels start no more; one under way on the event thread is waited for.
+    {
+        std::lock_guard running(m_syncMutex);
     }
+    // Every decoder is told first, so that streams abandon their reads side by side; each join
+    // then waits at most one network poll.
+    for (auto& [handle, ch] : channels)
+        ch->Quit();
+    for (auto& [handle, ch] : channels)
+        Retire(ch);
     channels.clear();
-    // Decoder threads notice quit within one network poll; wait for them so that nothing of
-    // ours runs once the layer is gone.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (m_liveThreads.load(std::memory_order_acquire) > 0
-        && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    JoinRetired();
 }
 
 void CAudioLib::SetBufferMs(int ms)
@@ -140,9 +166,47 @@ AudioError CAudioLib::ErrorGetCode()
     return t_lastError;
 }
 
-std::size_t CAudioLib::RingSamples() const
+std::size_t CAudioLib::RingSamples(int rate) const
 {
-    return static_cast<std::size_t>(m_bufferMs.load(std::memory_order_relaxed)) * kRate / 1000 * 2;
+    return static_cast<std::size_t>(m_bufferMs.load(std::memory_order_relaxed))
+        * static_cast<std::size_t>(rate) / 1000 * 2;
+}
+
+int CAudioLib::OutputRate()
+{
+    const int rate = m_deviceRate.load(std::memory_order_relaxed);
+    return rate > 0 ? rate : kDefaultRate;
+}
+
+void CAudioLib::Retire(const ChannelPtr& ch)
+{
+    {
+        std::lock_guard events(m_eventMutex);
+        m_retired.push_back(ch);
+    }
+    WakeEvents();
+}
+
+void CAudioLib::JoinRetired()
+{
+    std::vector<ChannelPtr> retired;
+    {
+        std::lock_guard events(m_eventMutex);
+        retired.swap(m_retired);
+    }
+    std::vector<ChannelPtr> later;
+    for (const ChannelPtr& ch : retired) {
+        std::lock_guard control(ch->m_control);
+        // A stream's thread may free its own channel from a Meta sync; it is joined next time.
+        if (ch->OnDecoderThreadControlled())
+            later.push_back(ch);
+        else
+            ch->JoinDecoderControlled();
+    }
+    if (!later.empty()) {
+        std::lock_guard events(m_eventMutex);
+        m_retired.insert(m_retired.end(), later.begin(), later.end());
+    }
 }
 
 HCHANNEL CAudioLib::NewHandle()
@@ -178,9 +242,10 @@ HCHANNEL CAudioLib::StreamCreateFile(const QString& path, bool decodeOnly)
 {
     if (!decodeOnly && !EnsureDevice())
         return 0;
-    auto ch = std::make_shared<CAudioChannel>(NewHandle(), decodeOnly, RingSamples());
+    const int rate = decodeOnly ? kDefaultRate : OutputRate();
+    auto ch = std::make_shared<CAudioChannel>(NewHandle(), decodeOnly, rate, RingSamples(rate));
     try {
-        auto decoder = std::make_unique<CFfmpegDecoder>(&ch->quit);
+        auto decoder = std::make_unique<CFfmpegDecoder>(&ch->quit, rate);
         decoder->OpenFile(path);
         ch->lengthBytes = decoder->LengthFrames() == CFfmpegDecoder::kUnknown
             ? kUnknownLength
@@ -196,7 +261,7 @@ HCHANNEL CAudioLib::StreamCreateFile(const QString& path, bool decodeOnly)
     if (!decodeOnly) {
         std::lock_guard control(ch->m_control);
         ch->PrefillControlled(kPrefillSamples);
-        CAudioChannel::StartDecoderControlled(ch, m_liveThreads);
+        ch->StartDecoderControlled(m_liveThreads);
     }
     return Register(ch);
 }
@@ -205,17 +270,20 @@ HCHANNEL CAudioLib::StreamCreateURL(const QString& address)
 {
     if (!EnsureDevice())
         return 0;
-    auto ch = std::make_shared<CAudioChannel>(NewHandle(), false, RingSamples());
+    const int rate = OutputRate();
+    auto ch = std::make_shared<CAudioChannel>(NewHandle(), false, rate, RingSamples(rate));
     ch->isStream = true;
     try {
-        ch->source = std::make_unique<CHttpSource>(&ch->quit, m_netTimeoutMs.load());
+        ch->source = std::make_unique<CHttpSource>(&ch->quit, m_netTimeoutMs.load(),
+            m_followPlaylists.load(std::memory_order_relaxed)
+                ? m_playlists.load(std::memory_order_acquire) : nullptr);
         CAudioChannel* raw = ch.get();
         ch->source->SetMetaHandler([this, raw](const QByteArray& text) {
             raw->SetMeta(text);
             RunSyncsNow(raw->handle, SyncType::Meta);
         });
-        ch->source->Open(address, m_followPlaylists.load(std::memory_order_relaxed));
-        ch->decoder = std::make_unique<CFfmpegDecoder>(&ch->quit);
+        ch->source->Open(address);
+        ch->decoder = std::make_unique<CFfmpegDecoder>(&ch->quit, rate);
         ch->decoder->OpenStream(*ch->source);
     } catch (const FfmpegError& e) {
         const AudioError failure = ch->source ? ch->source->Failure() : AudioError::Ok;
@@ -226,7 +294,7 @@ HCHANNEL CAudioLib::StreamCreateURL(const QString& address)
     ch->info = ChannelInfo{ch->decoder->SourceRate(), ch->decoder->SourceChannels()};
     {
         std::lock_guard control(ch->m_control);
-        CAudioChannel::StartDecoderControlled(ch, m_liveThreads);
+        ch->StartDecoderControlled(m_liveThreads);
     }
     return Register(ch);
 }
@@ -241,14 +309,23 @@ bool CAudioLib::StreamFree(HCHANNEL channel)
             return Fail(AudioError::Handle, false);
         m_channels.erase(channel);
         RemoveFromMixLocked(*ch);
+        UnlinkLocked(*ch);
         ch->playing = false;
     }
     // Never joined here: a stream's thread may sit in a network read, and this may run in a
-    // sync on the mixer or on that very thread. The thread holds its own reference.
-    std::lock_guard control(ch->m_control);
-    ch->ReleaseDecoderControlled();
+    // sync on that very thread. The event thread joins it.
+    ch->Quit();
+    Retire(ch);
+    PauseIfIdle();
     t_lastError = AudioError::Ok;
     return true;
+}
+
+void CAudioLib::UnlinkLocked(const CAudioChannel& ch)
+{
+    for (auto& [handle, other] : m_channels)
+        if (other->next == &ch)
+            other->next = nullptr;
 }
 
 void CAudioLib::RemoveFromMixLocked(CAudioChannel& ch)
@@ -259,25 +336,44 @@ void CAudioLib::RemoveFromMixLocked(CAudioChannel& ch)
     m_hasWork.store(!m_mixList.empty(), std::memory_order_release);
 }
 
-bool CAudioLib::StartLocked(CAudioChannel& ch)
+void CAudioLib::StartLocked(CAudioChannel& ch, int offset)
 {
     if (!ch.playing) {
         ch.playing = true;
         ch.ended = false;
-        ch.mixedUpTo = std::max(s_syncOffset, 0);
+        ch.mixedUpTo = offset;
+        // Within the reserve the mixer relies on; beyond it, a caller's allocation is harmless.
         m_mixList.push_back(&ch);
     }
     m_hasWork.store(true, std::memory_order_release);
-    return true;
 }
 
-void CAudioLib::WakeMixer()
+void CAudioLib::WakeOutput()
 {
-    // Taking the idle mutex orders this wake after the mixer's check of m_hasWork.
+    {
+        std::lock_guard device(m_deviceMutex);
+        m_output.SetPaused(false);
+    }
+    // Taking the idle mutex orders this wake after a waiting renderer's check of m_hasWork.
     {
         std::lock_guard idle(m_idleMutex);
     }
     m_idleCv.notify_all();
+}
+
+void CAudioLib::PauseIfIdle()
+{
+    std::lock_guard device(m_deviceMutex);
+    if (!m_output.IsOpen() || m_output.IsFasterThanRealTime())
+        return;
+    bool idle = false;
+    {
+        std::lock_guard lock(m_mutex);
+        idle = m_mixList.empty();
+    }
+    // A channel started meanwhile resumes the device after this, under the same lock.
+    if (idle)
+        m_output.SetPaused(true);
 }
 
 bool CAudioLib::ChannelPlay(HCHANNEL channel, bool restart)
@@ -305,9 +401,9 @@ bool CAudioLib::ChannelPlay(HCHANNEL channel, bool restart)
         std::lock_guard lock(m_mutex);
         if (!FindLocked(channel))
             return Fail(AudioError::Handle, false);
-        StartLocked(*ch);
+        StartLocked(*ch, 0);
     }
-    WakeMixer();
+    WakeOutput();
     t_lastError = AudioError::Ok;
     return true;
 }
@@ -332,11 +428,16 @@ bool CAudioLib::SeekControlled(const ChannelPtr& ch, std::uint64_t frame)
         ch->carry.clear();
         ch->carryPos = 0;
         ch->decodeEnded.store(false, std::memory_order_relaxed);
+        {
+            std::lock_guard lock(m_mutex);
+            ch->decodeEndSent = false;
+            ch->decodeEndHandled = false;
+        }
         if (!ch->decodeOnly)
             ch->PrefillControlled(kPrefillSamples);
     }
     if (!ch->decodeOnly)
-        CAudioChannel::StartDecoderControlled(ch, m_liveThreads);
+        ch->StartDecoderControlled(m_liveThreads);
     std::lock_guard lock(m_mutex);
     ch->seeking = false;
     if (!ok)
@@ -373,9 +474,21 @@ std::uint64_t CAudioLib::ChannelGetPosition(HCHANNEL channel)
 
 double CAudioLib::ChannelBytes2Seconds(HCHANNEL channel, std::uint64_t bytes)
 {
-    if (!Find(channel))
+    const ChannelPtr ch = Find(channel);
+    if (!ch)
         return -1.0;
-    return static_cast<double>(bytes) / (static_cast<double>(kRate) * kBytesPerFrame);
+    return static_cast<double>(bytes) / (static_cast<double>(ch->rate) * kBytesPerFrame);
+}
+
+int CAudioLib::ChannelResamplePasses(HCHANNEL channel)
+{
+    const ChannelPtr ch = Find(channel);
+    if (!ch)
+        return 0;
+    std::lock_guard control(ch->m_control);
+    // The device runs at the mixer's rate (CSdlOutput takes the rate SDL settles on), so the
+    // decoder's conversion is the only one.
+    return ch->decoder && ch->decoder->Resamples() ? 1 : 0;
 }
 
 std::uint64_t CAudioLib::StreamGetFileSize(HCHANNEL channel)

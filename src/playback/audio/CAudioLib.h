@@ -11,6 +11,8 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <thread>
+#include <utility>
 #include <vector>
 
 class CAudioChannel;
@@ -18,20 +20,28 @@ struct FxEntry;
 
 // The audio layer over FFmpeg (decoding, http streams) and SDL2 (output).
 //
-// Threads: any caller thread; one decoder thread per playing channel; SDL's audio thread,
-// which mixes and runs End and SlideMixTime syncs; the decoder thread of a stream runs its
-// Meta syncs. Syncs run with no lock of the layer held, so they may call any method (an End
-// sync may create, start and free channels: a channel it starts is mixed into the same device
-// buffer right after the last sample of the ended one).
+// Threads: any caller thread; one decoder thread per playing channel; SDL's audio thread, which
+// only mixes; and the layer's event thread, which runs the End, DecodeEnd and SlideMixTime
+// syncs, pauses the device when nothing plays and joins the decoder threads of freed channels.
+// The decoder thread of a stream runs its Meta syncs. Syncs run with no lock of the layer held,
+// so they may call any method.
+//
+// The mixer never waits on another thread, sleeps, allocates or logs on a device that plays in
+// real time: it mixes what the rings hold, hands a channel's end over to the channel queued
+// with ChannelSetNext at the exact next frame, and tells the event thread what happened
+// through a fixed, lock-free queue. The one lock it takes, m_mutex, is held by other threads
+// only for table edits and copies of a few kilobytes. A device that takes audio faster than
+// real time (SDL's file writer with no delay) is a renderer with no deadline, and the mixer
+// then waits for starved decoders and for work, so the file matches what a device would play.
 //
 // Locks (outer first): a channel's control lock (decoder and decoder thread), m_deviceMutex
-// (opening and closing the device), m_mutex (channel table, mixing state, effects, syncs),
-// m_idleMutex (the mixer's idle wait). m_mutex is held only for table edits and for one mixing
-// pass; nothing slow (opening files, decoding, joining threads, network) happens under it.
-// StreamFree never waits for a decoder thread (a freed channel's thread finishes on its own),
-// so it is safe inside any sync. Free closes the device and waits for the mixer to return: it
-// must not be called while an End or SlideMixTime sync is blocked waiting for the caller.
-// Syncs of a freed channel are not started any more; one that has already begun finishes.
+// (opening, pausing and closing the device), m_mutex (channel table, mixing state, effects,
+// syncs), m_eventMutex and m_idleMutex (leaves). Nothing slow (opening files, decoding,
+// joining threads, network) happens under m_mutex. StreamFree never joins: the freed channel's
+// decoder is told to quit (a stream's read is abandoned within one network poll) and the
+// event thread joins it. Free joins every decoder thread; the destructor also joins the event
+// thread, so no thread of the layer outlives it. Free and the destructor must not be called
+// while a sync is blocked waiting for the caller.
 class CAudioLib final : public IAudioLib {
 public:
     CAudioLib();
@@ -39,8 +49,7 @@ public:
     CAudioLib(const CAudioLib&) = delete;
     CAudioLib& operator=(const CAudioLib&) = delete;
 
-    // The device always runs at 44100 Hz, the rate every channel is decoded to.
-    bool Init(int freq) override;
+    bool Init(int freq, const IPlaylistReader* playlists = nullptr) override;
     void Free() override;
     void SetBufferMs(int ms) override;
     void SetNetPlaylist(bool follow) override;
@@ -63,6 +72,7 @@ public:
     float ChannelGetVolume(HCHANNEL channel) override;
 
     HSYNC ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, void* user) override;
+    bool ChannelSetNext(HCHANNEL channel, HCHANNEL next) override;
 
     HFX ChannelSetFxVolume(HCHANNEL channel, int priority) override;
     HFX ChannelSetFxPeakEq(HCHANNEL channel, int priority) override;
@@ -82,17 +92,27 @@ public:
     void SetNetTimeout(int ms);
     // True while the channel is playing (started and neither halted nor ended).
     bool ChannelIsPlaying(HCHANNEL channel);
+    // The rate new playing channels are decoded to and the mixer runs at: the open device's,
+    // else 44100 Hz. Decode-only channels are always 44100 Hz.
+    int OutputRate();
+    // Sample-rate conversions the channel's audio goes through before the device gets it.
+    int ChannelResamplePasses(HCHANNEL channel);
+    // Live decoder and event threads of the layer, for checks that nothing outlives a free.
+    int LiveThreads() const { return m_liveThreads.load(std::memory_order_acquire); }
+    // Called on the device's thread after each callback with the nanoseconds spent in it, for
+    // measurements; it must neither block nor allocate. Null stops the calls. Any thread.
+    using MixObserver = void (*)(void* user, std::int64_t nanoseconds);
+    void SetMixObserver(MixObserver observer, void* user);
 
 private:
     using ChannelPtr = std::shared_ptr<CAudioChannel>;
-    struct PendingSync {
-        SyncProc proc = nullptr;
-        HSYNC handle = 0;
-        HCHANNEL channel = 0;
-        void* user = nullptr;
-        int offset = 0; // device-buffer frame at which the event happened
+    // What the mixer tells the event thread: a channel's sync event, or that the mix ran out.
+    struct MixEvent {
+        HCHANNEL channel = 0; // 0: nothing plays any more
+        SyncType type = SyncType::End;
+        HSYNC syncsBefore = 0; // only syncs set before the event (lower handles) are run
     };
-    static constexpr int kMaxPendingSyncs = 64;
+    static constexpr std::size_t kMixEvents = 1024;
 
     static void SetLastError(AudioError code);
     ChannelPtr Find(HCHANNEL channel);
@@ -101,35 +121,51 @@ private:
     bool EnsureDevice();
     // Opens the device if it is closed; m_deviceMutex held.
     bool OpenDeviceLocked();
-    bool StartLocked(CAudioChannel& ch);
+    void StartLocked(CAudioChannel& ch, int offset);
     void RemoveFromMixLocked(CAudioChannel& ch);
-    void WakeMixer();
+    void UnlinkLocked(const CAudioChannel& ch);
+    // After a channel started: lets a paused device run and a waiting renderer mix.
+    void WakeOutput();
+    // Pauses the device when no channel plays (event thread and callers, never the mixer).
+    void PauseIfIdle();
     bool SeekControlled(const ChannelPtr& ch, std::uint64_t frame);
     void RunSyncsLater(HCHANNEL channel, SyncType type);
-    void RunSyncsNow(HCHANNEL channel, SyncType type);
+    void RunSyncsNow(HCHANNEL channel, SyncType type, HSYNC syncsBefore = ~HSYNC{0});
     FxEntry* FindFxLocked(HFX fx, CAudioChannel** owner = nullptr);
     HFX AddFx(HCHANNEL channel, int priority, bool peakEq);
     HCHANNEL NewHandle();
-    std::size_t RingSamples() const;
+    std::size_t RingSamples(int rate) const;
+    void Retire(const ChannelPtr& ch);
+    void JoinRetired();
+
+    // The event thread (CAudioLib_Events.cpp).
+    void RunEvents();
+    void PostEvent(HCHANNEL channel, SyncType type);
+    void MarkDecodeEndHandled(HCHANNEL channel);
+    void WakeEvents();
 
     // Mixing (CAudioLib_Mix.cpp), on SDL's audio thread.
     static void Render(void* self, float* out, int frames);
     void Mix(float* out, int frames);
     bool WaitForWork();
     bool MixPassLocked(float* out, int frames, bool& delivered);
-    void MixChannelLocked(CAudioChannel& ch, float* out, int frames, bool& delivered);
+    void MixChannelLocked(CAudioChannel& ch, float* out, int frames);
     int MixPieceLocked(CAudioChannel& ch, float* out, int frames);
-    void FinishSlideLocked(CAudioChannel& ch, int offset);
-    void QueueSyncsLocked(CAudioChannel& ch, SyncType type, int offset);
-    void RunPendingSyncs();
+    void EndChannelLocked(CAudioChannel& ch);
+    void FinishSlideLocked(CAudioChannel& ch);
+    void PushMixEvent(HCHANNEL channel, SyncType type);
     void ApplyEffectsLocked(CAudioChannel& ch, std::span<float> stereo);
     static void CaptureHeardLocked(CAudioChannel& ch, std::span<const float> stereo);
 
     std::mutex m_deviceMutex;
     CSdlOutput m_output;                    // guarded by m_deviceMutex
     bool m_initCalled = false;              // guarded by m_deviceMutex
+    int m_fallbackRate = 44100;             // guarded by m_deviceMutex
     std::atomic<bool> m_deviceOpen{false};  // mirrors m_output.IsOpen() for lock-free checks
-    std::atomic<int> m_liveThreads{0};      // decoder and helper threads still running
+    std::atomic<int> m_deviceRate{0};       // mirrors m_output.Rate()
+    std::atomic<bool> m_rendering{false};   // the device is faster than real time
+    std::atomic<const IPlaylistReader*> m_playlists{nullptr};
+    std::atomic<int> m_liveThreads{0};      // decoder and event threads still running
 
     mutable std::mutex m_mutex;
     std::map<HCHANNEL, ChannelPtr> m_channels; // guarded by m_mutex
@@ -139,14 +175,29 @@ private:
     std::atomic<bool> m_followPlaylists{true};
     std::atomic<int> m_netTimeoutMs{10000};
 
-    // Mixer-only state (SDL's audio thread), except where noted.
+    std::atomic<MixObserver> m_mixObserver{nullptr};
+    std::atomic<void*> m_mixObserverUser{nullptr};
+
+    // Mixer-only state (SDL's audio thread).
     std::vector<float> m_scratch;              // sized once in the constructor
-    std::array<PendingSync, kMaxPendingSyncs> m_pending{};
-    int m_pendingCount = 0;                    // mixer thread only
+    // Renderer only: the mixer waits here while nothing plays.
     std::mutex m_idleMutex;
     std::condition_variable m_idleCv;
     bool m_closing = false;                    // guarded by m_idleMutex
     std::atomic<bool> m_hasWork{false};        // stored under m_mutex: m_mixList not empty
-    // The device-buffer frame of the event whose syncs run on this (mixer) thread; -1 elsewhere.
-    static thread_local int s_syncOffset;
+    std::atomic<bool> m_stopMixing{false};     // the device is being closed: a renderer waits no more
+
+    // Mixer to event thread: single producer (the mixer), single consumer (the event thread).
+    std::array<MixEvent, kMixEvents> m_mixEvents{};
+    std::atomic<std::size_t> m_mixEventsWritten{0};
+    std::atomic<std::size_t> m_mixEventsRead{0};
+    // Bumped after every post; the event thread sleeps on it.
+    std::atomic<std::uint32_t> m_eventSeq{0};
+    std::mutex m_eventMutex;
+    std::vector<MixEvent> m_callerEvents; // guarded by m_eventMutex
+    std::vector<ChannelPtr> m_retired;  // guarded by m_eventMutex; freed, decoder to be joined
+    std::atomic<bool> m_stopEvents{false};
+    std::thread m_eventThread;
+    // Held by the event thread while it runs syncs, so that Free can wait for one under way.
+    std::mutex m_syncMutex;
 };

@@ -8,13 +8,6 @@
 #include "CAudioChannel.h"
 
 #include <algorithm>
-#include <thread>
-
-namespace {
-
-constexpr int kRate = CFfmpegDecoder::kOutputRate;
-
-} // namespace
 
 bool CAudioLib::ChannelSetVolume(HCHANNEL channel, float volume)
 {
@@ -48,7 +41,7 @@ bool CAudioLib::ChannelSlideVolume(HCHANNEL channel, float target, int ms)
         }
         const bool halts = target < 0.0f;
         const float to = halts ? 0.0f : std::min(target, 1.0f);
-        const int frames = static_cast<int>(static_cast<long long>(std::max(ms, 0)) * kRate / 1000);
+        const int frames = static_cast<int>(static_cast<long long>(std::max(ms, 0)) * ch->rate / 1000);
         if (frames == 0 || (halts && !ch->playing)) {
             // Nothing to fade: a halted channel is already silent.
             ch->volume = to;
@@ -67,8 +60,10 @@ bool CAudioLib::ChannelSlideVolume(HCHANNEL channel, float target, int ms)
             ch->slideHalts = halts;
         }
     }
-    if (finishedAtOnce)
+    if (finishedAtOnce) {
+        PauseIfIdle();
         RunSyncsLater(channel, SyncType::SlideMixTime);
+    }
     return true;
 }
 
@@ -89,7 +84,7 @@ HSYNC CAudioLib::ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, 
     return handle;
 }
 
-void CAudioLib::RunSyncsNow(HCHANNEL channel, SyncType type)
+void CAudioLib::RunSyncsNow(HCHANNEL channel, SyncType type, HSYNC syncsBefore)
 {
     std::vector<SyncEntry> due;
     {
@@ -98,7 +93,7 @@ void CAudioLib::RunSyncsNow(HCHANNEL channel, SyncType type)
         if (!ch)
             return;
         for (const SyncEntry& s : ch->syncs)
-            if (s.type == type)
+            if (s.type == type && s.handle < syncsBefore)
                 due.push_back(s);
     }
     for (const SyncEntry& s : due) {
@@ -110,13 +105,33 @@ void CAudioLib::RunSyncsNow(HCHANNEL channel, SyncType type)
     }
 }
 
-void CAudioLib::RunSyncsLater(HCHANNEL channel, SyncType type)
+bool CAudioLib::ChannelSetNext(HCHANNEL channel, HCHANNEL next)
 {
-    m_liveThreads.fetch_add(1, std::memory_order_relaxed);
-    std::thread([this, channel, type] {
-        RunSyncsNow(channel, type);
-        m_liveThreads.fetch_sub(1, std::memory_order_release);
-    }).detach();
+    bool startNow = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const ChannelPtr ch = FindLocked(channel);
+        const ChannelPtr follower = next != 0 ? FindLocked(next) : nullptr;
+        if (!ch || (next != 0 && !follower)) {
+            SetLastError(AudioError::Handle);
+            return false;
+        }
+        if (follower && (follower == ch || follower->decodeOnly || ch->decodeOnly)) {
+            SetLastError(AudioError::IllParam);
+            return false;
+        }
+        if (follower && ch->ended) {
+            // Too late for a seam: what ended is over, so the follower simply starts.
+            StartLocked(*follower, 0);
+            startNow = true;
+        } else {
+            ch->next = follower.get();
+        }
+    }
+    if (startNow)
+        WakeOutput();
+    SetLastError(AudioError::Ok);
+    return true;
 }
 
 HFX CAudioLib::AddFx(HCHANNEL channel, int priority, bool peakEq)
@@ -189,7 +204,7 @@ bool CAudioLib::FxSetPeakEq(HFX fx, const PeakEqBand& band)
         SetLastError(e ? AudioError::IllParam : AudioError::Handle);
         return false;
     }
-    const dsp::BiquadCoeffs c = dsp::PeakingCoeffs(kRate, band.center, band.bandwidth, band.gain);
+    const dsp::BiquadCoeffs c = dsp::PeakingCoeffs(ch->rate, band.center, band.bandwidth, band.gain);
     dsp::BiquadBand& b = e->bands[static_cast<std::size_t>(band.band)];
     if (ch->position == 0 && !ch->playing) {
         b.current = b.target = c;

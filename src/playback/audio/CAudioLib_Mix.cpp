@@ -2,16 +2,16 @@
 // Copyright (c) 2026 The Plumo developers
 //
 // The mixer: SDL's audio thread fills each device buffer from the rings of the playing
-// channels. It allocates nothing, logs nothing, and holds m_mutex for one pass over the
-// channels at a time. Syncs whose events happened in a pass run after it, with no lock held,
-// and a channel they start is mixed from the frame where the event happened; that is how
-// one track follows another with no silence between them.
+// channels, in one pass under m_mutex. It allocates nothing, logs nothing and calls nobody:
+// what happened in a pass (a decoder reached its end, a channel ended, a slide finished) goes
+// to the event thread through a fixed single-producer queue, and the event thread runs the
+// syncs. A channel queued with ChannelSetNext starts in the same pass at the frame after the
+// ending channel's last sample; that is how one track follows another with no silence between.
 //
-// Two waits exist, both outside any lock: with no channel playing the thread sleeps until one
-// starts (so that idle costs nothing, even on drivers that would otherwise spin), and a file
-// channel whose ring ran dry is waited for briefly (its decoder is never far behind; this
-// keeps faster-than-real-time drivers such as the disk writer gap-free). A buffer in which no
-// channel delivered anything is paced to real time.
+// On a real-time device nothing here waits: a ring that ran dry leaves silence for the rest of
+// the buffer. A renderer (a device faster than real time) has no deadline to miss, so there the
+// mixer sleeps while nothing plays and waits for starved decoders, making the rendered file
+// what a device would have played.
 #include "CAudioLib.h"
 
 #include "CAudioChannel.h"
@@ -22,19 +22,31 @@
 
 namespace {
 
-constexpr int kMaxUnderrunWaits = 200; // of 1 ms each, per device buffer
-// A device that takes audio faster than real time has no deadline: waiting for a decoder that
-// a busy machine starved is then always right, as the recording must match real playback.
-constexpr int kMaxUnderrunWaitsUnpaced = 10000;
-constexpr int kMaxSyncRounds = 16;     // sync rounds per device buffer
-constexpr int kRate = CFfmpegDecoder::kOutputRate;
+// Renderer only: how long a starved file channel is waited for, in 1 ms steps per buffer.
+constexpr int kMaxUnderrunWaits = 10000;
 constexpr int kBytesPerFrame = 8;
 
 } // namespace
 
 void CAudioLib::Render(void* self, float* out, int frames)
 {
-    static_cast<CAudioLib*>(self)->Mix(out, frames);
+    auto* lib = static_cast<CAudioLib*>(self);
+    const MixObserver observer = lib->m_mixObserver.load(std::memory_order_acquire);
+    if (observer == nullptr) {
+        lib->Mix(out, frames);
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    lib->Mix(out, frames);
+    const auto spent = std::chrono::steady_clock::now() - start;
+    observer(lib->m_mixObserverUser.load(std::memory_order_relaxed),
+        std::chrono::duration_cast<std::chrono::nanoseconds>(spent).count());
+}
+
+void CAudioLib::SetMixObserver(MixObserver observer, void* user)
+{
+    m_mixObserverUser.store(user, std::memory_order_relaxed);
+    m_mixObserver.store(observer, std::memory_order_release);
 }
 
 bool CAudioLib::WaitForWork()
@@ -47,70 +59,90 @@ bool CAudioLib::WaitForWork()
 void CAudioLib::Mix(float* out, int frames)
 {
     std::fill_n(out, 2 * static_cast<std::size_t>(frames), 0.0f);
-    if (!WaitForWork())
+    const bool rendering = m_rendering.load(std::memory_order_relaxed);
+    if (rendering && !WaitForWork())
         return;
+    const std::size_t posted = m_mixEventsWritten.load(std::memory_order_relaxed);
+    bool starved = false;
+    bool delivered = false;
     {
         std::lock_guard lock(m_mutex);
         for (CAudioChannel* ch : m_mixList)
             ch->mixedUpTo = 0;
+        const bool hadWork = !m_mixList.empty();
+        starved = MixPassLocked(out, frames, delivered);
+        if (hadWork && m_mixList.empty())
+            PushMixEvent(0, SyncType::End);
     }
-    bool deliveredAny = false;
-    int waits = 0;
-    const int maxWaits = m_output.IsFasterThanRealTime() ? kMaxUnderrunWaitsUnpaced : kMaxUnderrunWaits;
-    for (int rounds = 0; rounds < kMaxSyncRounds;) {
-        bool delivered = false;
-        bool needWait = false;
-        {
-            std::lock_guard lock(m_mutex);
-            needWait = MixPassLocked(out, frames, delivered);
-        }
-        deliveredAny = deliveredAny || delivered;
-        if (m_pendingCount > 0) {
-            RunPendingSyncs();
-            ++rounds;
-            continue;
-        }
-        if (!needWait || ++waits > maxWaits)
-            break;
+    if (m_mixEventsWritten.load(std::memory_order_relaxed) != posted)
+        WakeEvents();
+    if (!rendering)
+        return;
+    for (int waits = 0; starved && waits < kMaxUnderrunWaits
+         && !m_stopMixing.load(std::memory_order_relaxed);
+         ++waits) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::lock_guard lock(m_mutex);
+        starved = MixPassLocked(out, frames, delivered);
     }
-    if (!deliveredAny)
-        std::this_thread::sleep_for(std::chrono::microseconds(1000000LL * frames / kRate));
+    WakeEvents();
+    // A stream that stalls would otherwise have the renderer write silence as fast as it can.
+    if (!delivered)
+        std::this_thread::sleep_for(std::chrono::microseconds(1000000LL * frames / std::max(m_deviceRate.load(), 1)));
 }
 
 bool CAudioLib::MixPassLocked(float* out, int frames, bool& delivered)
 {
-    bool needWait = false;
+    bool starved = false;
     for (std::size_t i = 0; i < m_mixList.size();) {
         CAudioChannel& ch = *m_mixList[i];
         const std::size_t before = m_mixList.size();
-        MixChannelLocked(ch, out, frames, delivered);
-        if (m_mixList.size() < before)
+        const int from = ch.mixedUpTo;
+        MixChannelLocked(ch, out, frames);
+        delivered = delivered || ch.mixedUpTo > from;
+        if (m_mixList.size() < before || m_mixList[i] != &ch)
             continue; // ch halted or ended and left the list at i
         if (ch.mixedUpTo < frames && !ch.isStream && !ch.seeking)
-            needWait = true;
+            starved = true;
         ++i;
     }
-    return needWait;
+    return starved;
 }
 
-void CAudioLib::MixChannelLocked(CAudioChannel& ch, float* out, int frames, bool& delivered)
+void CAudioLib::MixChannelLocked(CAudioChannel& ch, float* out, int frames)
 {
     if (ch.seeking)
         return;
     while (ch.playing && ch.mixedUpTo < frames) {
         if (MixPieceLocked(ch, out, frames) == 0)
             break;
-        delivered = true;
     }
     // decodeEnded is read first: its acquire makes every sample written before it visible,
     // so an empty ring then really means the end.
-    if (ch.playing && ch.decodeEnded.load(std::memory_order_acquire) && ch.ring.Available() == 0) {
-        ch.playing = false;
-        ch.ended = true;
-        RemoveFromMixLocked(ch);
-        QueueSyncsLocked(ch, SyncType::End, ch.mixedUpTo);
+    const bool decodeEnded = ch.decodeEnded.load(std::memory_order_acquire);
+    if (ch.playing && decodeEnded && !ch.decodeEndSent) {
+        ch.decodeEndSent = true;
+        PushMixEvent(ch.handle, SyncType::DecodeEnd);
     }
+    // A renderer plays no faster than the end of a track is prepared, as a device would.
+    if (ch.playing && decodeEnded && ch.ring.Available() == 0
+        && (ch.decodeEndHandled || !m_rendering.load(std::memory_order_relaxed)))
+        EndChannelLocked(ch);
+}
+
+void CAudioLib::EndChannelLocked(CAudioChannel& ch)
+{
+    ch.playing = false;
+    ch.ended = true;
+    CAudioChannel* next = ch.next;
+    ch.next = nullptr;
+    RemoveFromMixLocked(ch);
+    PushMixEvent(ch.handle, SyncType::End);
+    // The queued channel takes over at the very next frame of this buffer; the pass reaches it
+    // at the end of the list. The list's reserve keeps this free of allocation.
+    if (next != nullptr && !next->playing && !next->seeking
+        && m_mixList.size() < m_mixList.capacity())
+        StartLocked(*next, ch.mixedUpTo);
 }
 
 int CAudioLib::MixPieceLocked(CAudioChannel& ch, float* out, int frames)
@@ -140,51 +172,31 @@ int CAudioLib::MixPieceLocked(CAudioChannel& ch, float* out, int frames)
         ch.volume += step * static_cast<float>(n);
         ch.slideFrames -= static_cast<int>(n);
         if (ch.slideFrames == 0)
-            FinishSlideLocked(ch, ch.mixedUpTo);
+            FinishSlideLocked(ch);
     }
     return static_cast<int>(n);
 }
 
-void CAudioLib::FinishSlideLocked(CAudioChannel& ch, int offset)
+void CAudioLib::FinishSlideLocked(CAudioChannel& ch)
 {
     ch.volume = ch.slideTarget;
     if (ch.slideHalts) {
         ch.playing = false;
         RemoveFromMixLocked(ch);
     }
-    QueueSyncsLocked(ch, SyncType::SlideMixTime, offset);
+    PushMixEvent(ch.handle, SyncType::SlideMixTime);
 }
 
-void CAudioLib::QueueSyncsLocked(CAudioChannel& ch, SyncType type, int offset)
+void CAudioLib::PushMixEvent(HCHANNEL channel, SyncType type)
 {
-    for (const SyncEntry& s : ch.syncs) {
-        if (s.type != type || m_pendingCount >= kMaxPendingSyncs)
-            continue;
-        m_pending[static_cast<std::size_t>(m_pendingCount++)]
-            = PendingSync{s.proc, s.handle, ch.handle, s.user, offset};
-    }
-}
-
-void CAudioLib::RunPendingSyncs()
-{
-    const int count = m_pendingCount;
-    for (int i = 0; i < count; ++i) {
-        const PendingSync p = m_pending[static_cast<std::size_t>(i)];
-        {
-            // A channel freed by an earlier callback of this round runs no more syncs.
-            std::lock_guard lock(m_mutex);
-            if (!FindLocked(p.channel))
-                continue;
-        }
-        s_syncOffset = p.offset;
-        try {
-            p.proc(p.handle, p.channel, p.user);
-        } catch (...) {
-            // Exceptions never leave through SDL's thread.
-        }
-        s_syncOffset = -1;
-    }
-    m_pendingCount = 0;
+    const std::size_t written = m_mixEventsWritten.load(std::memory_order_relaxed);
+    // A full queue means the event thread has been stuck for a thousand events; the mixer
+    // drops rather than waits.
+    if (written - m_mixEventsRead.load(std::memory_order_acquire) >= kMixEvents)
+        return;
+    // Syncs set after the event are not its own: m_nextHandle marks where they begin.
+    m_mixEvents[written % kMixEvents] = MixEvent{channel, type, m_nextHandle};
+    m_mixEventsWritten.store(written + 1, std::memory_order_release);
 }
 
 void CAudioLib::ApplyEffectsLocked(CAudioChannel& ch, std::span<float> stereo)

@@ -16,8 +16,12 @@ extern "C" {
 
 namespace {
 
+AVRational OutputBase(int rate)
+{
+    return AVRational{1, rate};
+}
+
 constexpr int kIoBufferSize = 32768;
-constexpr AVRational kOutputBase{1, CFfmpegDecoder::kOutputRate};
 
 std::string ErrorText(int err)
 {
@@ -59,8 +63,9 @@ void CFfmpegDecoder::PacketDeleter::operator()(AVPacket* p) const
     av_packet_free(&p);
 }
 
-CFfmpegDecoder::CFfmpegDecoder(const std::atomic<bool>* abort)
+CFfmpegDecoder::CFfmpegDecoder(const std::atomic<bool>* abort, int outputRate)
     : m_abort(abort)
+    , m_rate(std::clamp(outputRate, kMinSourceRate, kMaxSourceRate))
     , m_frame(av_frame_alloc())
     , m_packet(av_packet_alloc())
 {
@@ -192,10 +197,10 @@ void CFfmpegDecoder::ReadProperties()
         return;
     if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
         m_lengthFrames = static_cast<std::uint64_t>(
-            av_rescale_q(st->duration, st->time_base, kOutputBase));
+            av_rescale_q(st->duration, st->time_base, OutputBase(m_rate)));
     else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
         m_lengthFrames = static_cast<std::uint64_t>(
-            av_rescale(m_format->duration, kOutputRate, AV_TIME_BASE));
+            av_rescale(m_format->duration, m_rate, AV_TIME_BASE));
 }
 
 void CFfmpegDecoder::DecodeFirst()
@@ -296,7 +301,7 @@ void CFfmpegDecoder::SetUpResampler()
         av_channel_layout_copy(&in, &m_frame->ch_layout);
     AVChannelLayout out = AV_CHANNEL_LAYOUT_STEREO;
     SwrContext* swr = nullptr;
-    int err = swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_FLT, kOutputRate, &in,
+    int err = swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_FLT, m_rate, &in,
         static_cast<AVSampleFormat>(m_frame->format), m_frame->sample_rate, 0, nullptr);
     m_swr.reset(swr);
     if (err >= 0 && in.nb_channels == 1) {
@@ -309,6 +314,7 @@ void CFfmpegDecoder::SetUpResampler()
     if (err < 0 || swr_init(swr) < 0)
         throw FfmpegError(AudioError::Format, "unsupported sample format");
     m_outRate = m_frame->sample_rate;
+    m_resamples = m_resamples || m_outRate != m_rate;
     m_outFormat = m_frame->format;
     m_outChannels = m_frame->ch_layout.nb_channels;
 }
@@ -326,7 +332,7 @@ void CFfmpegDecoder::Convert(const AVFrame* frame, std::vector<float>& out)
         if (pts != AV_NOPTS_VALUE) {
             if (st->start_time != AV_NOPTS_VALUE)
                 pts -= st->start_time;
-            const std::int64_t at = av_rescale_q(pts, st->time_base, kOutputBase);
+            const std::int64_t at = av_rescale_q(pts, st->time_base, OutputBase(m_rate));
             m_skipFrames = static_cast<std::uint64_t>(std::max<std::int64_t>(m_seekTarget - at, 0));
         }
         m_seekTarget = -1;
@@ -365,7 +371,7 @@ bool CFfmpegDecoder::Seek(std::uint64_t frame)
         return true;
     }
     const AVStream* st = m_format->streams[m_stream];
-    std::int64_t ts = av_rescale_q(static_cast<std::int64_t>(frame), kOutputBase, st->time_base);
+    std::int64_t ts = av_rescale_q(static_cast<std::int64_t>(frame), OutputBase(m_rate), st->time_base);
     if (st->start_time != AV_NOPTS_VALUE)
         ts += st->start_time;
     if (avformat_seek_file(m_format.get(), m_stream, INT64_MIN, ts, ts, 0) < 0

@@ -42,8 +42,9 @@ public:
     virtual int ReadBytes(std::uint8_t* buffer, int size) = 0;
 };
 
-// Decodes the first audio stream of a file or a byte stream into 32-bit float stereo at
-// kOutputRate, the format of every channel of the layer. The format is recognised by content
+// Decodes the first audio stream of a file or a byte stream into 32-bit float stereo at the
+// rate it is made for (the layer's mixing rate), converting the rate only when the source's
+// differs. The format is recognised by content
 // only, never by the file name. One thread at a time; the object owns every FFmpeg handle.
 class CFfmpegDecoder {
 public:
@@ -55,8 +56,8 @@ public:
     static constexpr int kMinSourceRate = 1000;
     static constexpr int kMaxSourceRate = 768000;
 
-    // abort, when given, is polled during blocking reads; true makes them fail.
-    explicit CFfmpegDecoder(const std::atomic<bool>* abort = nullptr);
+    // abort, when given, is polled during blocking reads; true makes them fail. outputRate in Hz.
+    explicit CFfmpegDecoder(const std::atomic<bool>* abort = nullptr, int outputRate = kOutputRate);
     ~CFfmpegDecoder();
     CFfmpegDecoder(const CFfmpegDecoder&) = delete;
     CFfmpegDecoder& operator=(const CFfmpegDecoder&) = delete;
@@ -74,11 +75,14 @@ public:
     // source cannot seek or the frame lies beyond the end.
     bool Seek(std::uint64_t frame);
 
-    // In output frames at kOutputRate; kUnknown when the source does not say.
+    // In output frames at the output rate; kUnknown when the source does not say.
     std::uint64_t LengthFrames() const { return m_lengthFrames; }
     std::uint64_t FileSize() const { return m_fileSize; }
     int SourceRate() const { return m_sourceRate; }
     int SourceChannels() const { return m_sourceChannels; }
+    int OutputRate() const { return m_rate; }
+    // True once audio went through a sample-rate conversion (source rate not the output rate).
+    bool Resamples() const { return m_resamples; }
     // The read failure that ended decoding early (0 when the data simply ended).
     int LastReadError() const { return m_readError; }
 
@@ -102,6 +106,8 @@ private:
     struct PacketDeleter { void operator()(AVPacket* p) const; };
 
     const std::atomic<bool>* m_abort;
+    const int m_rate;
+    bool m_resamples = false;
     IByteReader* m_reader = nullptr;
     void CloseIo();
 

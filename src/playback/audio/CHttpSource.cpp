@@ -2,7 +2,6 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CHttpSource.h"
 
-#include "CPlsFile.h"
 #include "HttpHeader.h"
 
 #include <QFileInfo>
@@ -61,9 +60,11 @@ QByteArray Request(const QUrl& url, const QString& hostPart)
 
 } // namespace
 
-CHttpSource::CHttpSource(const std::atomic<bool>* abort, int timeoutMs)
+CHttpSource::CHttpSource(const std::atomic<bool>* abort, int timeoutMs,
+    const IPlaylistReader* playlists)
     : m_abort(abort)
     , m_timeoutMs(std::max(timeoutMs, 100))
+    , m_playlists(playlists)
 {
 }
 
@@ -86,7 +87,7 @@ void CHttpSource::SetMetaHandler(std::function<void(const QByteArray&)> handler)
     m_deframer.SetMetaHandler(std::move(handler));
 }
 
-void CHttpSource::Open(const QString& address, bool followPlaylists)
+void CHttpSource::Open(const QString& address)
 {
     QString current = address;
     for (int depth = 0; depth < kMaxPlaylistDepth; ++depth) {
@@ -103,7 +104,7 @@ void CHttpSource::Open(const QString& address, bool followPlaylists)
                 throw FfmpegError(AudioError::FileOpen, "too many redirects");
             current = QUrl(current).resolved(QUrl(location)).toString();
         }
-        if (!followPlaylists || !FollowPlaylist(current))
+        if (m_playlists == nullptr || !FollowPlaylist(current))
             return;
         Close();
     }
@@ -214,16 +215,15 @@ QByteArray CHttpSource::ReadRest(int limit)
 bool CHttpSource::FollowPlaylist(QString& address)
 {
     const QByteArray head = Peek(kSniffBytes);
-    const PlsFormat format = CPlsFile::SniffFormat(head, m_contentType);
-    if (format == PlsFormat::None)
+    if (!m_playlists->IsPlaylist(head, m_contentType))
         return false;
-    CPlsFile playlist;
-    if (!playlist.ReadBytes(ReadRest(kMaxPlaylistBytes), format, QString()))
+    QStringList entries;
+    if (!m_playlists->Entries(ReadRest(kMaxPlaylistBytes), m_contentType, entries))
         throw FfmpegError(AudioError::FileOpen, "unreadable playlist");
-    for (int i = 0; i < playlist.GetCount(); ++i) {
-        const QString scheme = QUrl(playlist.GetFile(i)).scheme().toLower();
+    for (const QString& entry : entries) {
+        const QString scheme = QUrl(entry).scheme().toLower();
         if (scheme == "http" || scheme == "https") {
-            address = playlist.GetFile(i);
+            address = entry;
             return true;
         }
     }

@@ -26,17 +26,18 @@ public:
     static constexpr int kMaxPlaylistBytes = 256 * 1024;
 
     // abort is polled during connects and reads; timeoutMs limits each connect and each read.
-    CHttpSource(const std::atomic<bool>* abort, int timeoutMs);
+    // playlists, when given, reads playlist answers so that Open follows them.
+    CHttpSource(const std::atomic<bool>* abort, int timeoutMs, const IPlaylistReader* playlists);
     ~CHttpSource() override;
     CHttpSource(const CHttpSource&) = delete;
     CHttpSource& operator=(const CHttpSource&) = delete;
 
-    // Connects and reads the answer's header, following redirects. When followPlaylists is set
-    // and the answer is a playlist (pls, m3u, asx, xspf), the first stream it names is opened
-    // instead (a few levels deep). Throws FfmpegError: IllParam (malformed or non-http
+    // Connects and reads the answer's header, following redirects. When the answer is a
+    // playlist the reader recognises, the first stream it names is opened instead (a few
+    // levels deep). Throws FfmpegError: IllParam (malformed or non-http
     // address), NoNet (refused, unreachable, unknown host, TLS failure), Timeout, FileOpen
     // (an HTTP error such as 404, or a playlist naming no stream), Unknown (a broken answer).
-    void Open(const QString& address, bool followPlaylists);
+    void Open(const QString& address);
 
     // Called on the reading thread with each new metadata text ("StreamTitle='...';").
     void SetMetaHandler(std::function<void(const QByteArray&)> handler);
@@ -60,6 +61,7 @@ private:
 
     const std::atomic<bool>* m_abort;
     int m_timeoutMs;
+    const IPlaylistReader* m_playlists;
     AVIOContext* m_io = nullptr;   // the connection; owned, closed by Close
     QString m_contentType;
     CIcyDeframer m_deframer;

@@ -2,7 +2,9 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -41,7 +43,8 @@ constexpr bool IsNetworkError(AudioError e)
 }
 
 enum class SyncType {
-    End,          // the channel reached its end; may run at mix time (see ChannelSetSync)
+    End,          // the channel's last sample was mixed
+    DecodeEnd,    // the channel's decoder reached the end of its data (see ChannelSetSync)
     Meta,         // a stream's metadata text changed
     SlideMixTime, // a volume slide finished (at mix time)
 };
@@ -59,9 +62,22 @@ struct PeakEqBand {
     float gain = 0.0f;       // dB
 };
 
-// Called on the layer's own threads (decoder, mixing callback or connection threads).
-// It must not block for long; the End sync may start another channel from inside the call.
+// Called on the layer's own threads, never on the device's real-time thread. A callback may
+// call any method of the layer; while one blocks, later callbacks of its kind wait for it.
 using SyncProc = void (*)(HSYNC sync, HCHANNEL channel, void* user);
+
+// Reads the playlists an http address may answer with, so that the layer can follow them to
+// the stream they name. Handed to the layer by its owner; every method is called from the
+// layer's connecting threads, at any time, and must be safe to call from several at once.
+class IPlaylistReader {
+public:
+    virtual ~IPlaylistReader() = default;
+    // True when an answer that starts with head and has this Content-Type is a playlist.
+    virtual bool IsPlaylist(const QByteArray& head, const QString& contentType) const = 0;
+    // The addresses the playlist answer body names, in order; false when it cannot be read.
+    virtual bool Entries(const QByteArray& body, const QString& contentType,
+        QStringList& entries) const = 0;
+};
 
 constexpr std::uint64_t kUnknownLength = ~std::uint64_t{0};
 constexpr int kFftBins = 1024;
@@ -72,15 +88,18 @@ constexpr int kFftBins = 1024;
 // 0 / false / kUnknownLength.
 //
 // Positions and lengths are in bytes of the channel's decoded data as the layer delivers it:
-// 32-bit float, stereo, at the output rate (44100 Hz), i.e. 8 bytes per frame.
+// 32-bit float, stereo, at the channel's rate, i.e. 8 bytes per frame. A playing channel runs
+// at the device's rate; ChannelBytes2Seconds converts.
 class IAudioLib {
 public:
     virtual ~IAudioLib() = default;
 
-    // Opens the default output device at freq Hz, stereo float. Returns false when there is no
-    // device; the layer stays usable for decoding-only channels, and a later playing channel
-    // tries the device again (failing with AudioError::Init or Driver if still absent).
-    virtual bool Init(int freq) = 0;
+    // Opens the default output device, stereo float, at the rate it prefers (freq Hz when it
+    // names none). Returns false when there is no device; the layer stays usable for
+    // decoding-only channels, and a later playing channel tries the device again (failing with
+    // AudioError::Init or Driver if still absent). playlists, which must outlive the layer,
+    // reads the playlists that SetNetPlaylist follows; null follows none.
+    virtual bool Init(int freq, const IPlaylistReader* playlists) = 0;
     // Frees every channel and closes the device.
     virtual void Free() = 0;
     // How much decoded audio each playing channel keeps ahead, in ms (default 1000).
@@ -118,10 +137,15 @@ public:
     virtual bool ChannelSlideVolume(HCHANNEL channel, float target, int ms) = 0;
     virtual float ChannelGetVolume(HCHANNEL channel) = 0;
 
-    // Registers a callback. End runs when the last sample has been mixed (no silence is
-    // inserted if the callback starts another channel at once); Meta when a stream's metadata
-    // changes; SlideMixTime when a volume slide completes.
+    // Registers a callback. End runs when the last sample has been mixed; DecodeEnd once the
+    // decoder has read all the data of a playing channel, up to the buffer length before End
+    // (again after a seek), which leaves time to prepare what follows (ChannelSetNext); Meta
+    // when a stream's metadata changes; SlideMixTime when a volume slide completes.
     virtual HSYNC ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, void* user) = 0;
+    // Queues next, a created channel that is not playing, to start at the frame right after
+    // channel's last sample, with nothing in between; 0 unqueues. Freeing either channel
+    // unqueues it. When channel has already ended, next starts at once.
+    virtual bool ChannelSetNext(HCHANNEL channel, HCHANNEL next) = 0;
 
     // Effects, removed with the channel. Priority orders them: lower runs first.
     virtual HFX ChannelSetFxVolume(HCHANNEL channel, int priority) = 0;
@@ -132,7 +156,8 @@ public:
     virtual bool ChannelRemoveFx(HCHANNEL channel, HFX fx) = 0;
 
     // 1024 magnitudes of a 2048-sample FFT (Hann window, mono mix) of the samples most recently
-    // heard on the channel; bin k is k * 44100 / 2048 Hz, each 0..1 (2|X[k]|/2048).
+    // heard on the channel; bin k is k * rate / 2048 Hz at the channel's rate, each 0..1
+    // (2|X[k]|/2048).
     virtual bool ChannelGetFft(HCHANNEL channel, std::array<float, kFftBins>& out) = 0;
     // The stream's current metadata text, e.g. "StreamTitle='A - B';StreamUrl='';";
     // empty when there is none.
