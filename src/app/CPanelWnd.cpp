@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
@@ -45,6 +46,11 @@ CPanelWnd::CPanelWnd()
     setObjectName(QStringLiteral("PlumoWnd"));
     setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    // Translucent from the start: the choice of a window with alpha is made when the native
+    // window is created, and a skin applied later may be layered. A non-layered skin paints
+    // every pixel opaque and is shaped by its region.
+    setAttribute(Qt::WA_TranslucentBackground);
     m_positionTimer.setInterval(kPositionTimerMs);
     m_spectrumTimer.setInterval(kSpectrumTimerMs);
 }
@@ -68,8 +74,8 @@ bool CPanelWnd::Create()
     SetFolders();
     LoadSettingsAndLanguage();
     CreateMainWindow();
-    // Skin: loaded here by name with the fall-back to "Default", then the stored volume, mute,
-    // repeat and shuffle pushed into its controls (arrives with the skin engine).
+    LoadSkin();
+    PushSkinState();
     InitEngine();
     m_db.SetFolder(m_profileFolder);
     m_db.OpenLibrary();
@@ -78,7 +84,8 @@ bool CPanelWnd::Create()
     // hook arrive with the desktop and view subsystems; their steps go here, in this order.
     m_hideInTray = m_settings.GetHideInTray() != 0;
     InstallAccelerators();
-    // Skin child windows (tree, list, visualisers) and the layout go here.
+    // Skin child windows (tree, list, visualisers) are created here once the views exist.
+    m_skinDraw.Layout(width(), height());
     m_created = true;
     if (m_settings.IsFirstRun())
         RunFirstRun();
@@ -178,9 +185,9 @@ LResult CPanelWnd::OnUserMessage(unsigned msg, WParam wParam, LParam lParam)
     // Every private message is routed here; the handlers arrive with the views, the engine,
     // the hook and the tray. Until then an unanswered request gets 0, which its senders take
     // as "nothing" (for example no next track).
-    (void)msg;
-    (void)wParam;
     (void)lParam;
+    if (msg == UWM_SKINAPPLY && wParam)
+        return ApplySkin(*reinterpret_cast<const QString*>(wParam)) ? 1 : 0;
     return 0;
 }
 
@@ -201,13 +208,14 @@ void CPanelWnd::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     RememberNormalRect();
+    if (m_created)
+        m_skinDraw.Layout(width(), height());
 }
 
-void CPanelWnd::paintEvent(QPaintEvent*)
+void CPanelWnd::paintEvent(QPaintEvent* event)
 {
-    // Stands in for the skin's frame buffer until the skin engine draws the window.
     QPainter p(this);
-    p.fillRect(rect(), QColor(0x20, 0x22, 0x28));
+    m_skinDraw.Paint(p, event->rect());
 }
 
 void CPanelWnd::closeEvent(QCloseEvent* event)

@@ -5,9 +5,13 @@
 #include "CAudioLib.h"
 #include "CDBase.h"
 #include "CLanguage.h"
+#include "CMoveLayered.h"
+#include "CMoveResize.h"
 #include "CMsgTarget.h"
 #include "CPlayBass.h"
 #include "CSettings.h"
+#include "CSkinDraw.h"
+#include "CSkinPanel.h"
 
 #include <QRect>
 #include <QString>
@@ -19,7 +23,7 @@
 // The main window: a caption-less top-level window that owns every other object of the player
 // for the whole run, routes every command and private message, and brings everything up and
 // down in a fixed order. One per process; UI thread only.
-class CPanelWnd : public QWidget {
+class CPanelWnd : public QWidget, public ISkinWindow {
     Q_OBJECT
 public:
     CPanelWnd();
@@ -63,6 +67,14 @@ public:
     CLanguage& GetLanguage() { return m_language; }
     CDBase& GetDatabase() { return m_db; }
     CPlayBass& GetEngine() { return m_engine; }
+    CSkinDraw& GetSkinDraw() { return m_skinDraw; }
+    const SkinPanels& GetPanels() const { return m_panels; }
+    const CMoveResize& GetMover() const { return m_mover; }
+
+    // Stops playback and replaces the skin (falling back to "Default"), keeping the window's
+    // top-left corner and bringing its size within the new limits. Returns false after a
+    // fall-back. The skin chooser asks for it with UWM_SKINAPPLY.
+    bool ApplySkin(const QString& name);
 
     // Folder for the user's files: the per-user application-data location plus "Plumo".
     static QString DefaultProfileFolder();
@@ -85,16 +97,28 @@ public:
     static constexpr int ID_SHUFFLE = 114;
     static constexpr int ID_REPEAT = 115;
     static constexpr int ID_LANGUAGE = 117;
+    static constexpr int ID_SKIN = 112;
 
 Q_SIGNALS:
     // Every command that reaches OnCommand, handled or not (menus and tests observe it).
     void CommandRouted(int id);
+    // A skin control was clicked (its element kind), after the window acted on it.
+    void SkinControlClicked(int kind);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+    // The skin painter's window.
+    void SetSkinLayered(bool layered) override;
+    void SetSkinRegion(const QRegion& region) override;
+    void InvalidateSkin(const QRect& rect) override;
 
 private:
     class MsgPort;
@@ -110,6 +134,11 @@ private:
     void SaveSettings();
 
     void InitEngine();
+    void LoadSkin();
+    void PushSkinState();
+    void OnSkinControl(CSkinElement* control);
+    void StartSystemDrag(int mode);
+    void OnSkin();
     bool ChooseLibraryFolders();
     void RunLibraryUpdate();
     void OnLibraryFolders();
@@ -121,10 +150,14 @@ private:
 
     // Members in the order of construction; destruction runs in reverse, so the engine is
     // gone before the audio layer it plays through and before the port it posts to.
+    SkinPanels m_panels;
+    CMoveResize m_mover;
+    CMoveLayered m_composer;
     std::unique_ptr<MsgPort> m_msgPort;
     CAudioLib m_audio;
     CDBase m_db;
     CPlayBass m_engine;
+    CSkinDraw m_skinDraw;
     CLanguage m_language;
     QString m_programFolder;
     QString m_profileFolder;

@@ -20,6 +20,7 @@ const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {ID_SHUFFLE, &CPanelWnd::OnShuffle},
     {ID_REPEAT, &CPanelWnd::OnRepeat},
     {ID_LANGUAGE, &CPanelWnd::OnLanguage},
+    {ID_SKIN, &CPanelWnd::OnSkin},
 };
 
 void CPanelWnd::OnCommand(int id)

@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <memory>
 #include <vector>
+
+class CSkinPanel;
 
 // The show/hide rules a generic button applies to the panels: one entry per child element of
 // the trigger file's "Trigger" root, in file order. User-interface thread.
@@ -26,6 +29,11 @@ public:
     bool IsEmpty() const { return m_entries.empty(); }
     // The first entry for the panel identifier id, or nullptr: only the first one counts.
     const structEntry* FindEntry(int id) const;
+
+    // For each panel, the first entry with the panel's identifier sets the panel's hidden flag
+    // and that of every control in it; panels without an entry are left alone. The caller
+    // repaints the window and shows or hides the companion windows.
+    void Apply(std::vector<std::unique_ptr<CSkinPanel>>& panels) const;
 
 private:
     std::vector<structEntry> m_entries;

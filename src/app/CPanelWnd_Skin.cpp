@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// The skin of the main window: loading and applying it, painting, mouse routing to its
+// controls, and moving and resizing the caption-less window.
+#include "CPanelWnd.h"
+
+#include "CDlgSkin.h"
+#include "CreateSkinControl.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QWindow>
+
+namespace {
+
+// On Wayland a client cannot place its own window: moves and resizes go to the compositor.
+bool CompositorPlacesWindows()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+Qt::Edges EdgesOf(int mode)
+{
+    Qt::Edges edges;
+    if (mode & CMoveResize::kLeft)
+        edges |= Qt::LeftEdge;
+    if (mode & CMoveResize::kRight)
+        edges |= Qt::RightEdge;
+    if (mode & CMoveResize::kTop)
+        edges |= Qt::TopEdge;
+    if (mode & CMoveResize::kBottom)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+// A size within the limits (0: none); the window keeps a size that already fits.
+int Fit(int size, int minSize, int maxSize)
+{
+    if (minSize > 0 && size < minSize)
+        return minSize;
+    if (maxSize > 0 && size > maxSize)
+        return maxSize;
+    return size;
+}
+
+} // namespace
+
+void CPanelWnd::LoadSkin()
+{
+    m_skinDraw.SetWindow(this);
+    m_skinDraw.SetPanels(&m_panels);
+    m_skinDraw.SetMover(&m_mover);
+    m_skinDraw.SetSettings(&m_settings);
+    m_skinDraw.SetControlFactory(&CreateSkinControl);
+    m_skinDraw.SetProgramFolder(m_programFolder);
+    m_skinDraw.SetDevicePixelRatio(devicePixelRatioF());
+    if (!m_skinDraw.LoadSkin(m_settings.GetSkin())) {
+        m_panels.clear();
+        m_skinDraw.LoadSkin(m_settings.GetDefaultSkin());
+    }
+    m_mover.SetCurrentRect(geometry());
+}
+
+void CPanelWnd::PushSkinState()
+{
+    m_skinDraw.SetVolume(m_settings.GetVolume());
+    m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Mute), m_settings.GetMute());
+    m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Repeat), m_settings.GetRepeat());
+    m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Shuffle), m_settings.GetShuffle());
+}
+
+bool CPanelWnd::ApplySkin(const QString& name)
+{
+    m_engine.Stop();
+    m_composer.Clear();
+    m_skinDraw.SetDevicePixelRatio(devicePixelRatioF());
+    const bool applied = m_skinDraw.ApplySkin(name);
+    // A size outside the new limits is brought to the nearest one on each side; the top-left
+    // corner stays.
+    const int w = Fit(width(), m_mover.GetMinWidth(), m_mover.GetMaxWidth());
+    const int h = Fit(height(), m_mover.GetMinHeight(), m_mover.GetMaxHeight());
+    m_skinDraw.SetVolume(m_engine.GetVolumeLevel());
+    m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Mute), m_engine.IsMute() ? 1 : 0);
+    m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Repeat), m_settings.GetRepeat());
+    m_skinDraw.SetStateOfKind(static_cast<int>(SkinKind::Shuffle), m_settings.GetShuffle());
+    // The window stays up while its skin changes: its children are widgets that the toolkit
+    // composes in either mode, so nothing needs the window hidden, and the chooser that asked
+    // for the change stays in front of it.
+    if (size() != QSize(w, h))
+        resize(w, h);
+    m_skinDraw.Layout(width(), height());
+    if (m_skinDraw.IsLayered()) {
+        m_composer.Show();
+        m_composer.Place(false);
+    }
+    return applied;
+}
+
+void CPanelWnd::SetSkinLayered(bool layered)
+{
+    // The window has alpha in both modes (see the constructor); what changes is whether its
+    // shape comes from the frame buffer's alpha or from the region.
+    if (layered)
+        clearMask();
+}
+
+void CPanelWnd::SetSkinRegion(const QRegion& region)
+{
+    if (region.isEmpty())
+        clearMask();
+    else
+        setMask(region);
+}
+
+void CPanelWnd::InvalidateSkin(const QRect& rect)
+{
+    update(rect);
+}
+
+void CPanelWnd::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    bool captured = false;
+    if (CSkinElement* acted = m_skinDraw.OnButtonDown(pos, &captured))
+        Q_EMIT SkinControlClicked(acted->GetType());
+    if (captured)
+        return;
+    m_mover.SetClientSize(width(), height());
+    if (CompositorPlacesWindows()) {
+        StartSystemDrag(m_mover.HitTest(pos));
+        return;
+    }
+    m_mover.BeginDrag(pos, event->globalPosition().toPoint(), geometry());
+}
+
+void CPanelWnd::StartSystemDrag(int mode)
+{
+    QWindow* window = windowHandle();
+    if (!window)
+        return;
+    if (mode == CMoveResize::kMove)
+        window->startSystemMove();
+    else
+        window->startSystemResize(EdgesOf(mode));
+}
+
+void CPanelWnd::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    std::optional<QRect> moveTo;
+    if (m_mover.DragStep(pos, event->globalPosition().toPoint(), &moveTo)) {
+        if (moveTo)
+            setGeometry(*moveTo);
+        if (moveTo && m_mover.IsResizing() && m_skinDraw.IsLayered())
+            m_composer.Place(false);
+        return;
+    }
+    if (const std::optional<Qt::CursorShape> cursor = m_mover.Cursor())
+        setCursor(*cursor);
+    else
+        unsetCursor();
+    if (CSkinElement* volume = m_skinDraw.OnMouseMove(pos))
+        Q_EMIT SkinControlClicked(volume->GetType());
+}
+
+void CPanelWnd::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    if (m_mover.IsDragging()) {
+        const bool moved = !m_mover.IsResizing();
+        m_mover.EndDrag(pos);
+        if (moved && m_skinDraw.IsLayered())
+            m_composer.Place(true);
+        return;
+    }
+    if (CSkinElement* control = m_skinDraw.OnButtonUp(pos))
+        OnSkinControl(control);
+}
+
+void CPanelWnd::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    m_skinDraw.OnMouseLeave();
+}
+
+void CPanelWnd::OnSkinControl(CSkinElement* control)
+{
+    const int kind = control->GetType();
+    switch (static_cast<SkinKind>(kind)) {
+    case SkinKind::Close:
+        close();
+        break;
+    case SkinKind::Minimize:
+        showMinimized();
+        break;
+    case SkinKind::Button:
+        control->GetTrigger().Apply(m_panels);
+        m_skinDraw.FullRepaint();
+        if (m_skinDraw.IsLayered())
+            m_composer.Show();
+        break;
+    default:
+        // The player's own actions are routed by the command table.
+        break;
+    }
+    Q_EMIT SkinControlClicked(kind);
+}
+
+void CPanelWnd::OnSkin()
+{
+    ModalBracket bracket(*this);
+    CDlgSkin dlg(m_language, m_programFolder, m_settings.GetSkin(), MsgTarget(), this);
+    dlg.exec();
+}
