@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// Times the list and tree views over a generated 50,000-track library: filling the list from a
+// genre that holds every track, painting it at 1920 x 1080, one wheel step, and expanding the
+// artists category; then prints the process's resident memory with the rows shown.
+#include "library/CDBase.h"
+#include "library/CLibraryQuery.h"
+#include "views/CSkinList.h"
+#include "views/CSkinTree.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <unicode/uloc.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRows = 50000;
+constexpr int kRuns = 9;
+const QSize kScreen(1920, 1080);
+
+double CpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Median processor time of the thread over the runs: wall time on a shared machine mostly
+// measures the neighbours.
+double Median(const std::function<void()>& run, const std::function<void()>& before = {})
+{
+    std::vector<double> ms;
+    for (int i = 0; i < kRuns; ++i) {
+        if (before) {
+            before();
+        }
+        const double start = CpuMs();
+        run();
+        ms.push_back(CpuMs() - start);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+std::string Word(std::mt19937& rng, int syllables)
+{
+    static const char* const kSyllables[] = {"ka", "lo", "mi", "ra", "the", "son", "el", "an",
+                                             "be", "do", "ri", "ta", "ve", "zu", "mar", "is"};
+    std::string word;
+    for (int i = 0; i < syllables; ++i) {
+        word += kSyllables[rng() % std::size(kSyllables)];
+    }
+    word[0] = static_cast<char>(word[0] - 'a' + 'A');
+    return word;
+}
+
+// 50,000 tracks in albums of 8 to 15, by 2,500 artists, all of genre "Rock".
+void FillLibrary(CDBase& db)
+{
+    std::mt19937 rng(20261);
+    std::vector<std::string> artists;
+    for (int i = 0; i < 2500; ++i) {
+        artists.push_back(Word(rng, 2) + " " + Word(rng, 3));
+    }
+    db.Begin(DbConn::Library);
+    for (int row = 0; row < kRows;) {
+        const std::string artist = artists[rng() % artists.size()];
+        const std::string album = Word(rng, 3) + " " + Word(rng, 2);
+        const int year = 1960 + static_cast<int>(rng() % 65);
+        const int tracks = 8 + static_cast<int>(rng() % 8);
+        for (int n = 1; n <= tracks && row < kRows; ++n, ++row) {
+            TrackRecord r;
+            r.size = 5000000;
+            r.modified = "2024-05-06 07:08:09";
+            r.title = Word(rng, 2) + " " + Word(rng, 3);
+            r.artist = artist;
+            r.album = album;
+            r.genre = "Rock";
+            r.hasYear = true;
+            r.year = year;
+            r.hasNumber = true;
+            r.number = n;
+            r.time = 120 + static_cast<int>(rng() % 300);
+            r.type = 1;
+            db.InsertLibraryRow("/music/" + std::to_string(row / 12) + "/" + std::to_string(row)
+                                    + ".mp3",
+                                "2024-05-06 07:08:09", r);
+        }
+    }
+    db.Commit(DbConn::Library);
+}
+
+double RssMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        }
+    }
+    return 0;
+}
+
+// Takes the rows and keeps nothing: what the query alone costs.
+class NullList : public IListSink {
+public:
+    explicit NullList(const CSkinList& list) : m_list(list) {}
+    std::vector<int> HeadKinds() const override { return m_list.HeadKinds(); }
+    std::vector<int> SongKinds() const override { return m_list.SongKinds(); }
+    void Clear() override {}
+    void BeginUpdate() override {}
+    void EndUpdate() override {}
+    void AddHead(const QString&, const ListTexts&) override {}
+    void AddSong(int, bool, const QString&, int, int, const ListTexts&) override {}
+    int SongCount() const override { return 0; }
+    void SetPositionText(int, const QString&) override {}
+
+private:
+    const CSkinList& m_list;
+};
+
+void Paint(CSkinList& list, QImage& frame)
+{
+    QPainter painter(&frame);
+    list.Render(painter);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    UErrorCode status = U_ZERO_ERROR;
+    uloc_setDefault("en_US", &status);
+    const QString skin = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("Skin/Default");
+    QTemporaryDir dir;
+    CDBase db;
+    db.SetLineSource([](LangSection, int) { return QStringLiteral("Unknown"); });
+    db.SetFolder(dir.path());
+    db.OpenLibrary();
+    FillLibrary(db);
+    CLibraryQuery query(db);
+
+    CSkinList list;
+    list.resize(kScreen);
+    if (!list.LoadSkin(skin + QStringLiteral("/List/List.xml"))) {
+        std::fprintf(stderr, "cannot read the list skin in %s\n", qPrintable(skin));
+        return 1;
+    }
+    const double fill = Median([&] {
+        query.ListValue(TreeKind::Genres, QStringLiteral("Rock"), list);
+    });
+    NullList null(list);
+    const double queryOnly = Median([&] {
+        query.ListValue(TreeKind::Genres, QStringLiteral("Rock"), null);
+    });
+    if (list.SongCount() != kRows) {
+        std::fprintf(stderr, "the list holds %d rows\n", list.SongCount());
+        return 1;
+    }
+    QImage frame(kScreen, QImage::Format_ARGB32_Premultiplied);
+    Paint(list, frame);
+    list.Rows().Scroll().ScrollTo(list.Rows().Scroll().Max() / 2);
+    const double paint = Median([&] { Paint(list, frame); });
+    const double scroll = Median([&] {
+        list.Rows().Wheel(-120, 3);
+        Paint(list, frame);
+    });
+    const double rss = RssMb();
+
+    CSkinTree tree;
+    tree.resize(kScreen.width() / 4, kScreen.height());
+    tree.LoadSkin(skin + QStringLiteral("/Tree/Tree.xml"));
+    CSkinTreeNode* artists = nullptr;
+    const double expand = Median(
+        [&] {
+            tree.Rows().SetFillTarget(artists);
+            tree.SetAutoLayout(false);
+            query.FillRoot(TreeKind::Artists, tree);
+            tree.Rows().SetFillTarget(nullptr);
+            artists->m_expanded = true;
+            tree.SetAutoLayout(true);
+            tree.RecalcLayout();
+        },
+        [&] {
+            tree.DeleteAll();
+            artists = tree.AddCategory(NodeType::Artist, QStringLiteral("Artists"));
+        });
+
+    std::printf("list_fill_layout_ms: %.1f ms\n", fill);
+    std::printf("list_query_only_ms: %.1f ms\n", queryOnly);
+    std::printf("list_paint_ms: %.2f ms\n", paint);
+    std::printf("list_scroll_paint_ms: %.2f ms\n", scroll);
+    std::printf("tree_expand_ms: %.1f ms\n", expand);
+    std::printf("rss_mb_50k: %.0f MB\n", rss);
+    return 0;
+}
