@@ -35,6 +35,9 @@ QImage DecodeLimited(QIODevice& device, bool& hadAlpha)
 
 QImage DecodeFile(const QString& path, bool& hadAlpha)
 {
+    // Pictures are plain files; a pipe or device named by a skin could block or never end.
+    if (!QFileInfo(path).isFile())
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};

@@ -15,8 +15,9 @@ class QPainter;
 // pixel (see LoadFile). Copies share the pixels (QImage is implicitly shared).
 //
 // Any load first empties the image. A load fails (false, image empty) for a missing, 0-byte,
-// truncated or undecodable file, and before decoding for a picture whose header declares more
-// than kMaxPixels pixels or no size at all.
+// truncated or undecodable file, for a path that is not a plain file (a folder, a pipe, a
+// device), and before decoding for a picture whose header declares more than kMaxPixels pixels
+// or no size at all.
 //
 // Loading may run on any thread; drawing on the thread that owns the painter.
 class CExImage {

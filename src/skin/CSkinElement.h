@@ -54,9 +54,10 @@ enum class SkinKind : int {
 // this when the control's look changed or the event concerns it (the dispatcher repaints it,
 // captures it when it reports itself pressed, reports it as a command), else nullptr.
 //
-// Coordinates are logical skin pixels in the main window's client area. Only the cover
-// control may be given a new picture from the cover worker (see CSkinCover); everything else
-// runs on the user-interface thread.
+// Coordinates are logical skin pixels in the main window's client area; the rectangle is a
+// SkinRect (left, top, right, bottom, with right and bottom the first column and row outside).
+// User-interface thread only (a cover worker prepares pictures with CSkinCover::PrepareCover
+// and hands them over on that thread).
 class CSkinElement {
 public:
     CSkinElement() = default;

@@ -5,6 +5,9 @@
 #include <QPoint>
 #include <QRect>
 
+#include <algorithm>
+#include <climits>
+
 // A rectangle of the skin in logical skin pixels, kept as its four edges: left and top are the
 // first column and row inside, right and bottom the first ones outside, so the width is
 // right - left. Skin files and layout rules compute edges, not sizes, and QRect's inclusive
@@ -15,8 +18,10 @@ struct SkinRect {
     int right = 0;
     int bottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    // right - left and bottom - top, clamped to the int range (edges read from a skin file may
+    // be anything).
+    int Width() const { return Span(left, right); }
+    int Height() const { return Span(top, bottom); }
     // left <= x < right and top <= y < bottom; an empty or inverted rectangle holds no point.
     bool Contains(QPoint point) const
     {
@@ -27,6 +32,21 @@ struct SkinRect {
     static SkinRect FromQRect(const QRect& rect)
     {
         return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+    }
+
+    // Whether every edge lies within kDrawingLimit of the origin: farther out nothing can be
+    // on screen, and arithmetic on the edges could overflow.
+    static constexpr int kDrawingLimit = 1 << 24;
+    bool InDrawingRange() const
+    {
+        auto near = [](int v) { return v >= -kDrawingLimit && v <= kDrawingLimit; };
+        return near(left) && near(top) && near(right) && near(bottom);
+    }
+
+    static int Span(int from, int to)
+    {
+        const long long span = static_cast<long long>(to) - from;
+        return static_cast<int>(std::clamp<long long>(span, INT_MIN, INT_MAX));
     }
 
     friend bool operator==(const SkinRect&, const SkinRect&) = default;

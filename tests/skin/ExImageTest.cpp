@@ -189,8 +189,9 @@ TEST_F(ExImageTest, RefusesWhatIsNotAUsablePicture)
         EXPECT_FALSE(image.LoadThumbnail(path, 8, 8)) << c.name;
         EXPECT_EQ(image.GetWidth(), 0) << c.name;
     }
-    CExImage folder;
-    EXPECT_FALSE(folder.LoadFile(m_dir.path()));
+    CExImage special;
+    EXPECT_FALSE(special.LoadFile(m_dir.path()));
+    EXPECT_FALSE(special.LoadFile(QStringLiteral("/dev/zero")));
 }
 
 TEST_F(ExImageTest, DenseScreensTakeTheDoubleSizeFileOrWholeFactors)

@@ -40,6 +40,8 @@ bool CSkinButton::LoadSkin(const QString& path)
 
 void CSkinButton::Draw(QPainter& painter)
 {
+    if (!m_rect.InDrawingRange())
+        return;
     CurrentLooks().Choose(IsHovered(), IsPressed()).Draw(painter, m_rect.ToQRect());
 }
 

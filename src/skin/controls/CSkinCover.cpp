@@ -91,6 +91,8 @@ void CSkinCover::SetCover(const CExImage& cover)
 
 void CSkinCover::Draw(QPainter& painter)
 {
+    if (!m_rect.InDrawingRange())
+        return;
     const int coverWidth = m_defaultCover.GetWidth();
     const int coverHeight = m_defaultCover.GetHeight();
     const int shadowWidth = m_shadow.GetWidth();

@@ -62,7 +62,7 @@ void CSkinRating::SetState(int state)
 
 void CSkinRating::Draw(QPainter& painter)
 {
-    if (m_visible == 0)
+    if (m_visible == 0 || !m_rect.InDrawingRange())
         return;
     const int width = m_show.GetWidth();
     for (int i = 0; i < kStars; ++i) {

@@ -73,7 +73,8 @@ void CSkinText::SetString(const QString& text)
 
 void CSkinText::Draw(QPainter& painter)
 {
-    if (m_text.isEmpty() || m_rect.Width() <= 0 || m_rect.Height() <= 0)
+    if (m_text.isEmpty() || m_rect.Width() <= 0 || m_rect.Height() <= 0
+        || !m_rect.InDrawingRange())
         return;
     painter.save();
     if (m_hasFont)

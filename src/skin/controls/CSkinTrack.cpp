@@ -123,6 +123,8 @@ CSkinElement* CSkinTrack::OnButtonUp(QPoint /*point*/)
 
 void CSkinTrack::Draw(QPainter& painter)
 {
+    if (!m_rect.InDrawingRange())
+        return;
     long long span = m_rect.Width();
     if (m_hasKnob != 0)
         span -= m_knob.normal.GetWidth();
