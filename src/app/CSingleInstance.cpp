@@ -5,12 +5,17 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUrl>
 
 namespace {
 constexpr char kRaiseRequest[] = "raise\n";
+// Each file handed over follows the raise request on a line of its own, after this prefix.
+constexpr char kOpenPrefix[] = "open ";
+constexpr qint64 kMaxRequestBytes = 16 * 1024 * 1024;
 constexpr int kAskTimeoutMs = 3000;
 
 QString KeyHash(const QString& key)
@@ -52,14 +57,32 @@ QString CSingleInstance::ServerName(const QString& key)
     return "PlumoMutex-" + KeyHash(user + '\n' + key);
 }
 
-bool CSingleInstance::Acquire()
+QStringList CSingleInstance::FilesFromArguments(const QStringList& arguments)
+{
+    QStringList files;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument.isEmpty() || argument.startsWith('-'))
+            continue; // Qt's own options, and nothing the player takes
+        const QUrl url(argument);
+        if (url.isLocalFile()) // desktops hand files over as file: addresses
+            files.append(url.toLocalFile());
+        else if (argument.contains(QLatin1String("://")))
+            files.append(argument);
+        else
+            files.append(QFileInfo(argument).absoluteFilePath());
+    }
+    return files;
+}
+
+bool CSingleInstance::Acquire(const QStringList& files)
 {
     m_lock = std::make_unique<QLockFile>(LockPath(m_key));
     m_lock->setStaleLockTime(0); // a lock is stale only when its owner is gone
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError) {
             m_lock.reset();
-            AskRunningToRaise(ServerName(m_key));
+            AskRunningToRaise(ServerName(m_key), files);
             return false;
         }
         // The lock cannot be made at all (unwritable folder): run rather than refuse to start.
@@ -72,7 +95,7 @@ bool CSingleInstance::Acquire()
     return true;
 }
 
-bool CSingleInstance::AskRunningToRaise(const QString& name)
+bool CSingleInstance::AskRunningToRaise(const QString& name, const QStringList& files)
 {
     // The running instance may still be starting and not yet listening: retry briefly.
     QElapsedTimer clock;
@@ -81,7 +104,12 @@ bool CSingleInstance::AskRunningToRaise(const QString& name)
         QLocalSocket socket;
         socket.connectToServer(name);
         if (socket.waitForConnected(500)) {
-            socket.write(kRaiseRequest);
+            QByteArray request(kRaiseRequest);
+            for (const QString& file : files) {
+                if (!file.contains('\n'))
+                    request += kOpenPrefix + file.toUtf8() + '\n';
+            }
+            socket.write(request);
             const bool sent = socket.waitForBytesWritten(1000);
             socket.disconnectFromServer();
             return sent;
@@ -94,10 +122,24 @@ bool CSingleInstance::AskRunningToRaise(const QString& name)
 void CSingleInstance::OnNewConnection()
 {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (socket->readAll().contains("raise") && m_raise)
-                m_raise();
+        auto files = std::make_shared<QStringList>();
+        auto readLines = [this, socket, files] {
+            while (socket->canReadLine()) {
+                QByteArray line = socket->readLine(kMaxRequestBytes);
+                if (line.endsWith('\n'))
+                    line.chop(1);
+                if (line == "raise" && m_raise)
+                    m_raise();
+                else if (line.startsWith(kOpenPrefix))
+                    files->append(QString::fromUtf8(line.mid(int(sizeof kOpenPrefix) - 1)));
+            }
+        };
+        connect(socket, &QLocalSocket::readyRead, this, readLines);
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket, files, readLines] {
+            readLines();
+            socket->deleteLater();
+            if (!files->isEmpty())
+                Q_EMIT FilesReceived(*files);
         });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     }
 }

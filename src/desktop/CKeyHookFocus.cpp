@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "CKeyHookFocus.h"
+
+#include "CHotKey.h"
+#include "VirtualKey.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+CKeyHookFocus::CKeyHookFocus(CMsgTarget* target)
+    : CKeyHook(target)
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+CKeyHookFocus::~CKeyHookFocus()
+{
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+bool CKeyHookFocus::eventFilter(QObject* watched, QEvent* event)
+{
+    // One key event is offered to the window and then to each widget it propagates to; only
+    // the first delivery to a window counts, and auto-repeat is dropped by the base class.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && watched->isWindowType()) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        const Qt::KeyboardModifiers mods = key.modifiers();
+        const int code = vkey::FromQtKey(key.key(), mods.testFlag(Qt::KeypadModifier));
+        if (key.isAutoRepeat())
+            return CKeyHook::eventFilter(watched, event);
+        // Qt marks repeats itself, and a release lost to a focus change must not leave the
+        // key looking held: every fresh press counts.
+        ReportKeyUp(code);
+        if (type == QEvent::KeyPress) {
+            int bits = 0;
+            if (mods.testFlag(Qt::ShiftModifier))
+                bits |= CHotKey::kBitShift;
+            if (mods.testFlag(Qt::ControlModifier))
+                bits |= CHotKey::kBitCtrl;
+            if (mods.testFlag(Qt::AltModifier))
+                bits |= CHotKey::kBitAlt;
+            ReportKeyDown(code, bits);
+        }
+    }
+    return CKeyHook::eventFilter(watched, event);
+}
