@@ -1,0 +1,358 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// The player's control flow in the real window: a library file made for the test, the list
+// filled from the stored tree node, and real audio through the engine on SDL's dummy driver.
+#include "AudioFixture.h"
+#include "CPanelWnd.h"
+#include "TestProfile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <algorithm>
+#include <set>
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kDeadlineMs = 20000;
+
+struct Counts {
+    int count = -1;
+    int skip = -1;
+};
+
+class PlayerFlow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QCoreApplication::setApplicationName("Plumo");
+        QCoreApplication::setOrganizationName(QString());
+        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    }
+    void TearDown() override
+    {
+        if (m_wnd)
+            m_wnd->Shutdown();
+        m_wnd.reset();
+    }
+
+    QString Profile() const { return m_home.File("data") + "/Plumo"; }
+
+    // A library of tracks "Track 1".."Track n" by one artist, one second each, and settings
+    // whose stored node is that artist, so the list is filled at start-up.
+    void MakeLibrary(int tracks, int repeat = 0)
+    {
+        CDBase db;
+        db.SetFolder(Profile());
+        QDir().mkpath(Profile());
+        db.OpenLibrary();
+        for (int i = 1; i <= tracks; ++i) {
+            const QString path = m_home.File(QString("music/%1.mp3").arg(i));
+            ASSERT_TRUE(fixture::CopyTone("mp3", path));
+            TrackRecord r;
+            r.title = QString("Track %1").arg(i).toStdString();
+            r.artist = "Artist";
+            r.album = "Album";
+            r.number = i;
+            r.hasNumber = true;
+            r.time = 1;
+            r.type = 1;
+            ASSERT_TRUE(db.InsertLibraryRow(path.toStdString(), CDBase::NowText(), r));
+        }
+        CSettings settings;
+        CSettings::LibraryNode node;
+        node.node1Type = 2;
+        node.node2String = "Artist";
+        node.node2This = 1;
+        settings.SetLibraryNode(node);
+        settings.SetRepeat(repeat);
+        ASSERT_TRUE(settings.Save(Profile()));
+    }
+
+    CPanelWnd& Start()
+    {
+        m_wnd = std::make_unique<CPanelWnd>();
+        EXPECT_TRUE(m_wnd->Create());
+        return *m_wnd;
+    }
+
+    const std::vector<CSkinListNode*>& Songs() { return m_wnd->GetList().Rows().Songs(); }
+    CSkinListNode* Playing() { return m_wnd->GetList().Rows().Playing(); }
+
+    Counts CountsOf(const QString& title) const
+    {
+        Counts c;
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(Profile() + "/Library.db").constData(), &db,
+                SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+            sqlite3_close(db);
+            return c;
+        }
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT count,skip FROM library WHERE title=?", -1, &stmt, nullptr);
+        const QByteArray t = title.toUtf8();
+        sqlite3_bind_text(stmt, 1, t.constData(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(stmt) == SQLITE_ROW) {
+            c.count = sqlite3_column_int(stmt, 0);
+            c.skip = sqlite3_column_int(stmt, 1);
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return c;
+    }
+
+    static QString TitleOf(const CSkinListNode* row)
+    {
+        return row ? row->m_texts[static_cast<int>(ListSlot::Title)] : QString();
+    }
+
+    TestProfile m_home;
+    std::unique_ptr<CPanelWnd> m_wnd;
+};
+
+// Serves one endless mp3 stream over HTTP on loopback.
+class StreamServer : public QObject {
+public:
+    explicit StreamServer(const QByteArray& mp3)
+        : m_mp3(mp3)
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* client = m_server.nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, client, [this, client] {
+                client->readAll();
+                client->write("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n");
+                for (int i = 0; i < 20; ++i)
+                    client->write(m_mp3);
+            });
+        });
+    }
+    QString Address() const { return QString("http://127.0.0.1:%1/live").arg(m_server.serverPort()); }
+
+private:
+    QTcpServer m_server;
+    QByteArray m_mp3;
+};
+
+} // namespace
+
+TEST_F(PlayerFlow, StartUpRestoresTheListAndBuildsTheCategoryHeads)
+{
+    MakeLibrary(3);
+    CPanelWnd& wnd = Start();
+    ASSERT_EQ(Songs().size(), 3u) << "the stored artist node fills the list";
+    EXPECT_EQ(TitleOf(Songs()[0]), "Track 1");
+    const CSkinTreeNode* root = wnd.GetTree().Rows().Root();
+    std::vector<NodeType> heads;
+    for (const CSkinTreeNode* head : root->m_children)
+        heads.push_back(head->m_type);
+    EXPECT_EQ(heads, (std::vector<NodeType>{NodeType::Artist, NodeType::Album, NodeType::Year,
+                         NodeType::Genre, NodeType::Radio, NodeType::Playlist}));
+    ASSERT_NE(wnd.GetTree().Rows().PlaylistsCategory(), nullptr);
+    EXPECT_TRUE(wnd.GetTree().Rows().PlaylistsCategory()->m_expanded);
+    EXPECT_TRUE(wnd.GetList().isVisible()) << "placed on the Default skin's playlist element";
+    EXPECT_TRUE(wnd.GetTree().isVisible());
+    EXPECT_FALSE(wnd.GetVisualisers().empty());
+}
+
+TEST_F(PlayerFlow, NextOnTheLastRowStopsWithoutRepeatAndWrapsWithIt)
+{
+    for (const int repeat : {0, 1}) {
+        SCOPED_TRACE(repeat);
+        m_wnd.reset();
+        QFile::remove(Profile() + "/Library.db");
+        MakeLibrary(3, repeat);
+        CPanelWnd& wnd = Start();
+        ASSERT_EQ(Songs().size(), 3u);
+        wnd.Previous(); // nothing plays and nothing is focused: the first row
+        ASSERT_EQ(Playing(), Songs()[0]);
+        wnd.Previous(); // before the first row
+        if (repeat) {
+            EXPECT_EQ(Playing(), Songs()[2]);
+        } else {
+            EXPECT_EQ(Playing(), Songs()[0]) << "no row before the first: nothing happens";
+            wnd.Next();
+            wnd.Next();
+        }
+        ASSERT_EQ(Playing(), Songs()[2]);
+        wnd.Next();
+        if (repeat) {
+            EXPECT_EQ(Playing(), Songs()[0]);
+            EXPECT_TRUE(wnd.GetPlayer().playing);
+        } else {
+            EXPECT_EQ(Playing(), nullptr);
+            EXPECT_FALSE(wnd.GetPlayer().playing);
+            EXPECT_EQ(wnd.windowTitle(), "Plumo");
+        }
+        wnd.Shutdown();
+    }
+}
+
+TEST_F(PlayerFlow, NextCountsASkipAndANaturalEndCountsAPlay)
+{
+    MakeLibrary(2);
+    CPanelWnd& wnd = Start();
+    ASSERT_EQ(Songs().size(), 2u);
+    wnd.PlayRow();
+    ASSERT_EQ(Playing(), Songs()[0]);
+    EXPECT_EQ(wnd.windowTitle(), "Artist - Track 1");
+    wnd.Next();
+    ASSERT_EQ(Playing(), Songs()[1]);
+    EXPECT_EQ(CountsOf("Track 1").skip, 1);
+    EXPECT_EQ(CountsOf("Track 1").count, 0);
+    // The last row ends by itself: a play is counted and the player stops.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wnd.GetPlayer().playing; }, kDeadlineMs));
+    EXPECT_EQ(CountsOf("Track 2").count, 1);
+    EXPECT_EQ(CountsOf("Track 2").skip, 0);
+    EXPECT_EQ(Playing(), nullptr);
+    EXPECT_EQ(wnd.windowTitle(), "Plumo");
+}
+
+TEST_F(PlayerFlow, AClickedRowPlaysNextAtTheEndOfTheTrack)
+{
+    MakeLibrary(3);
+    CPanelWnd& wnd = Start();
+    wnd.PlayRow();
+    ASSERT_EQ(Playing(), Songs()[0]);
+    // The user clicks the third row while the first plays: nothing is interrupted.
+    CSkinList& list = wnd.GetList();
+    QImage shown(list.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&shown);
+    list.Render(painter);
+    const auto& visible = list.Rows().VisibleRows();
+    const auto at = std::find(visible.begin(), visible.end(), Songs()[2]);
+    ASSERT_NE(at, visible.end());
+    const QRect third = list.Rows().RowRects()[static_cast<std::size_t>(at - visible.begin())];
+    QTest::mouseClick(&list, Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(list.Rows().Focus(), Songs()[2]);
+    EXPECT_EQ(Playing(), Songs()[0]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Playing() == Songs()[2]; }, kDeadlineMs));
+    EXPECT_TRUE(wnd.GetPlayer().playing);
+    EXPECT_EQ(wnd.windowTitle(), "Artist - Track 3");
+    EXPECT_EQ(CountsOf("Track 1").count, 1) << "the first track ended by itself";
+}
+
+TEST_F(PlayerFlow, VolumeStepsStopAtTheEdges)
+{
+    MakeLibrary(1);
+    CPanelWnd& wnd = Start();
+    struct Case {
+        int from;
+        bool up;
+        int expected;
+    };
+    const Case cases[] = {{97000, true, 100000}, {100000, true, 100000}, {50000, true, 55000},
+        {3000, false, 0}, {0, false, 0}, {50000, false, 45000}};
+    for (const Case& c : cases) {
+        wnd.SetVolume(c.from);
+        c.up ? wnd.VolumeUp() : wnd.VolumeDown();
+        EXPECT_EQ(wnd.GetEngine().GetVolumeLevel(), c.expected) << c.from << (c.up ? " up" : " down");
+    }
+    wnd.SetMute(true);
+    EXPECT_TRUE(wnd.GetEngine().IsMute());
+    EXPECT_EQ(wnd.GetSettings().GetMute(), 1);
+}
+
+TEST_F(PlayerFlow, PauseToggleFadesAndResumesAndStopClearsEverything)
+{
+    MakeLibrary(1);
+    CPanelWnd& wnd = Start();
+    wnd.PlayRow();
+    ASSERT_TRUE(wnd.GetPlayer().playing);
+    EXPECT_TRUE(wnd.IsPositionRunning());
+    wnd.PauseToggle();
+    EXPECT_TRUE(wnd.GetPlayer().paused);
+    EXPECT_EQ(Playing()->m_playState, PlayState::Pause);
+    EXPECT_FALSE(wnd.IsPositionRunning());
+    wnd.Play(); // Play while paused resumes
+    EXPECT_FALSE(wnd.GetPlayer().paused);
+    EXPECT_EQ(Playing()->m_playState, PlayState::Play);
+    wnd.Stop();
+    EXPECT_FALSE(wnd.GetPlayer().playing);
+    EXPECT_EQ(Playing(), nullptr);
+    EXPECT_EQ(wnd.GetPlayer().libraryId, 0);
+    // After a stop the bars fall for a hundred ticks, then the spectrum timer stops.
+    EXPECT_TRUE(wnd.IsSpectrumRunning());
+    for (int i = 0; i < CPanelWnd::kFallOffTicks - 1; ++i)
+        wnd.OnSpectrumTick();
+    EXPECT_TRUE(wnd.IsSpectrumRunning());
+    wnd.OnSpectrumTick();
+    EXPECT_FALSE(wnd.IsSpectrumRunning());
+}
+
+TEST_F(PlayerFlow, AFileThatCannotBePlayedIsShownAndItsRowForgotten)
+{
+    MakeLibrary(2);
+    QFile::remove(m_home.File("music/1.mp3"));
+    CPanelWnd& wnd = Start();
+    wnd.PlayRow();
+    EXPECT_EQ(Playing(), nullptr);
+    EXPECT_FALSE(wnd.GetPlayer().playing);
+    EXPECT_TRUE(wnd.GetStatusText().contains("1.mp3")) << wnd.GetStatusText().toStdString();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no box per file";
+    wnd.Next(); // from the focused first row to the second, which plays
+    EXPECT_EQ(Playing(), Songs()[1]);
+}
+
+TEST_F(PlayerFlow, AStreamConnectsShowsItsNameAndPausingStopsIt)
+{
+    MakeLibrary(1);
+    fixture::Tone tone;
+    tone.seconds = 3;
+    const QString mp3 = m_home.File("stream.mp3");
+    ASSERT_TRUE(fixture::MakeTone(mp3, tone));
+    QFile f(mp3);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    StreamServer server(f.readAll());
+    CPanelWnd& wnd = Start();
+    // A playlist holding the stream.
+    ASSERT_NE(wnd.GetTree().Rows().PlaylistsCategory(), nullptr);
+    wnd.OnCommand(CContextMenu::ID_NEW_PLAYLIST);
+    CSkinTreeNode* playlist = wnd.GetTree().Rows().PlaylistsCategory()->m_children.back();
+    wnd.FillList(playlist);
+    ASSERT_TRUE(wnd.GetDatabase().IsOpen(DbConn::Viewed));
+    CPlaylistStore store(wnd.GetDatabase());
+    ASSERT_TRUE(store.AppendStream(server.Address(), "Loop FM", wnd.GetList()));
+    ASSERT_EQ(Songs().size(), 1u);
+    wnd.PlayRow();
+    EXPECT_TRUE(wnd.GetPlayer().stream);
+    EXPECT_EQ(wnd.windowTitle(), "Loop FM");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wnd.GetPlayer().playing; }, kDeadlineMs));
+    EXPECT_TRUE(wnd.IsPositionRunning());
+    wnd.PauseToggle();
+    EXPECT_FALSE(wnd.GetPlayer().playing);
+    EXPECT_FALSE(wnd.GetPlayer().stream);
+    EXPECT_EQ(Playing(), nullptr);
+    EXPECT_EQ(wnd.windowTitle(), "Plumo");
+}
+
+TEST(Shuffle, DrawsFromTheWholeListAndRepeatsWithinASecond)
+{
+    constexpr int kRows = 40000;
+    bool late = false;
+    std::set<int> seen;
+    for (unsigned seed = 1000; seed < 1200; ++seed) {
+        const int index = CPanelWnd::ShuffleIndex(seed, kRows);
+        ASSERT_GE(index, 0);
+        ASSERT_LT(index, kRows);
+        late = late || index >= 32768;
+        seen.insert(index);
+        EXPECT_EQ(CPanelWnd::ShuffleIndex(seed, kRows), index) << "one second, one position";
+    }
+    EXPECT_TRUE(late) << "rows past 32768 can be drawn";
+    EXPECT_GT(seen.size(), 150u);
+    EXPECT_EQ(CPanelWnd::ShuffleIndex(5, 0), -1);
+    EXPECT_EQ(CPanelWnd::ShuffleIndex(5, 1), 0);
+}
