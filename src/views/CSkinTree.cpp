@@ -75,7 +75,7 @@ void CSkinTree::Create(QWidget* parent, CMsgTarget* owner, bool popup)
 {
     m_owner = owner;
     if (popup) {
-        setParent(parent, Qt::Popup);
+        setParent(parent, Qt::Tool | Qt::FramelessWindowHint);
         resize(0, 0);
         hide();
         return;

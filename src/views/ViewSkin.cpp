@@ -307,7 +307,7 @@ void DrawText(QPainter& painter, const QRect& r, const structPos& pos, const str
         return;
     }
     const int width = box.right - box.left;
-    const QString shown = fm.elidedText(text, Qt::ElideRight, width);
+    const QString shown = tw > width ? fm.elidedText(text, Qt::ElideRight, width) : text;
     const int sw = fm.horizontalAdvance(shown);
     const int x = look.align == 1 ? box.right - sw
         : look.align == 2         ? box.left + (width - sw) / 2
@@ -332,7 +332,8 @@ void DrawComposed(QPainter& painter, const QRect& r, const structPos& pos, const
     painter.setFont(look.font);
     const bool elide = pos.w >= 1;
     const auto part = [&](const QString& text, QRgb color, int left, int right) {
-        const QString shown = elide ? fm.elidedText(text, Qt::ElideRight, right - left) : text;
+        const bool cut = elide && fm.horizontalAdvance(text) > right - left;
+        const QString shown = cut ? fm.elidedText(text, Qt::ElideRight, right - left) : text;
         DrawLine(painter, look, color, left, box.top, shown, left, right);
     };
     if (a.isEmpty()) {
@@ -344,7 +345,9 @@ void DrawComposed(QPainter& painter, const QRect& r, const structPos& pos, const
     if (elide && sepLeft + ws >= box.right) {
         return;
     }
-    part(kSeparator, look.color, sepLeft, std::min(sepLeft + ws, box.right));
+    // The separator is never cut to an ellipsis of its own: it shows whole or clipped.
+    DrawLine(painter, look, look.color, sepLeft, box.top, kSeparator, sepLeft,
+             std::min(sepLeft + ws, box.right));
     part(b, look.color2, sepLeft + ws, box.right);
 }
 
