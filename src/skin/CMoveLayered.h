@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 class CSkinElement;
@@ -24,8 +25,13 @@ public:
     // Hides the companions whose element is hidden and shows (raised) those whose element is
     // visible.
     void Show() const;
+    // A window added for several elements (a list with a place beside the library and one
+    // across the whole width) follows the shown one: a hidden element neither moves nor hides
+    // it while another of its elements is shown.
 
 private:
+    bool Yields(std::size_t i) const;
+
     std::vector<QWidget*> m_windows;
     std::vector<const CSkinElement*> m_elements;
 };

@@ -4,6 +4,7 @@
 
 #include "XmlText.h"
 
+#include <QVariant>
 #include <QWidget>
 
 #include <tinyxml2.h>
@@ -12,6 +13,9 @@
 #include <cstring>
 
 namespace {
+
+// The window property naming the element that last placed a shown window.
+constexpr const char* kPlacedBy = "plumoSkinPlacedBy";
 
 // Indexed by kind; 0 has no tag.
 constexpr std::array<const char*, 24> kTags = {
@@ -96,8 +100,19 @@ void CSkinPanelElement::Layout(const SkinRect& panel)
 {
     const SkinRect r = m_position.present ? m_position.Place(panel) : panel;
     m_control->SetRect(r);
-    if (QWidget* window = m_control->GetWindow()) {
-        window->setGeometry(r.ToQRect());
-        window->setVisible(!m_control->IsHidden());
+    QWidget* window = m_control->GetWindow();
+    if (!window)
+        return;
+    // Several elements may place one window (a list that widens when a panel folds away): a
+    // shown element places and shows it; a hidden one hides it only when no other element
+    // placed it last, whatever order the panels come in.
+    const QVariant placedBy = window->property(kPlacedBy);
+    const auto self = QVariant::fromValue(reinterpret_cast<quintptr>(this));
+    if (!m_control->IsHidden()) {
+        window->setProperty(kPlacedBy, self);
+    } else if (placedBy.isValid() && placedBy != self) {
+        return;
     }
+    window->setGeometry(r.ToQRect());
+    window->setVisible(!m_control->IsHidden());
 }

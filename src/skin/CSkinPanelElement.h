@@ -35,6 +35,7 @@ public:
         const SkinControlFactory& factory, bool hidden, qreal dpr);
 
     // Places the control inside panel. An element without a position covers the whole panel.
+    // An attached window follows the shown element among those that share it.
     void Layout(const SkinRect& panel);
 
     CSkinElement* GetControl() const { return m_control.get(); }

@@ -305,7 +305,8 @@ TEST(DefaultSkin, IsARoundedWindowWithEveryKeywordAndALibraryThatFolds)
     ASSERT_TRUE(doc);
     const tinyxml2::XMLElement* window = doc->FirstChildElement("Window");
     EXPECT_EQ(window->FirstChildElement("Transparent"), nullptr);
-    EXPECT_EQ(window->FirstChildElement("Corners")->IntAttribute("All"), 10);
+    // The corners are ellipses of this size: a radius of 8 px, as windows round them today.
+    EXPECT_EQ(window->FirstChildElement("Corners")->IntAttribute("All"), 16);
     EXPECT_EQ(window->FirstChildElement("Size")->IntAttribute("MinWidth"), 480);
     EXPECT_EQ(window->FirstChildElement("Size")->IntAttribute("MinHeight"), 360);
 

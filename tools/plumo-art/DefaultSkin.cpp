@@ -122,7 +122,8 @@ Built Build(const CSkinParts& parts)
     SkinModel m;
     m.minWidth = 480;
     m.minHeight = 360;
-    m.corners = t.corner;
+    // The window region's corners are ellipses of this width and height: twice the radius.
+    m.corners = 2 * t.corner;
 
     Panel base;
     base.name = "Base";

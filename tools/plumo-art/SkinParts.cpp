@@ -179,8 +179,10 @@ QString CSkinParts::Slider(const QString& name, int height, double line, int kno
     m_skin.Png(base + "-fill", QSize(1, height), bar(m_theme.accent));
 
     // The knob box covers the bar under it, so it carries the line itself: reached colour on
-    // its left half, the rest on its right half. Under the pointer the line thickens around
-    // the knob.
+    // its left half, the rest on its right half. The knob's centre travels from half a box in
+    // to half a box short of the end, so at rest a small dot marks it (the reached stub at 0
+    // reads as a knob, not a stray pixel); under the pointer the line thickens around a full
+    // knob.
     const QSize box(knob, height);
     const auto knobLook = [&](Phase phase) {
         return [=, this](QPainter& p) {
@@ -188,9 +190,13 @@ QString CSkinParts::Slider(const QString& name, int height, double line, int kno
             const double y = (height - w) / 2.0;
             p.fillRect(QRectF(0, y, knob / 2.0, w), m_theme.accent);
             p.fillRect(QRectF(knob / 2.0, y, knob / 2.0, w), m_theme.track);
-            if (phase == Phase::Normal)
-                return;
             const QPointF c(knob / 2.0, height / 2.0);
+            if (phase == Phase::Normal) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(m_theme.accent);
+                p.drawEllipse(c, line + 1.0, line + 1.0);
+                return;
+            }
             const double r = knob * 0.375;
             p.setPen(Qt::NoPen);
             if (phase == Phase::Press) {
@@ -278,13 +284,16 @@ QString CSkinParts::Cover(const QString& name, int size, double radius, const QC
         // to float over the card.
         const QSize s(size + 16, 28);
         m_skin.Png(base + "-shadow", s, [&](QPainter& p) {
-            QRadialGradient g(QPointF(s.width() / 2.0, s.height() / 2.0), s.width() / 2.0);
-            g.setColorAt(0, QColor(0, 0, 0, 60));
-            g.setColorAt(0.7, QColor(0, 0, 0, 22));
+            // A soft blob under the middle of the cover, fading well before its corners.
+            const double rx = size * 0.48;
+            QRadialGradient g(QPointF(0, 0), 1.0);
+            g.setColorAt(0, QColor(0, 0, 0, 46));
+            g.setColorAt(0.6, QColor(0, 0, 0, 18));
             g.setColorAt(1, QColor(0, 0, 0, 0));
             p.save();
-            p.scale(1, s.height() / double(s.width()));
-            p.fillRect(QRectF(0, 0, s.width(), s.width()), g);
+            p.translate(s.width() / 2.0, s.height() / 2.0);
+            p.scale(rx, s.height() / 2.0);
+            p.fillRect(QRectF(-1, -1, 2, 2), g);
             p.restore();
         });
         root.Add(XmlNode("Shadow").A("File", FileName(base) + "-shadow.png"));

@@ -33,7 +33,7 @@ Theme DarkTheme()
     t.playingRow = QColor(0x1A, 0x26, 0x3B);
     t.focusLine = QColor(0x3A, 0x42, 0x50);
     t.headLine = QColor(0x24, 0x27, 0x2E);
-    t.corner = 10;
+    t.corner = 8;
     return t;
 }
 

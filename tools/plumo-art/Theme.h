@@ -46,7 +46,7 @@ struct Theme {
     QColor headLine;   // the rule above a group head
 
     // Window shape
-    int corner = 10;     // window corner radius
+    int corner = 8;      // window corner radius in pixels
     int shadow = 0;      // soft shadow margin around a layered window (0: none)
     int shadowAlpha = 0; // the shadow's darkest alpha, at the card's edge
 
