@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "CCoverLoader.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QRect>
@@ -22,8 +24,8 @@ class QPainter;
 // Loading may run on any thread; drawing on the thread that owns the painter.
 class CExImage {
 public:
-    // Shared with the album cover loader: a picture above 100 megapixels is refused unread.
-    static constexpr qint64 kMaxPixels = 100'000'000;
+    // The album cover loader's limit: a picture above 100 megapixels is refused unread.
+    static constexpr qint64 kMaxPixels = CCoverLoader::kMaxPixels;
 
     CExImage() = default;
     virtual ~CExImage() = default;
