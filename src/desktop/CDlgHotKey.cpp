@@ -170,7 +170,7 @@ bool CDlgHotKey::HandleKey(int code, bool ctrl, bool alt, bool shift)
     const int index = SelectedRow();
     if (index < 0)
         return false;
-    if (code == 0 || code == vkey::kShift || code == vkey::kControl || code == vkey::kAlt
+    if (code == vkey::kShift || code == vkey::kControl || code == vkey::kAlt
         || code == vkey::kLeftWin || code == vkey::kRightWin)
         return false; // a modifier alone: wait for the main key
     Row& row = m_rows[static_cast<std::size_t>(index)];

@@ -98,6 +98,11 @@ TEST_F(HotKeyDialog, DeleteAndBackspaceClearAndCannotBeAssigned)
     }
     Press(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_FALSE(m_dialog->Rows()[kPlayPauseRow].assigned);
+
+    // A key without a name cannot be shown, so it clears like Delete.
+    Press(Qt::Key_F9);
+    EXPECT_FALSE(m_dialog->HandleKey(0, false, false, false));
+    EXPECT_FALSE(m_dialog->Rows()[kPlayPauseRow].assigned);
 }
 
 TEST_F(HotKeyDialog, ModifiersAloneWaitForTheMainKey)
