@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include <sqlite3.h>
@@ -355,4 +356,167 @@ TEST(Shuffle, DrawsFromTheWholeListAndRepeatsWithinASecond)
     EXPECT_GT(seen.size(), 150u);
     EXPECT_EQ(CPanelWnd::ShuffleIndex(5, 0), -1);
     EXPECT_EQ(CPanelWnd::ShuffleIndex(5, 1), 0);
+}
+
+namespace {
+
+// What the player shows after an input: the playing row's position (-1 none) and the flags.
+struct After {
+    int row;
+    bool playing;
+    bool paused;
+};
+
+After StateOf(CPanelWnd& wnd)
+{
+    const auto& songs = wnd.GetList().Rows().Songs();
+    const CSkinListNode* playing = wnd.GetList().Rows().Playing();
+    const auto at = std::find(songs.begin(), songs.end(), playing);
+    return {playing ? static_cast<int>(at - songs.begin()) : -1, wnd.GetPlayer().playing,
+        wnd.GetPlayer().paused};
+}
+
+CSkinElement* ControlOf(CPanelWnd& wnd, SkinKind kind)
+{
+    for (const auto& panel : wnd.GetPanels()) {
+        for (const CSkinPanelElement& e : panel->GetElements()) {
+            if (e.GetControl()->GetKind() == kind)
+                return e.GetControl();
+        }
+    }
+    return nullptr;
+}
+
+// A routing case: the player is put into a state (stopped, or playing row 1 and maybe
+// paused), one input arrives, and the player must end up as expected.
+struct Route {
+    const char* name;
+    int startRow; // -1 stopped
+    bool startPaused;
+    std::function<void(CPanelWnd&)> input;
+    After expected;
+};
+
+} // namespace
+
+TEST_F(PlayerFlow, CommandsControlsAndHotKeysDriveThePlayer)
+{
+    MakeLibrary(3);
+    CPanelWnd& wnd = Start();
+    auto command = [](int id) { return [id](CPanelWnd& w) { w.OnCommand(id); }; };
+    auto control = [](SkinKind kind) {
+        return [kind](CPanelWnd& w) {
+            CSkinElement plain;
+            plain.SetType(static_cast<int>(kind));
+            CSkinElement* c = ControlOf(w, kind);
+            w.OnSkinControl(c ? c : &plain);
+        };
+    };
+    auto hotKey = [](int vkey) {
+        return [vkey](CPanelWnd& w) {
+            EXPECT_EQ(SendMsg(w.MsgTarget(), UWM_HOOKKEYDOWN, static_cast<WParam>(vkey), 0), 1);
+        };
+    };
+    const std::vector<Route> routes = {
+        {"Play command", -1, false, command(105), {0, true, false}},
+        {"Play resumes", 1, true, command(105), {1, true, false}},
+        {"Play/pause command", 1, false, command(106), {1, true, true}},
+        {"Space", 1, false, command(CPanelWnd::ID_SPACE), {1, true, true}},
+        {"Media play/pause key", 1, true, command(CPanelWnd::ID_MEDIA_PLAYPAUSE), {1, true, false}},
+        {"Stop command", 1, false, command(107), {-1, false, false}},
+        {"Ctrl+Space", 1, false, command(CPanelWnd::ID_CTRL_SPACE), {-1, false, false}},
+        {"Media stop key", 1, false, command(CPanelWnd::ID_MEDIA_STOP), {-1, false, false}},
+        {"Next command", 1, false, command(108), {2, true, false}},
+        {"Ctrl+Right", 1, false, command(CPanelWnd::ID_CTRL_RIGHT), {2, true, false}},
+        {"Media next key", 1, false, command(CPanelWnd::ID_MEDIA_NEXT), {2, true, false}},
+        {"Previous command", 1, false, command(109), {0, true, false}},
+        {"Ctrl+Left", 1, false, command(CPanelWnd::ID_CTRL_LEFT), {0, true, false}},
+        {"Media previous key", 1, false, command(CPanelWnd::ID_MEDIA_PREV), {0, true, false}},
+        {"Enter plays the focused row", 1, false, command(CPanelWnd::ID_ENTER), {1, true, false}},
+        {"Play control", -1, false, control(SkinKind::Play), {0, true, false}},
+        {"PlayPause control", 1, false, control(SkinKind::PlayPause), {1, true, true}},
+        {"Pause control pauses", 1, false, control(SkinKind::Pause), {1, true, true}},
+        {"Stop control", 1, false, control(SkinKind::Stop), {-1, false, false}},
+        {"Next control", 1, false, control(SkinKind::Next), {2, true, false}},
+        {"Previous control", 1, false, control(SkinKind::Previous), {0, true, false}},
+        {"Hot key next", 1, false, hotKey(0xB0), {2, true, false}},
+        {"Hot key stop", 1, false, hotKey(0xB2), {-1, false, false}},
+        {"Unbound hot key", 1, false, hotKey(0x41), {1, true, false}},
+    };
+    for (const Route& r : routes) {
+        SCOPED_TRACE(r.name);
+        wnd.Stop();
+        if (r.startRow >= 0) {
+            wnd.GetList().SetPlayNode(Songs()[static_cast<std::size_t>(r.startRow)]);
+            wnd.PlayRow();
+            ASSERT_EQ(StateOf(wnd).row, r.startRow);
+            if (r.startPaused)
+                wnd.PauseToggle();
+        } else {
+            wnd.FillList(nullptr); // a fresh list: no playing and no focused row
+        }
+        r.input(wnd);
+        const After got = StateOf(wnd);
+        EXPECT_EQ(got.row, r.expected.row);
+        EXPECT_EQ(got.playing, r.expected.playing);
+        EXPECT_EQ(got.paused, r.expected.paused);
+    }
+}
+
+TEST_F(PlayerFlow, SwitchesSetTheirSettingControlsAndMenuChecks)
+{
+    MakeLibrary(1);
+    CPanelWnd& wnd = Start();
+    struct Switch {
+        SkinKind kind;
+        int command;
+        std::function<int(const CSettings&)> setting;
+    };
+    const Switch switches[] = {
+        {SkinKind::Repeat, CPanelWnd::ID_REPEAT, [](const CSettings& s) { return s.GetRepeat(); }},
+        {SkinKind::Shuffle, CPanelWnd::ID_SHUFFLE, [](const CSettings& s) { return s.GetShuffle(); }},
+        {SkinKind::Mute, -1, [](const CSettings& s) { return s.GetMute(); }},
+    };
+    for (const Switch& sw : switches) {
+        SCOPED_TRACE(static_cast<int>(sw.kind));
+        CSkinElement* control = ControlOf(wnd, sw.kind);
+        ASSERT_NE(control, nullptr);
+        control->SetState(0);
+        wnd.OnSkinControl(control); // a switch showing "off" turns the setting on
+        EXPECT_EQ(sw.setting(wnd.GetSettings()), 1);
+        EXPECT_EQ(control->GetState(), 1);
+        wnd.OnSkinControl(control);
+        EXPECT_EQ(sw.setting(wnd.GetSettings()), 0);
+        EXPECT_EQ(control->GetState(), 0);
+        if (sw.command > 0) {
+            wnd.OnCommand(sw.command);
+            EXPECT_EQ(sw.setting(wnd.GetSettings()), 1);
+            EXPECT_EQ(control->GetState(), 1);
+        }
+    }
+    EXPECT_FALSE(wnd.GetEngine().IsMute());
+    // The volume slider's value becomes the engine's volume.
+    CSkinElement* volume = ControlOf(wnd, SkinKind::VolumeBar);
+    ASSERT_NE(volume, nullptr);
+    volume->SetState(30000);
+    wnd.OnSkinControl(volume);
+    EXPECT_EQ(wnd.GetEngine().GetVolumeLevel(), 30000);
+}
+
+TEST_F(PlayerFlow, TheEnginesQuestionIsAnsweredWithTheNextRowsFile)
+{
+    MakeLibrary(3);
+    CPanelWnd& wnd = Start();
+    QString answer = "unchanged";
+    EXPECT_EQ(SendMsg(wnd.MsgTarget(), UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&answer)), 0);
+    EXPECT_EQ(answer, Songs()[0]->m_file) << "nothing playing: the first row";
+    wnd.PlayRow();
+    SendMsg(wnd.MsgTarget(), UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&answer));
+    EXPECT_EQ(answer, Songs()[1]->m_file);
+    wnd.GetList().SetPlayNode(Songs()[2]);
+    SendMsg(wnd.MsgTarget(), UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&answer));
+    EXPECT_TRUE(answer.isEmpty()) << "the last row without repeat";
+    wnd.SetShuffle(true);
+    SendMsg(wnd.MsgTarget(), UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&answer));
+    EXPECT_FALSE(answer.isEmpty()) << "shuffle always finds a row";
 }
