@@ -41,12 +41,16 @@ public:
     CPanelWnd();
     ~CPanelWnd() override;
 
-    // The creation routine: folders, settings, language, window, database, and on a first run
-    // the library folders dialog. Returns true. Call once.
+    // The creation routine: folders, settings, language, window, skin, engine, database, hot
+    // keys, tray icon, menus, client link, key hook, the skin's child windows (tree, list,
+    // visualisers, the list restored from the stored node), and on a first run "My Playlist"
+    // and the library folders dialog. A library that cannot be opened is told to the user and
+    // the player runs with an empty one. Returns true. Call once.
     bool Create();
 
-    // The ordered shut-down: timers, playlists, settings (with the restored window rectangle),
-    // then the loop is asked to quit. Runs once; later calls do nothing.
+    // The ordered shut-down: timers, tray icon, playlist registry, client link, settings (with
+    // the restored window rectangle; a failed save is told while the window is shown), then
+    // the loop is asked to quit. Runs once; later calls do nothing.
     void Shutdown();
     bool IsShutDown() const { return m_shutDown; }
 
@@ -166,7 +170,7 @@ public:
     static constexpr int ID_MEDIA_STOP = 32781;
     static constexpr int ID_MEDIA_NEXT = 32782;
     static constexpr int ID_MEDIA_PREV = 32783;
-    // Menu command ids handled so far.
+    // Menu command ids the window names itself (the others are CContextMenu's).
     static constexpr int ID_LIBRARY_FOLDERS = 104;
     static constexpr int ID_EXIT = 110;
     static constexpr int ID_HIDE_IN_TRAY = 113;

@@ -212,6 +212,7 @@ LResult CPanelWnd::OnListReorder(WParam, LParam)
     if (!m_db.IsOpen(DbConn::Viewed))
         return 0;
     WaitCursor wait;
+    m_player.prepared = nullptr;
     std::vector<int> ids;
     for (const CSkinListNode* row : m_list.Rows().Songs())
         ids.push_back(row->m_playlistId);

@@ -9,10 +9,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <algorithm>
@@ -387,6 +389,28 @@ CSkinElement* ControlOf(CPanelWnd& wnd, SkinKind kind)
     return nullptr;
 }
 
+// Whether the menu item with this command id carries a check mark in every menu holding it.
+bool Checked(CPanelWnd& wnd, int id)
+{
+    bool found = false;
+    bool checked = true;
+    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+        for (QAction* action : menu->actions()) {
+            if (action->menu())
+                walk(action->menu());
+            else if (action->data().toInt() == id) {
+                found = true;
+                checked = checked && action->isChecked();
+            }
+        }
+    };
+    for (int m = 0; m < static_cast<int>(CContextMenu::Menu::Count); ++m) {
+        if (QMenu* menu = wnd.GetMenus().Get(static_cast<CContextMenu::Menu>(m)))
+            walk(menu);
+    }
+    return found && checked;
+}
+
 // A routing case: the player is put into a state (stopped, or playing row 1 and maybe
 // paused), one input arrives, and the player must end up as expected.
 struct Route {
@@ -485,13 +509,18 @@ TEST_F(PlayerFlow, SwitchesSetTheirSettingControlsAndMenuChecks)
         wnd.OnSkinControl(control); // a switch showing "off" turns the setting on
         EXPECT_EQ(sw.setting(wnd.GetSettings()), 1);
         EXPECT_EQ(control->GetState(), 1);
+        if (sw.command > 0) {
+            EXPECT_TRUE(Checked(wnd, sw.command));
+        }
         wnd.OnSkinControl(control);
         EXPECT_EQ(sw.setting(wnd.GetSettings()), 0);
         EXPECT_EQ(control->GetState(), 0);
         if (sw.command > 0) {
+            EXPECT_FALSE(Checked(wnd, sw.command));
             wnd.OnCommand(sw.command);
             EXPECT_EQ(sw.setting(wnd.GetSettings()), 1);
             EXPECT_EQ(control->GetState(), 1);
+            EXPECT_TRUE(Checked(wnd, sw.command));
         }
     }
     EXPECT_FALSE(wnd.GetEngine().IsMute());
@@ -519,4 +548,29 @@ TEST_F(PlayerFlow, TheEnginesQuestionIsAnsweredWithTheNextRowsFile)
     wnd.SetShuffle(true);
     SendMsg(wnd.MsgTarget(), UWM_PLAYERNEXTFILE, reinterpret_cast<WParam>(&answer));
     EXPECT_FALSE(answer.isEmpty()) << "shuffle always finds a row";
+}
+
+TEST_F(PlayerFlow, ARadioGenreThatCannotBeFetchedIsToldAndKeepsTheList)
+{
+    MakeLibrary(2);
+    CPanelWnd& wnd = Start();
+    // A port nobody listens on: the directory refuses at once.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    wnd.GetRadio().SetServer(QString("127.0.0.1:%1").arg(port));
+    CSkinTreeNode* radio = nullptr;
+    for (CSkinTreeNode* head : wnd.GetTree().Rows().Root()->m_children) {
+        if (head->m_type == NodeType::Radio)
+            radio = head;
+    }
+    ASSERT_NE(radio, nullptr);
+    CSkinTreeNode* genre = wnd.GetTree().AddRadioNode(radio, "Jazz", "Jazz");
+    QSignalSpy told(&wnd, &CPanelWnd::StatusShown);
+    wnd.FillList(genre);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told.count() > 0; }, kDeadlineMs));
+    EXPECT_EQ(told.at(0).at(0).toString(), wnd.GetLanguage().Line(LangSection::Messages, 8));
+    EXPECT_EQ(Songs().size(), 2u) << "the list keeps what it showed";
+    EXPECT_FALSE(wnd.GetList().Rows().RadioMode());
 }
