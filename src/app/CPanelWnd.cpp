@@ -9,11 +9,14 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace {
 constexpr int kPositionTimerMs = 500;
@@ -40,7 +43,11 @@ private:
 CPanelWnd::CPanelWnd()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
     , m_msgPort(std::make_unique<MsgPort>(*this))
+    , m_playlists(m_db)
     , m_engine(m_audio)
+    , m_tray(m_msgPort.get())
+    , m_menus([this](int id) { OnCommand(id); })
+    , m_mpris(*this)
 {
     setWindowTitle(QStringLiteral("Plumo"));
     setObjectName(QStringLiteral("PlumoWnd"));
@@ -53,6 +60,13 @@ CPanelWnd::CPanelWnd()
     setAttribute(Qt::WA_TranslucentBackground);
     m_positionTimer.setInterval(kPositionTimerMs);
     m_spectrumTimer.setInterval(kSpectrumTimerMs);
+    connect(&m_positionTimer, &QTimer::timeout, this, &CPanelWnd::OnPositionTick);
+    connect(&m_spectrumTimer, &QTimer::timeout, this, &CPanelWnd::OnSpectrumTick);
+    connect(&m_tree, &CSkinTree::DroppedOnPlaylist, this, &CPanelWnd::OnDroppedOnPlaylist);
+    connect(&m_list, &CSkinList::FilesDropped, this, [this](const QStringList& paths) {
+        if (m_db.IsOpen(DbConn::Viewed))
+            AddPathsToPlaylist(paths);
+    });
 }
 
 CPanelWnd::~CPanelWnd() = default;
@@ -77,23 +91,137 @@ bool CPanelWnd::Create()
     LoadSkin();
     PushSkinState();
     InitEngine();
-    m_db.SetFolder(m_profileFolder);
-    m_db.OpenLibrary();
-    m_db.SetLanguage(&m_language);
-    // Hot keys, tray icon, menus (check marks 113/114/115), the client link and the keyboard
-    // hook arrive with the desktop and view subsystems; their steps go here, in this order.
+    OpenLibrary();
+    m_hotKeys.SetProfileFolder(m_profileFolder);
+    m_hotKeys.Load();
+    m_tray.Add(CTrayIcon::ProgramIcon(m_programFolder));
     m_hideInTray = m_settings.GetHideInTray() != 0;
+    m_menus.Build(m_language);
+    m_tray.SetMenu(m_menus.Get(CContextMenu::Menu::Tray));
+    if (m_settings.GetLastFm())
+        m_settings.SetLastFm(m_lastFm.Start() ? 1 : 0);
+    CheckMenus();
+    m_keyHook = CKeyHook::Install(MsgTarget());
+    m_mpris.Register();
     InstallAccelerators();
-    CreateViews();
+    CreateChildWindows();
     m_skinDraw.Layout(width(), height());
-    PlaceViews();
-    FillTreeCategories();
+    PlaceChildWindows();
     m_created = true;
     if (m_settings.IsFirstRun())
         RunFirstRun();
     else
         show();
+    if (!m_libraryError.isEmpty() && !m_settings.IsFirstRun())
+        ShowLibraryError();
+    if (m_skinDraw.IsLayered()) {
+        m_composer.Show();
+        m_composer.Place(false);
+    }
     return true;
+}
+
+void CPanelWnd::OpenLibrary()
+{
+    m_db.SetFolder(m_profileFolder);
+    m_db.OpenLibrary();
+    m_db.SetLanguage(&m_language);
+    if (!m_db.IsOpen(DbConn::Library)) {
+        // The player still runs: the library reads as empty and the user knows why.
+        m_libraryError = tr("The music library \"%1\" could not be opened or created. "
+                            "Plumo runs with an empty library until the file can be used.")
+                             .arg(QDir::toNativeSeparators(m_profileFolder + "/Library.db"));
+    }
+}
+
+void CPanelWnd::CheckMenus()
+{
+    m_menus.Check(ID_REPEAT, m_settings.GetRepeat() != 0);
+    m_menus.Check(ID_SHUFFLE, m_settings.GetShuffle() != 0);
+    m_menus.Check(ID_HIDE_IN_TRAY, m_hideInTray);
+    m_menus.Check(CContextMenu::ID_LASTFM, m_settings.GetLastFm() != 0);
+}
+
+void CPanelWnd::CreateChildWindows()
+{
+    QString treeSkin;
+    QString listSkin;
+    const bool layered = m_skinDraw.IsLayered();
+    for (const auto& panel : m_panels) {
+        for (const CSkinPanelElement& e : panel->GetElements()) {
+            CSkinElement* control = e.GetControl();
+            QWidget* window = nullptr;
+            switch (control->GetKind()) {
+            case SkinKind::Library:
+                treeSkin = control->GetSkinPath();
+                window = &m_tree;
+                break;
+            case SkinKind::Playlist:
+                listSkin = control->GetSkinPath();
+                window = &m_list;
+                break;
+            case SkinKind::Spectrum: {
+                auto vis = std::make_unique<CSkinVis>(this);
+                vis->LoadSkin(control->GetSkinPath(), devicePixelRatioF());
+                window = vis.get();
+                m_vis.push_back(std::move(vis));
+                break;
+            }
+            default:
+                break;
+            }
+            if (!window)
+                continue;
+            control->SetWindow(window);
+            if (layered)
+                m_composer.Add(window, control);
+        }
+    }
+    m_tree.Create(this, MsgTarget());
+    m_tree.LoadSkin(treeSkin, devicePixelRatioF());
+    m_list.Create(this, MsgTarget());
+    m_list.LoadSkin(listSkin, devicePixelRatioF());
+    if (m_settings.GetLibraryNode().node1Type != 0)
+        FillFromStoredNode();
+    RebuildTree();
+}
+
+void CPanelWnd::FreeChildWindows()
+{
+    m_composer.Clear();
+    m_skinDraw.ForEachControl([](const CSkinPanel&, CSkinElement* control) {
+        if (control)
+            control->SetWindow(nullptr);
+    });
+    m_vis.clear();
+    m_list.FreeSkin();
+    m_tree.FreeSkin();
+}
+
+void CPanelWnd::PlaceChildWindows()
+{
+    // Several elements may hold one window (a list in a wide and a narrow panel): the last
+    // element that is shown places it, and a window no shown element holds is hidden.
+    std::vector<std::pair<QWidget*, SkinRect>> placed;
+    std::vector<QWidget*> held;
+    m_skinDraw.ForEachControl([&](const CSkinPanel& panel, CSkinElement* control) {
+        QWidget* window = control ? control->GetWindow() : nullptr;
+        if (!window)
+            return;
+        held.push_back(window);
+        if (!panel.IsHidden() && !control->IsHidden())
+            placed.emplace_back(window, control->GetRect());
+    });
+    for (QWidget* window : held) {
+        auto last = std::find_if(placed.rbegin(), placed.rend(),
+            [window](const auto& p) { return p.first == window; });
+        if (last == placed.rend()) {
+            window->hide();
+        } else {
+            window->setGeometry(last->second.ToQRect());
+            window->show();
+        }
+    }
 }
 
 void CPanelWnd::SetFolders()
@@ -157,21 +285,50 @@ void CPanelWnd::InstallAccelerators()
 
 void CPanelWnd::RunFirstRun()
 {
-    // The first playlist ("My Playlist") is created in the tree here once the tree exists.
-    m_settings.Save(m_profileFolder);
+    m_playlists.CreatePlaylist(QStringLiteral("My Playlist"), &m_tree);
+    m_tree.RecalcLayout();
+    SaveSettings();
     show();
+    if (!m_libraryError.isEmpty())
+        ShowLibraryError();
     if (ChooseLibraryFolders() && !m_shutDown)
         RunLibraryUpdate();
+}
+
+void CPanelWnd::ShowLibraryError()
+{
+    // A note that does not wait: the first-run dialog and the player go on behind it.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Plumo"), m_libraryError,
+        QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    m_statusText = m_libraryError;
+    Q_EMIT StatusShown(m_libraryError);
 }
 
 CPanelWnd::ModalBracket::ModalBracket(CPanelWnd& wnd)
     : m_wnd(wnd)
 {
-    // Layered skins disable their companion windows here; a plain skin (the only kind so
-    // far) has none, and Qt's application-modal dialogs already block the window itself.
+    // With a layered skin the views are separate windows that would still take input while
+    // the dialog is up.
+    if (!m_wnd.m_skinDraw.IsLayered())
+        return;
+    m_wnd.setFocus();
+    m_wnd.m_tree.setEnabled(false);
+    m_wnd.m_list.setEnabled(false);
+    for (const auto& vis : m_wnd.m_vis)
+        vis->setEnabled(false);
 }
 
-CPanelWnd::ModalBracket::~ModalBracket() = default;
+CPanelWnd::ModalBracket::~ModalBracket()
+{
+    if (!m_wnd.m_skinDraw.IsLayered())
+        return;
+    m_wnd.m_tree.setEnabled(true);
+    m_wnd.m_list.setEnabled(true);
+    for (const auto& vis : m_wnd.m_vis)
+        vis->setEnabled(true);
+}
 
 void CPanelWnd::RaiseAndRestore()
 {
@@ -180,21 +337,6 @@ void CPanelWnd::RaiseAndRestore()
     show();
     raise();
     activateWindow();
-}
-
-LResult CPanelWnd::OnUserMessage(unsigned msg, WParam wParam, LParam lParam)
-{
-    // Every private message is routed here; the handlers arrive with the views, the engine,
-    // the hook and the tray. Until then an unanswered request gets 0, which its senders take
-    // as "nothing" (for example no next track).
-    (void)lParam;
-    if (msg == UWM_SKINAPPLY && wParam)
-        return ApplySkin(*reinterpret_cast<const QString*>(wParam)) ? 1 : 0;
-    if (msg == UWM_TREEEXPAND)
-        OnTreeExpand(reinterpret_cast<CSkinTreeNode*>(wParam));
-    if (msg == UWM_TREESELECT || msg == UWM_TREEKEYSELECT)
-        OnTreeSelect(reinterpret_cast<CSkinTreeNode*>(wParam));
-    return 0;
 }
 
 void CPanelWnd::RememberNormalRect()
@@ -214,10 +356,18 @@ void CPanelWnd::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     RememberNormalRect();
+    m_mover.SetClientSize(width(), height());
     if (m_created) {
         m_skinDraw.Layout(width(), height());
-        PlaceViews();
+        PlaceChildWindows();
     }
+}
+
+void CPanelWnd::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && m_created)
+        m_tray.HideIfMinimized(this, m_hideInTray);
 }
 
 void CPanelWnd::paintEvent(QPaintEvent* event)
@@ -245,7 +395,12 @@ void CPanelWnd::SaveSettings()
     m_settings.SetVolume(m_engine.GetVolumeLevel());
     m_settings.SetMute(m_engine.IsMute() ? 1 : 0);
     m_settings.SetHideInTray(m_hideInTray ? 1 : 0);
-    m_settings.Save(m_profileFolder);
+    if (!m_settings.Save(m_profileFolder) && isVisible()) {
+        ModalBracket bracket(*this);
+        QMessageBox::warning(this, QStringLiteral("Plumo"),
+            tr("The settings could not be saved to \"%1\"; the changes of this session are lost.")
+                .arg(QDir::toNativeSeparators(m_profileFolder + "/Settings.xml")));
+    }
 }
 
 void CPanelWnd::Shutdown()
@@ -255,8 +410,10 @@ void CPanelWnd::Shutdown()
     m_shutDown = true;
     m_positionTimer.stop();
     m_spectrumTimer.stop();
-    // The tray icon is removed, the playlist index saved and the client link told to stop
-    // here, as those subsystems arrive.
+    m_tray.Remove();
+    m_playlists.SaveRegistry();
+    if (m_settings.GetLastFm())
+        m_lastFm.SendStop();
     SaveSettings();
     hide();
     // A dialog still open (a request to end may come from outside while one is shown) is

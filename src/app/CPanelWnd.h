@@ -3,17 +3,26 @@
 #pragma once
 
 #include "CAudioLib.h"
+#include "CContextMenu.h"
 #include "CDBase.h"
+#include "CHotKey.h"
+#include "CKeyHook.h"
 #include "CLanguage.h"
+#include "CLastFM.h"
+#include "CMprisLink.h"
 #include "CMoveLayered.h"
 #include "CMoveResize.h"
 #include "CMsgTarget.h"
 #include "CPlayBass.h"
+#include "CPlaylistStore.h"
+#include "CSHOUTcast.h"
 #include "CSettings.h"
 #include "CSkinDraw.h"
+#include "CSkinList.h"
 #include "CSkinPanel.h"
-#include "views/CSkinList.h"
-#include "views/CSkinTree.h"
+#include "CSkinTree.h"
+#include "CSkinVis.h"
+#include "CTrayIcon.h"
 
 #include <QRect>
 #include <QString>
@@ -21,6 +30,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 // The main window: a caption-less top-level window that owns every other object of the player
 // for the whole run, routes every command and private message, and brings everything up and
@@ -31,12 +41,16 @@ public:
     CPanelWnd();
     ~CPanelWnd() override;
 
-    // The creation routine: folders, settings, language, window, database, and on a first run
-    // the library folders dialog. Returns true. Call once.
+    // The creation routine: folders, settings, language, window, skin, engine, database, hot
+    // keys, tray icon, menus, client link, key hook, the skin's child windows (tree, list,
+    // visualisers, the list restored from the stored node), and on a first run "My Playlist"
+    // and the library folders dialog. A library that cannot be opened is told to the user and
+    // the player runs with an empty one. Returns true. Call once.
     bool Create();
 
-    // The ordered shut-down: timers, playlists, settings (with the restored window rectangle),
-    // then the loop is asked to quit. Runs once; later calls do nothing.
+    // The ordered shut-down: timers, tray icon, playlist registry, client link, settings (with
+    // the restored window rectangle; a failed save is told while the window is shown), then
+    // the loop is asked to quit. Runs once; later calls do nothing.
     void Shutdown();
     bool IsShutDown() const { return m_shutDown; }
 
@@ -72,6 +86,70 @@ public:
     CSkinDraw& GetSkinDraw() { return m_skinDraw; }
     const SkinPanels& GetPanels() const { return m_panels; }
     const CMoveResize& GetMover() const { return m_mover; }
+    CSkinList& GetList() { return m_list; }
+    CSkinTree& GetTree() { return m_tree; }
+    const std::vector<std::unique_ptr<CSkinVis>>& GetVisualisers() const { return m_vis; }
+    CContextMenu& GetMenus() { return m_menus; }
+    CSHOUTcast& GetRadio() { return m_radio; }
+    CLastFM& GetLastFM() { return m_lastFm; }
+    CHotKey& GetHotKeys() { return m_hotKeys; }
+    CTrayIcon& GetTray() { return m_tray; }
+
+    // The player's state, for the views of the window and for tests.
+    struct PlayerState {
+        bool playing = false; // a file is loaded and not stopped; a stream once connected
+        bool paused = false;
+        bool stream = false;
+        int libraryId = 0; // counting keys of the playing track (either may be 0)
+        int playlistId = 0;
+        QString station;
+        int fallOff = 0; // spectrum ticks left to let the bars fall
+        CSkinListNode* prepared = nullptr;
+        QString title; // what the title strip shows, before the fall-backs
+        QString artist;
+        QString album;
+    };
+    const PlayerState& GetPlayer() const { return m_player; }
+    bool IsSpectrumRunning() const { return m_spectrumTimer.isActive(); }
+    bool IsPositionRunning() const { return m_positionTimer.isActive(); }
+    // The text the window title and the tray tip show for a track.
+    static QString NowPlayingText(const QString& artist, const QString& title);
+    // Shuffle's pick among count rows for a seed: any position of the whole list; -1 for none.
+    static int ShuffleIndex(unsigned seed, int count);
+    // The last failure shown to the user without a modal box (a file that could not be played).
+    const QString& GetStatusText() const { return m_statusText; }
+
+    // Player operations (each input routes to one of these).
+    void PlayRow();
+    void Play();
+    void PlayPause();
+    void PauseToggle();
+    void Stop();
+    void Next();
+    void Previous();
+    void Seek(int position);
+    QString PrepareNext();
+    void TrackEnded(bool failed, bool stream);
+    void StreamConnected(int code);
+    void StreamTitleChanged();
+    void SetVolume(int level);
+    void VolumeUp();
+    void VolumeDown();
+    void SetMute(bool on);
+    void SetRepeat(bool on);
+    void SetShuffle(bool on);
+    void RateTrack(int value, bool fromControl);
+    // Adds files to the open playlist, as if dropped on the window.
+    void OpenFiles(const QStringList& paths);
+    // Fills the list from a tree node; without one, from the node stored in settings.
+    void FillList(CSkinTreeNode* node);
+    // Empties the tree and builds its category heads with the saved playlists.
+    void RebuildTree();
+    // A skin control's action by its kind.
+    void OnSkinControl(CSkinElement* control);
+    // One tick of timer 100 / timer 200.
+    void OnPositionTick();
+    void OnSpectrumTick();
 
     // Stops playback and replaces the skin (falling back to "Default"), keeping the window's
     // top-left corner and bringing its size within the new limits. Returns false after a
@@ -92,7 +170,7 @@ public:
     static constexpr int ID_MEDIA_STOP = 32781;
     static constexpr int ID_MEDIA_NEXT = 32782;
     static constexpr int ID_MEDIA_PREV = 32783;
-    // Menu command ids handled so far.
+    // Menu command ids the window names itself (the others are CContextMenu's).
     static constexpr int ID_LIBRARY_FOLDERS = 104;
     static constexpr int ID_EXIT = 110;
     static constexpr int ID_HIDE_IN_TRAY = 113;
@@ -100,12 +178,18 @@ public:
     static constexpr int ID_REPEAT = 115;
     static constexpr int ID_LANGUAGE = 117;
     static constexpr int ID_SKIN = 112;
+    static constexpr int kPositionTimerId = 100;
+    static constexpr int kSpectrumTimerId = 200;
+    static constexpr int kFallOffTicks = 100;
+    static constexpr int kWarningIcon = 2; // QMessageBox::Warning
 
 Q_SIGNALS:
     // Every command that reaches OnCommand, handled or not (menus and tests observe it).
     void CommandRouted(int id);
     // A skin control was clicked (its element kind), after the window acted on it.
     void SkinControlClicked(int kind);
+    // A failure was shown to the user (in the title strip or a note).
+    void StatusShown(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -116,6 +200,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     // The skin painter's window.
     void SetSkinLayered(bool layered) override;
@@ -126,6 +215,10 @@ private:
     class MsgPort;
     struct CommandRow;
     static const CommandRow kCommands[];
+    struct MessageRow;
+    static const MessageRow kMessages[];
+    struct KindRow;
+    static const KindRow kKinds[];
 
     void SetFolders();
     void LoadSettingsAndLanguage();
@@ -134,21 +227,16 @@ private:
     void RunFirstRun();
     void RememberNormalRect();
     void SaveSettings();
+    void OpenLibrary();
+    void ShowLibraryError();
 
     void InitEngine();
     void LoadSkin();
     void PushSkinState();
-    void OnSkinControl(CSkinElement* control);
     void StartSystemDrag(int mode);
+    void Minimize();
+    void ApplyTrigger(CSkinElement& control);
     void OnSkin();
-
-    // The library tree and the now-playing list over the skin's Library and Playlist
-    // elements (CPanelWnd_Views.cpp).
-    void CreateViews();
-    void PlaceViews();
-    void FillTreeCategories();
-    void OnTreeExpand(CSkinTreeNode* node);
-    void OnTreeSelect(CSkinTreeNode* node);
     bool ChooseLibraryFolders();
     void RunLibraryUpdate();
     void OnLibraryFolders();
@@ -157,27 +245,106 @@ private:
     void OnShuffle();
     void OnRepeat();
     void OnLanguage();
+    void OnEqualizer();
+    void OnLastFM();
+    void OnHotKeys();
+    void OnOpenURL();
+    void OnProperties();
+    void OnNewPlaylist();
+    void OnRenamePlaylist();
+    void OnDeletePlaylist();
+    void OnAbout();
+    void OnAddFiles();
+    void OnAddFolder();
+    void OnRemoveRows();
+    void OnSelectAll();
+    void OnOpenPlaylistFile();
+    void OnAddToPlaylist(int index);
+
+    // Private messages, one handler each.
+    LResult OnTreeExpand(WParam wParam, LParam lParam);
+    LResult OnTreeSelect(WParam wParam, LParam lParam);
+    LResult OnListPlay(WParam wParam, LParam lParam);
+    LResult OnNextFile(WParam wParam, LParam lParam);
+    LResult OnTrackEnd(WParam wParam, LParam lParam);
+    LResult OnListRating(WParam wParam, LParam lParam);
+    LResult OnSkinApply(WParam wParam, LParam lParam);
+    LResult OnListMenu(WParam wParam, LParam lParam);
+    LResult OnTreeMenu(WParam wParam, LParam lParam);
+    LResult OnTreeReorder(WParam wParam, LParam lParam);
+    LResult OnListReorder(WParam wParam, LParam lParam);
+    LResult OnListDrag(WParam wParam, LParam lParam);
+    LResult OnPlayerMeta(WParam wParam, LParam lParam);
+    LResult OnPlayerConnect(WParam wParam, LParam lParam);
+    LResult OnHookKeyDown(WParam wParam, LParam lParam);
+    LResult OnTrayNotify(WParam wParam, LParam lParam);
+
+    // Child windows of the skin and the companions of a layered skin.
+    void CreateChildWindows();
+    void FreeChildWindows();
+    void PlaceChildWindows();
+    void ShowMenus();
+    void CheckMenus();
+
+    // Player steps shared by the operations.
+    bool PlayNode(CSkinListNode* row);
+    void ShowStream(CSkinListNode* row);
+    void ShowFile(CSkinListNode* row);
+    void ShowTexts(const QString& title, const QString& artist, const QString& album, bool stream);
+    void SetNowPlaying(const QString& artist, const QString& title);
+    void ClearNowPlaying();
+    void UpdateMpris();
+    void StartPlayingTimers();
+    void StartFallOff();
+    void CountPlay();
+    void CountSkip();
+    void ForgetPlayingRow();
+    void Warn(int messageLine, int captionLine, int icon = kWarningIcon);
+    void OnDroppedOnPlaylist(CSkinTreeNode* playlist, bool fromList, const QStringList& paths);
+    void ShowStatus(const QString& text);
+    CSkinListNode* FirstSong() const;
+    CSkinListNode* SongAfter(CSkinListNode* row, bool wrap) const;
+    CSkinListNode* SongBefore(CSkinListNode* row, bool wrap) const;
+    void StoreNode(CSkinTreeNode* node);
+    void FillFromStoredNode();
+    void CloseViewedList();
+    int CurrentPlaylistIndex() const;
+    void AddPathsToPlaylist(const QStringList& paths);
+    void AfterLibraryUpdate();
 
     // Members in the order of construction; destruction runs in reverse, so the engine is
     // gone before the audio layer it plays through and before the port it posts to.
     SkinPanels m_panels;
-    CSkinTree m_tree;
-    CSkinList m_list;
     CMoveResize m_mover;
     CMoveLayered m_composer;
     std::unique_ptr<MsgPort> m_msgPort;
+    CSkinList m_list;
+    CSkinTree m_tree;
+    std::vector<std::unique_ptr<CSkinVis>> m_vis;
     CAudioLib m_audio;
     CDBase m_db;
+    CPlaylistStore m_playlists;
     CPlayBass m_engine;
     CSkinDraw m_skinDraw;
+    CTrayIcon m_tray;
+    CContextMenu m_menus;
     CLanguage m_language;
     QString m_programFolder;
     QString m_profileFolder;
+    CLastFM m_lastFm;
     CSettings m_settings;
+    CSHOUTcast m_radio;
+    CHotKey m_hotKeys;
+    std::unique_ptr<CKeyHook> m_keyHook;
+    CMprisLink m_mpris;
 
     QTimer m_positionTimer; // 100: position, 500 ms
     QTimer m_spectrumTimer; // 200: spectrum, 30 ms
     QRect m_normalRect;     // the restored rectangle, kept while minimised or maximised
+    PlayerState m_player;
+    QString m_statusText;
+    QString m_libraryError;
+    bool m_ownDrag = false;
     bool m_hideInTray = false;
     bool m_created = false;
     bool m_shutDown = false;

@@ -1,12 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
-// Command routing: one row per command id, each handler a few lines.
+// Command routing: one row per menu item or accelerator, each handler a few lines.
 #include "CPanelWnd.h"
 
+#include "CDlgEq.h"
+#include "CDlgHotKey.h"
 #include "CDlgLanguage.h"
 #include "CDlgLibrary.h"
+#include "CDlgOpenURL.h"
 #include "CDlgProgress.h"
+#include "CDlgProperties.h"
+#include "CDlgRename.h"
 #include "CLibraryFolders.h"
+
+#include <QApplication>
+#include <QMessageBox>
 
 struct CPanelWnd::CommandRow {
     int id;
@@ -15,17 +23,52 @@ struct CPanelWnd::CommandRow {
 
 const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {ID_LIBRARY_FOLDERS, &CPanelWnd::OnLibraryFolders},
+    {CContextMenu::ID_PLAY, &CPanelWnd::Play},
+    {CContextMenu::ID_PAUSE, &CPanelWnd::PlayPause},
+    {ID_SPACE, &CPanelWnd::PlayPause},
+    {CContextMenu::ID_STOP, &CPanelWnd::Stop},
+    {ID_CTRL_SPACE, &CPanelWnd::Stop},
+    {CContextMenu::ID_NEXT, &CPanelWnd::Next},
+    {ID_CTRL_RIGHT, &CPanelWnd::Next},
+    {CContextMenu::ID_PREV, &CPanelWnd::Previous},
+    {ID_CTRL_LEFT, &CPanelWnd::Previous},
     {ID_EXIT, &CPanelWnd::OnExit},
+    {ID_SKIN, &CPanelWnd::OnSkin},
     {ID_HIDE_IN_TRAY, &CPanelWnd::OnHideInTray},
     {ID_SHUFFLE, &CPanelWnd::OnShuffle},
     {ID_REPEAT, &CPanelWnd::OnRepeat},
     {ID_LANGUAGE, &CPanelWnd::OnLanguage},
-    {ID_SKIN, &CPanelWnd::OnSkin},
+    {CContextMenu::ID_PROPERTIES, &CPanelWnd::OnProperties},
+    {CContextMenu::ID_NEW_PLAYLIST, &CPanelWnd::OnNewPlaylist},
+    {CContextMenu::ID_RENAME_PLAYLIST, &CPanelWnd::OnRenamePlaylist},
+    {CContextMenu::ID_DELETE_PLAYLIST, &CPanelWnd::OnDeletePlaylist},
+    {CContextMenu::ID_ABOUT, &CPanelWnd::OnAbout},
+    {CContextMenu::ID_ADD_FILES, &CPanelWnd::OnAddFiles},
+    {CContextMenu::ID_ADD_FOLDER, &CPanelWnd::OnAddFolder},
+    {CContextMenu::ID_REMOVE, &CPanelWnd::OnRemoveRows},
+    {ID_DELETE, &CPanelWnd::OnRemoveRows},
+    {CContextMenu::ID_EQUALIZER, &CPanelWnd::OnEqualizer},
+    {CContextMenu::ID_LASTFM, &CPanelWnd::OnLastFM},
+    {CContextMenu::ID_PLAY_FOCUS, &CPanelWnd::PlayRow},
+    {ID_ENTER, &CPanelWnd::PlayRow},
+    {CContextMenu::ID_SELECT_ALL, &CPanelWnd::OnSelectAll},
+    {CContextMenu::ID_HOTKEYS, &CPanelWnd::OnHotKeys},
+    {CContextMenu::ID_ADD_STREAM, &CPanelWnd::OnOpenURL},
+    {CContextMenu::ID_OPEN_PLAYLIST_FILE, &CPanelWnd::OnOpenPlaylistFile},
+    // The media keys drive the player as their symbols say.
+    {ID_MEDIA_PLAYPAUSE, &CPanelWnd::PlayPause},
+    {ID_MEDIA_STOP, &CPanelWnd::Stop},
+    {ID_MEDIA_NEXT, &CPanelWnd::Next},
+    {ID_MEDIA_PREV, &CPanelWnd::Previous},
 };
 
 void CPanelWnd::OnCommand(int id)
 {
     Q_EMIT CommandRouted(id);
+    if (id >= CContextMenu::ID_ADD_TO_PLAYLIST_FIRST && id <= CContextMenu::ID_ADD_TO_PLAYLIST_LAST) {
+        OnAddToPlaylist(id - CContextMenu::ID_ADD_TO_PLAYLIST_FIRST);
+        return;
+    }
     for (const CommandRow& row : kCommands) {
         if (row.id == id) {
             (this->*row.handler)();
@@ -42,16 +85,17 @@ void CPanelWnd::OnExit()
 void CPanelWnd::OnHideInTray()
 {
     m_hideInTray = !m_hideInTray;
+    m_menus.Check(ID_HIDE_IN_TRAY, m_hideInTray);
 }
 
 void CPanelWnd::OnShuffle()
 {
-    m_settings.SetShuffle(m_settings.GetShuffle() ? 0 : 1);
+    SetShuffle(m_settings.GetShuffle() == 0);
 }
 
 void CPanelWnd::OnRepeat()
 {
-    m_settings.SetRepeat(m_settings.GetRepeat() ? 0 : 1);
+    SetRepeat(m_settings.GetRepeat() == 0);
 }
 
 void CPanelWnd::OnLibraryFolders()
@@ -71,22 +115,118 @@ void CPanelWnd::RunLibraryUpdate()
 {
     CLibraryFolders folders;
     folders.Load(m_profileFolder);
-    ModalBracket bracket(*this);
-    CDlgProgress dlg(this);
-    dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
-    dlg.SetDatabase(&m_db);
-    dlg.SetTagReader(&CPlayBass::ReadTags);
-    dlg.SetJob(ProgressJob::LibraryUpdate);
-    dlg.SetPaths(folders.Folders());
-    dlg.Run();
-    // The tree is rebuilt from the library here once the tree view exists.
+    {
+        ModalBracket bracket(*this);
+        CDlgProgress dlg(this);
+        dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
+        dlg.SetDatabase(&m_db);
+        dlg.SetTagReader(&CPlayBass::ReadTags);
+        dlg.SetJob(ProgressJob::LibraryUpdate);
+        dlg.SetPaths(folders.Folders());
+        dlg.Run();
+    }
+    if (m_shutDown)
+        return;
+    if (!m_db.IsOpen(DbConn::Library)) {
+        ModalBracket bracket(*this);
+        QMessageBox::warning(this, QStringLiteral("Plumo"),
+            tr("The library could not be updated: \"%1\" is not open.")
+                .arg(m_profileFolder + "/Library.db"));
+    }
+    AfterLibraryUpdate();
 }
 
 void CPanelWnd::OnLanguage()
 {
     ModalBracket bracket(*this);
-    if (CDlgLanguage::Run(this, m_language, m_settings.GetDefaultLanguage())) {
-        // Menus are rebuilt with their check marks (113, 114, 115, 133) and the tree rebuilt
-        // here once menus and tree exist.
+    if (!CDlgLanguage::Run(this, m_language, m_settings.GetDefaultLanguage()))
+        return;
+    m_menus.Rebuild(m_language);
+    m_tray.SetMenu(m_menus.Get(CContextMenu::Menu::Tray));
+    CheckMenus();
+    RebuildTree();
+}
+
+void CPanelWnd::OnEqualizer()
+{
+    ModalBracket bracket(*this);
+    CDlgEq dlg(m_language, m_engine, m_programFolder, this);
+    dlg.exec();
+}
+
+void CPanelWnd::OnLastFM()
+{
+    if (m_settings.GetLastFm()) {
+        m_lastFm.SendStop();
+        m_lastFm.SwitchOff();
+        m_settings.SetLastFm(0);
+        m_menus.Check(CContextMenu::ID_LASTFM, false);
+        return;
     }
+    const bool started = m_lastFm.Start();
+    m_settings.SetLastFm(started ? 1 : 0);
+    m_menus.Check(CContextMenu::ID_LASTFM, started);
+    if (!started)
+        Warn(7, 1);
+}
+
+void CPanelWnd::OnHotKeys()
+{
+    ModalBracket bracket(*this);
+    CDlgHotKey::Run(this, m_language, m_hotKeys, m_keyHook && m_keyHook->IsGlobal());
+}
+
+void CPanelWnd::OnOpenURL()
+{
+    ModalBracket bracket(*this);
+    CDlgOpenURL dlg(this);
+    dlg.SetLines(m_language.Section(LangSection::OpenURLDialog));
+    if (dlg.exec() != QDialog::Accepted || !m_db.IsOpen(DbConn::Viewed))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_player.prepared = nullptr;
+    m_playlists.AppendStream(dlg.Address(), dlg.Name(), m_list);
+    m_list.ScrollToEnd();
+    QApplication::restoreOverrideCursor();
+}
+
+void CPanelWnd::OnProperties()
+{
+    CSkinListNode* row = m_list.Rows().Focus();
+    if (!row || !row->IsSong())
+        return;
+    ModalBracket bracket(*this);
+    const bool stream = CPlayBass::IsStreamAddress(row->m_file);
+    CDlgProperties dlg(m_language.Section(LangSection::PropertiesDialog), stream ? nullptr : &m_db,
+        row->m_libraryId, row->m_playlistId, row->m_file, this);
+    dlg.exec();
+}
+
+void CPanelWnd::OnAbout()
+{
+    ModalBracket bracket(*this);
+    QMessageBox::about(this, QStringLiteral("Plumo"),
+        QStringLiteral("Plumo %1").arg(QCoreApplication::applicationVersion()));
+}
+
+void CPanelWnd::OnSelectAll()
+{
+    m_list.SelectAllSongs();
+    m_list.update();
+}
+
+void CPanelWnd::OnRemoveRows()
+{
+    // Delete acts on the list only while the list has the focus (not while the tree has it).
+    if (QApplication::focusWidget() != &m_list || !m_db.IsOpen(DbConn::Viewed))
+        return;
+    std::vector<int> ids;
+    for (CSkinListNode* row : m_list.Rows().Selection()) {
+        if (row->IsSong())
+            ids.push_back(row->m_playlistId);
+    }
+    if (ids.empty() || !m_playlists.DeleteRows(ids))
+        return;
+    m_player.prepared = nullptr;
+    FillList(nullptr);
 }

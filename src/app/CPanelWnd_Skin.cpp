@@ -71,10 +71,12 @@ void CPanelWnd::PushSkinState()
 
 bool CPanelWnd::ApplySkin(const QString& name)
 {
+    Stop();
     m_engine.Stop();
-    m_composer.Clear();
+    FreeChildWindows();
     m_skinDraw.SetDevicePixelRatio(devicePixelRatioF());
     const bool applied = m_skinDraw.ApplySkin(name);
+    CreateChildWindows();
     // A size outside the new limits is brought to the nearest one on each side; the top-left
     // corner stays.
     const int w = Fit(width(), m_mover.GetMinWidth(), m_mover.GetMaxWidth());
@@ -89,9 +91,11 @@ bool CPanelWnd::ApplySkin(const QString& name)
     if (size() != QSize(w, h))
         resize(w, h);
     m_skinDraw.Layout(width(), height());
-    CreateViews();
-    FillTreeCategories();
-    PlaceViews();
+    PlaceChildWindows();
+    if (m_skinDraw.IsLayered()) {
+        m_composer.Show();
+        m_composer.Place(false);
+    }
     return applied;
 }
 
@@ -125,7 +129,7 @@ void CPanelWnd::mousePressEvent(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     bool captured = false;
     if (CSkinElement* acted = m_skinDraw.OnButtonDown(pos, &captured))
-        Q_EMIT SkinControlClicked(acted->GetType());
+        OnSkinControl(acted);
     if (captured)
         return;
     m_mover.SetClientSize(width(), height());
@@ -163,7 +167,7 @@ void CPanelWnd::mouseMoveEvent(QMouseEvent* event)
     else
         unsetCursor();
     if (CSkinElement* volume = m_skinDraw.OnMouseMove(pos))
-        Q_EMIT SkinControlClicked(volume->GetType());
+        OnSkinControl(volume);
 }
 
 void CPanelWnd::mouseReleaseEvent(QMouseEvent* event)
@@ -190,26 +194,57 @@ void CPanelWnd::leaveEvent(QEvent* event)
     m_skinDraw.OnMouseLeave();
 }
 
+// The action of each control kind; kinds without a row do nothing.
+struct CPanelWnd::KindRow {
+    SkinKind kind;
+    void (*action)(CPanelWnd& wnd, CSkinElement& control);
+};
+
+const CPanelWnd::KindRow CPanelWnd::kKinds[] = {
+    {SkinKind::Play, [](CPanelWnd& w, CSkinElement&) { w.PlayRow(); }},
+    {SkinKind::PlayPause, [](CPanelWnd& w, CSkinElement&) { w.PlayPause(); }},
+    {SkinKind::Pause, [](CPanelWnd& w, CSkinElement&) { w.PauseToggle(); }},
+    {SkinKind::Stop, [](CPanelWnd& w, CSkinElement&) { w.Stop(); }},
+    {SkinKind::Next, [](CPanelWnd& w, CSkinElement&) { w.Next(); }},
+    {SkinKind::Previous, [](CPanelWnd& w, CSkinElement&) { w.Previous(); }},
+    {SkinKind::VolumeBar, [](CPanelWnd& w, CSkinElement& c) { w.SetVolume(c.GetState()); }},
+    {SkinKind::TrackBar, [](CPanelWnd& w, CSkinElement& c) { w.Seek(c.GetState()); }},
+    {SkinKind::Mute, [](CPanelWnd& w, CSkinElement& c) { w.SetMute(c.GetState() != 1); }},
+    {SkinKind::Close, [](CPanelWnd& w, CSkinElement&) { w.close(); }},
+    {SkinKind::Minimize, [](CPanelWnd& w, CSkinElement&) { w.Minimize(); }},
+    {SkinKind::Button, [](CPanelWnd& w, CSkinElement& c) { w.ApplyTrigger(c); }},
+    {SkinKind::Rating, [](CPanelWnd& w, CSkinElement& c) { w.RateTrack(c.GetState(), true); }},
+    {SkinKind::Repeat, [](CPanelWnd& w, CSkinElement& c) { w.SetRepeat(c.GetState() != 1); }},
+    {SkinKind::Shuffle, [](CPanelWnd& w, CSkinElement& c) { w.SetShuffle(c.GetState() != 1); }},
+    {SkinKind::Equalizer, [](CPanelWnd& w, CSkinElement&) { w.OnEqualizer(); }},
+};
+
 void CPanelWnd::OnSkinControl(CSkinElement* control)
 {
     const int kind = control->GetType();
-    switch (static_cast<SkinKind>(kind)) {
-    case SkinKind::Close:
-        close();
-        break;
-    case SkinKind::Minimize:
-        showMinimized();
-        break;
-    case SkinKind::Button:
-        control->GetTrigger().Apply(m_panels);
-        m_skinDraw.FullRepaint();
-        PlaceViews();
-        break;
-    default:
-        // The player's own actions are routed by the command table.
-        break;
+    for (const KindRow& row : kKinds) {
+        if (row.kind == control->GetKind()) {
+            row.action(*this, *control);
+            break;
+        }
     }
     Q_EMIT SkinControlClicked(kind);
+}
+
+void CPanelWnd::Minimize()
+{
+    m_skinDraw.OnMouseLeave();
+    CTrayIcon::MinimizeWindow(this);
+}
+
+void CPanelWnd::ApplyTrigger(CSkinElement& control)
+{
+    control.GetTrigger().Apply(m_panels);
+    m_skinDraw.Layout(width(), height());
+    m_skinDraw.FullRepaint();
+    PlaceChildWindows();
+    if (m_skinDraw.IsLayered())
+        m_composer.Show();
 }
 
 void CPanelWnd::OnSkin()

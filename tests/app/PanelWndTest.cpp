@@ -174,9 +174,24 @@ TEST_F(PanelWndTest, AnUnwritableProfileFolderDoesNotStopTheStart)
     // The data home is a file: no profile folder can be made below it.
     m_home.Write("data", "not a folder");
     CPanelWnd wnd;
-    int dialogs = 0;
-    RejectNextDialog(&dialogs);
+    // Every box is answered as it comes: the library note, the first-run folders dialog and,
+    // at the end, the note that the settings were not saved.
+    QStringList seen;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&seen] {
+        if (auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            seen << dlg->metaObject()->className();
+            dlg->reject();
+        }
+    });
+    answer.start(50);
+    QSignalSpy told(&wnd, &CPanelWnd::StatusShown);
     EXPECT_TRUE(wnd.Create());
+    ASSERT_EQ(told.count(), 1) << "the user is told the library cannot be opened";
+    EXPECT_TRUE(told.at(0).at(0).toString().contains("Library.db"));
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }, 10000));
+    EXPECT_TRUE(seen.contains("CDlgLibrary"));
     wnd.close();
     EXPECT_TRUE(wnd.IsShutDown());
+    EXPECT_GE(seen.count("QMessageBox"), 2) << "the library note and the unsaved settings";
 }

@@ -1,0 +1,416 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// The library side of the window: the tree's categories and children, the list filled from a
+// tree node, playlists made, renamed, deleted and added to, dropped files and dragged rows.
+#include "CPanelWnd.h"
+
+#include "CDlgProgress.h"
+#include "CDlgRename.h"
+#include "CLibraryQuery.h"
+#include "IRadioTreeSink.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+
+namespace {
+
+// The wait cursor for the life of a scope.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The radio directory's genres go under the node being expanded.
+class RadioTreeSink : public IRadioTreeSink {
+public:
+    RadioTreeSink(CSkinTree& tree, CSkinTreeNode* parent)
+        : m_tree(tree)
+        , m_parent(parent)
+    {
+    }
+    void BeginUpdate() override { m_tree.SetAutoLayout(false); }
+    void EndUpdate() override
+    {
+        m_tree.SetAutoLayout(true);
+        m_tree.RecalcLayout();
+    }
+    void AddRadioNode(const QString& label, const QString& key) override
+    {
+        m_tree.AddRadioNode(m_parent, label, key);
+    }
+
+private:
+    CSkinTree& m_tree;
+    CSkinTreeNode* m_parent;
+};
+
+// The node's category head.
+const CSkinTreeNode* RootOf(const CSkinTreeNode* node)
+{
+    while (node->m_parent && node->m_parent->m_parent)
+        node = node->m_parent;
+    return node;
+}
+
+} // namespace
+
+void CPanelWnd::RebuildTree()
+{
+    struct Head {
+        NodeType type;
+        int line;
+    };
+    static constexpr Head kHeads[] = {
+        {NodeType::Artist, 4}, {NodeType::Album, 5}, {NodeType::Year, 6},
+        {NodeType::Genre, 7}, {NodeType::Radio, 8}, {NodeType::Playlist, 1},
+    };
+    m_tree.SetAutoLayout(false);
+    m_tree.DeleteAll();
+    CSkinTreeNode* playlists = nullptr;
+    for (const Head& head : kHeads)
+        playlists = m_tree.AddCategory(head.type, m_language.Line(LangSection::Library, head.line));
+    playlists->m_expanded = true;
+    m_playlists.LoadRegistry(&m_tree);
+    m_tree.SetAutoLayout(true);
+    m_tree.RecalcLayout();
+}
+
+void CPanelWnd::AfterLibraryUpdate()
+{
+    if (m_settings.GetLibraryNode().node1Type > 1)
+        FillList(nullptr);
+    RebuildTree();
+}
+
+LResult CPanelWnd::OnTreeExpand(WParam wParam, LParam)
+{
+    auto* node = reinterpret_cast<CSkinTreeNode*>(wParam);
+    if (!node)
+        return 0;
+    if (node->m_kind == CSkinTreeNode::kHead && node->m_type == NodeType::Radio) {
+        RadioTreeSink sink(m_tree, node);
+        m_radio.AddGenres(sink);
+        return 0;
+    }
+    WaitCursor wait;
+    CLibraryQuery query(m_db);
+    const auto kind = static_cast<TreeKind>(node->m_type);
+    if (node->m_kind == CSkinTreeNode::kHead)
+        query.FillRoot(kind, m_tree);
+    else if (node->m_valueNode && !node->m_albumLeaf)
+        query.FillValue(kind, node->m_key, m_tree);
+    return 0;
+}
+
+LResult CPanelWnd::OnTreeSelect(WParam wParam, LParam)
+{
+    if (auto* node = reinterpret_cast<CSkinTreeNode*>(wParam))
+        FillList(node);
+    return 0;
+}
+
+void CPanelWnd::StoreNode(CSkinTreeNode* node)
+{
+    CSettings::LibraryNode stored;
+    const CSkinTreeNode* root = RootOf(node);
+    stored.node1Type = static_cast<int>(root->m_type);
+    if (node->IsPlaylist()) {
+        stored.node2String = node->m_key;
+        stored.node2This = 1;
+    } else if (node->m_albumLeaf) {
+        stored.node2String = node->m_type == NodeType::Album ? QString() : node->m_key;
+        stored.node3Artist = node->m_artist;
+        stored.node3Album = node->m_album;
+        stored.node3This = 1;
+    } else {
+        stored.node2String = node->m_key;
+        stored.node2This = 1;
+    }
+    m_settings.SetLibraryNode(stored);
+}
+
+void CPanelWnd::CloseViewedList()
+{
+    // A playlist still playing keeps its connection, so its counters and ratings reach it.
+    const bool playingFromIt = m_list.Rows().Playing() != nullptr;
+    m_db.CloseViewedPlaylist(playingFromIt && !m_db.IsOpen(DbConn::Playing));
+}
+
+void CPanelWnd::FillList(CSkinTreeNode* node)
+{
+    if (node && node->m_kind == CSkinTreeNode::kHead)
+        return;
+    m_player.prepared = nullptr;
+    if (node && node->m_type == NodeType::Radio) {
+        const StationFill result = m_radio.FillStations(m_list, node->m_key);
+        if (result == StationFill::Listed) {
+            CloseViewedList();
+            m_list.SetRadioMode(true);
+        } else if (result == StationFill::Failed) {
+            Warn(8, 0);
+        }
+        return;
+    }
+    m_radio.Abandon();
+    WaitCursor wait;
+    CloseViewedList();
+    m_list.SetRadioMode(false);
+    if (node)
+        StoreNode(node);
+    FillFromStoredNode();
+}
+
+void CPanelWnd::FillFromStoredNode()
+{
+    const CSettings::LibraryNode& n = m_settings.GetLibraryNode();
+    const auto kind = static_cast<TreeKind>(n.node1Type);
+    if (kind == TreeKind::Playlists) {
+        if (m_db.OpenPlaylist(DbConn::Viewed, n.node2String))
+            m_playlists.FillList(m_list);
+        else
+            m_list.DeleteAll();
+        return;
+    }
+    CLibraryQuery query(m_db);
+    if (n.node3This)
+        query.ListAlbum(kind, n.node2String, n.node3Artist, n.node3Album, m_list);
+    else if (n.node2This)
+        query.ListValue(kind, n.node2String, m_list);
+    else
+        m_list.DeleteAll();
+}
+
+int CPanelWnd::CurrentPlaylistIndex() const
+{
+    if (!m_db.IsOpen(DbConn::Viewed))
+        return -1;
+    return m_playlists.IndexOfFile(m_db.PlaylistFile(DbConn::Viewed));
+}
+
+LResult CPanelWnd::OnTreeReorder(WParam, LParam)
+{
+    QStringList files;
+    if (CSkinTreeNode* playlists = m_tree.Rows().PlaylistsCategory()) {
+        for (const CSkinTreeNode* child : playlists->m_children)
+            files << child->m_key;
+    }
+    m_playlists.SetOrder(files);
+    m_playlists.SaveRegistry();
+    return 0;
+}
+
+LResult CPanelWnd::OnListReorder(WParam, LParam)
+{
+    if (!m_db.IsOpen(DbConn::Viewed))
+        return 0;
+    WaitCursor wait;
+    m_player.prepared = nullptr;
+    std::vector<int> ids;
+    for (const CSkinListNode* row : m_list.Rows().Songs())
+        ids.push_back(row->m_playlistId);
+    m_playlists.Reorder(ids, m_list);
+    return 0;
+}
+
+LResult CPanelWnd::OnListDrag(WParam, LParam)
+{
+    m_ownDrag = true;
+    m_list.DragSelection();
+    m_ownDrag = false;
+    return 0;
+}
+
+void CPanelWnd::OnNewPlaylist()
+{
+    m_playlists.CreatePlaylist(m_language.Line(LangSection::Library, 2), &m_tree);
+    m_tree.RecalcLayout();
+}
+
+void CPanelWnd::OnRenamePlaylist()
+{
+    CSkinTreeNode* node = m_tree.Rows().Selection();
+    if (!node || !node->IsPlaylist())
+        return;
+    const int index = m_playlists.IndexOfFile(node->m_key);
+    ModalBracket bracket(*this);
+    CDlgRename dlg(m_language.Section(LangSection::RenameDialog), node->Label(), this);
+    if (index < 0 || dlg.exec() != QDialog::Accepted)
+        return;
+    if (m_playlists.RenamePlaylist(index, dlg.Name())) {
+        node->m_text = dlg.Name();
+        m_tree.update();
+    }
+}
+
+void CPanelWnd::OnDeletePlaylist()
+{
+    CSkinTreeNode* node = m_tree.Rows().Selection();
+    if (!node || !node->IsPlaylist())
+        return;
+    const int index = m_playlists.IndexOfFile(node->m_key);
+    const CSettings::LibraryNode& stored = m_settings.GetLibraryNode();
+    const bool shown = stored.node1Type == 1 && stored.node2String == node->m_key;
+    if (shown)
+        m_player.prepared = nullptr;
+    if (index >= 0 && m_playlists.DeletePlaylist(index, shown ? &m_list : nullptr))
+        m_tree.DeleteNode(node);
+}
+
+void CPanelWnd::AddPathsToPlaylist(const QStringList& paths)
+{
+    const int last = m_db.LargestPosition(DbConn::Viewed);
+    {
+        ModalBracket bracket(*this);
+        CDlgProgress dlg(this);
+        dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
+        dlg.SetDatabase(&m_db);
+        dlg.SetTagReader(&CPlayBass::ReadTags);
+        dlg.SetJob(ProgressJob::AddToViewed);
+        dlg.SetBase(last);
+        dlg.SetPaths(paths);
+        dlg.Run();
+    }
+    m_player.prepared = nullptr;
+    m_playlists.FillAfter(last, m_list);
+}
+
+void CPanelWnd::OnAddFiles()
+{
+    if (!m_db.IsOpen(DbConn::Viewed)) {
+        Warn(4, 2, QMessageBox::Information);
+        return;
+    }
+    QStringList paths;
+    {
+        ModalBracket bracket(*this);
+        paths = QFileDialog::getOpenFileNames(this, QString(), QString(),
+            QStringLiteral("All Audio Files (*.mp3 *.ogg *.wma *.flac *.ape *.aac *.mp4 *.m4a);;"
+                           "MPEG Audio (*.mp3);;OGG Vorbis (*.ogg);;"
+                           "Windows Media Audio (*.wma);;Free Lossless Audio Codec (*.flac);;"
+                           "Monkey's Audio (*.ape);;Apple Audio (*.aac *.mp4 *.m4a)"));
+    }
+    if (!paths.isEmpty())
+        AddPathsToPlaylist(paths);
+}
+
+void CPanelWnd::OnAddFolder()
+{
+    if (!m_db.IsOpen(DbConn::Viewed)) {
+        Warn(4, 2, QMessageBox::Information);
+        return;
+    }
+    QString folder;
+    {
+        ModalBracket bracket(*this);
+        folder = QFileDialog::getExistingDirectory(this,
+            m_language.Line(LangSection::LibraryDialog, 7));
+    }
+    if (!folder.isEmpty())
+        AddPathsToPlaylist({folder});
+}
+
+void CPanelWnd::OnOpenPlaylistFile()
+{
+    QString path;
+    {
+        ModalBracket bracket(*this);
+        path = QFileDialog::getOpenFileName(this, QString(), QString(),
+            QStringLiteral("All Playlists (*.m3u *.m3u8 *.pls *.asx *.xspf);;"
+                           "M3U Playlist (*.m3u *.m3u8);;PLS Playlist (*.pls);;"
+                           "Advanced Stream Redirector (*.asx);;"
+                           "XML Shareable Playlist Format (*.xspf)"));
+    }
+    if (path.isEmpty())
+        return;
+    CloseViewedList();
+    const std::optional<int> index =
+        m_playlists.CreatePlaylist(QFileInfo(path).completeBaseName(), &m_tree);
+    if (!index)
+        return;
+    const QString file = m_playlists.Entries()[static_cast<std::size_t>(*index)].file;
+    {
+        ModalBracket bracket(*this);
+        CDlgProgress dlg(this);
+        dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
+        dlg.SetDatabase(&m_db);
+        dlg.SetTagReader(&CPlayBass::ReadTags);
+        dlg.SetJob(ProgressJob::ImportPlaylist);
+        dlg.SetImport(path, file);
+        dlg.Run();
+    }
+    CSkinTreeNode* playlists = m_tree.Rows().PlaylistsCategory();
+    if (playlists && !playlists->m_children.empty()) {
+        CSkinTreeNode* node = playlists->m_children.back();
+        m_tree.Rows().SetSelection(node);
+        m_tree.RecalcLayout();
+        FillList(node);
+    }
+}
+
+void CPanelWnd::OnAddToPlaylist(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_playlists.Entries().size()))
+        return;
+    const bool stations = m_list.Rows().RadioMode();
+    std::vector<SelectedRow> rows;
+    for (const CSkinListNode* row : m_list.Rows().Selection()) {
+        if (row->IsSong())
+            rows.push_back({row->m_libraryId, row->m_file, row->m_texts[static_cast<int>(ListSlot::Title)]});
+    }
+    if (rows.empty())
+        return;
+    WaitCursor wait;
+    const bool fromLibrary = !stations && !m_db.IsOpen(DbConn::Viewed);
+    m_playlists.CopyToPlaylist(index, fromLibrary, rows);
+}
+
+void CPanelWnd::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CPanelWnd::dropEvent(QDropEvent* event)
+{
+    if (!m_db.IsOpen(DbConn::Viewed))
+        return;
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile() && url.toLocalFile().size() <= 519)
+            paths << url.toLocalFile();
+    }
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    AddPathsToPlaylist(paths);
+}
+
+void CPanelWnd::OnDroppedOnPlaylist(CSkinTreeNode* playlist, bool fromList, const QStringList& paths)
+{
+    const int index = m_playlists.IndexOfFile(playlist->m_key);
+    if (index < 0)
+        return;
+    if (fromList) {
+        OnAddToPlaylist(index);
+        return;
+    }
+    if (CurrentPlaylistIndex() == index && !paths.isEmpty())
+        AddPathsToPlaylist(paths);
+}
+
+void CPanelWnd::OpenFiles(const QStringList& paths)
+{
+    if (!m_db.IsOpen(DbConn::Viewed)) {
+        Warn(4, 2, QMessageBox::Information);
+        return;
+    }
+    AddPathsToPlaylist(paths);
+}
