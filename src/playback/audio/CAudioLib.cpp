@@ -189,6 +189,7 @@ void CAudioLib::Retire(const ChannelPtr& ch)
 
 void CAudioLib::JoinRetired()
 {
+    std::lock_guard joining(m_joinMutex);
     std::vector<ChannelPtr> retired;
     {
         std::lock_guard events(m_eventMutex);

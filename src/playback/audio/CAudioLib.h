@@ -136,6 +136,8 @@ private:
     HCHANNEL NewHandle();
     std::size_t RingSamples(int rate) const;
     void Retire(const ChannelPtr& ch);
+    // Joins the decoders of retired channels. Whoever calls it also waits for a join under way
+    // on another thread, so after Free's call no retired decoder is left running.
     void JoinRetired();
 
     // The event thread (CAudioLib_Events.cpp).
@@ -196,6 +198,7 @@ private:
     std::mutex m_eventMutex;
     std::vector<MixEvent> m_callerEvents; // guarded by m_eventMutex
     std::vector<ChannelPtr> m_retired;  // guarded by m_eventMutex; freed, decoder to be joined
+    std::mutex m_joinMutex; // held while retired decoders are joined; outer to m_eventMutex
     std::atomic<bool> m_stopEvents{false};
     std::thread m_eventThread;
     // Held by the event thread while it runs syncs, so that Free can wait for one under way.
