@@ -24,8 +24,6 @@ struct ListGeometry {
     bool rightOver = false;
 };
 
-enum class ViewKey { Up, Down, PageUp, PageDown, Home, End };
-
 // What the window does after an input event: repaint, grab or release the mouse, and send
 // one private message (0 for none) about a row.
 struct ViewReply {

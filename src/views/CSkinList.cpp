@@ -17,26 +17,6 @@ namespace {
 
 constexpr QSize kInitialSize(350, 300);
 
-std::optional<ViewKey> KeyOf(int key)
-{
-    switch (key) {
-    case Qt::Key_Up:
-        return ViewKey::Up;
-    case Qt::Key_Down:
-        return ViewKey::Down;
-    case Qt::Key_PageUp:
-        return ViewKey::PageUp;
-    case Qt::Key_PageDown:
-        return ViewKey::PageDown;
-    case Qt::Key_Home:
-        return ViewKey::Home;
-    case Qt::Key_End:
-        return ViewKey::End;
-    default:
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 // Draws each row the walk reaches and queues the covers its Cover elements show.
@@ -316,7 +296,7 @@ void CSkinList::wheelEvent(QWheelEvent* event)
 
 void CSkinList::keyPressEvent(QKeyEvent* event)
 {
-    const std::optional<ViewKey> key = KeyOf(event->key());
+    const std::optional<ViewKey> key = ViewKeyOf(event->key());
     if (!key) {
         QWidget::keyPressEvent(event);
         return;

@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CViewScroll.h"
 
+#include <Qt>
+
 #include <algorithm>
 
 void CViewScroll::SetContentHeight(int height)
@@ -51,4 +53,24 @@ bool CViewScroll::Reveal(int top, int bottom, bool upFirst)
         return ScrollTo(bottom - m_page);
     }
     return false;
+}
+
+std::optional<ViewKey> ViewKeyOf(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Up:
+        return ViewKey::Up;
+    case Qt::Key_Down:
+        return ViewKey::Down;
+    case Qt::Key_PageUp:
+        return ViewKey::PageUp;
+    case Qt::Key_PageDown:
+        return ViewKey::PageDown;
+    case Qt::Key_Home:
+        return ViewKey::Home;
+    case Qt::Key_End:
+        return ViewKey::End;
+    default:
+        return std::nullopt;
+    }
 }

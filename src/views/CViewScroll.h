@@ -2,6 +2,13 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include <optional>
+
+// The keys both views move their selection with.
+enum class ViewKey { Up, Down, PageUp, PageDown, Home, End };
+// The view key of a Qt key code; none for any other key.
+std::optional<ViewKey> ViewKeyOf(int qtKey);
+
 // The vertical scroll state shared by the list and the tree: content height, client height
 // and position, all in pixels. The bar is shown only while the content is taller than the
 // client area; the position always stays within 0..Max(). UI thread only.
