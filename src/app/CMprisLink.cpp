@@ -57,6 +57,8 @@ void CMprisLink::Update(const State& state)
     track.title = state.title;
     track.artist = state.artist;
     track.album = state.album;
+    track.lengthMs = state.lengthMs;
+    track.coverFile = state.coverFile;
     m.SetTrack(track);
     m.SetVolume(state.volume);
     m.SetShuffle(state.shuffle);
@@ -64,9 +66,16 @@ void CMprisLink::Update(const State& state)
     m.SetCanGo(true, true);
 }
 
+void CMprisLink::SetPosition(qint64 positionMs)
+{
+    m_impl->m_mpris.SetPosition(positionMs);
+}
+
 #else
 
 struct CMprisLink::Impl {};
+
+void CMprisLink::SetPosition(qint64) {}
 
 CMprisLink::CMprisLink(CPanelWnd&) {}
 

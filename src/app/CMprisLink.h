@@ -20,6 +20,8 @@ public:
         QString title;
         QString artist;
         QString album;
+        qint64 lengthMs = 0; // 0 when unknown (streams)
+        QString coverFile; // the album picture beside the file; empty for none
         int volume = 0; // 0..100000
         bool shuffle = false;
         bool repeat = false;
@@ -34,6 +36,8 @@ public:
     void Register();
     // Tells the bus the player's state after a change.
     void Update(const State& state);
+    // Where the playing track is, in milliseconds from its start.
+    void SetPosition(qint64 positionMs);
 
 private:
     struct Impl;

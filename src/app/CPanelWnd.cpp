@@ -62,6 +62,10 @@ CPanelWnd::CPanelWnd()
     m_spectrumTimer.setInterval(kSpectrumTimerMs);
     connect(&m_positionTimer, &QTimer::timeout, this, &CPanelWnd::OnPositionTick);
     connect(&m_spectrumTimer, &QTimer::timeout, this, &CPanelWnd::OnSpectrumTick);
+    m_skinDraw.SetCoverListener([this](const QString& image) {
+        m_player.coverFile = image;
+        UpdateMpris();
+    });
     connect(&m_tree, &CSkinTree::DroppedOnPlaylist, this, &CPanelWnd::OnDroppedOnPlaylist);
     connect(&m_list, &CSkinList::FilesDropped, this, [this](const QStringList& paths) {
         if (m_db.IsOpen(DbConn::Viewed))

@@ -108,6 +108,8 @@ public:
         QString title; // what the title strip shows, before the fall-backs
         QString artist;
         QString album;
+        qint64 lengthMs = 0; // of the playing file; 0 for a stream or when unknown
+        QString coverFile; // the playing file's album picture, for the desktop's media controls
     };
     const PlayerState& GetPlayer() const { return m_player; }
     bool IsSpectrumRunning() const { return m_spectrumTimer.isActive(); }

@@ -125,6 +125,8 @@ bool CPanelWnd::PlayNode(CSkinListNode* row)
 void CPanelWnd::ShowStream(CSkinListNode* row)
 {
     m_player.station = row->m_texts[static_cast<int>(ListSlot::Title)];
+    m_player.lengthMs = 0;
+    m_player.coverFile.clear();
     if (m_player.station.isEmpty())
         m_player.station = row->m_file;
     m_skinDraw.SetRating(row->m_rating + (m_list.Rows().RadioMode() ? kStationRating : 0));
@@ -145,6 +147,8 @@ void CPanelWnd::ShowFile(CSkinListNode* row)
     if (!m_db.GetShortInfo(row->m_libraryId, row->m_playlistId, &info) || info.size() < 4)
         info = QStringList{row->m_texts[static_cast<int>(ListSlot::Title)], {}, {}, {}};
     ShowTexts(info[0], info[1], info[2], false);
+    m_player.lengthMs = info[3].toLongLong() * 1000;
+    m_player.coverFile.clear(); // the cover worker reports the new one
     m_skinDraw.SetRating(row->m_rating);
     m_skinDraw.ShowCover(row->m_file, info[2]);
     SetNowPlaying(info[1], info[0]);
@@ -180,6 +184,8 @@ void CPanelWnd::ClearNowPlaying()
     m_player.title.clear();
     m_player.artist.clear();
     m_player.album.clear();
+    m_player.lengthMs = 0;
+    m_player.coverFile.clear();
     UpdateMpris();
 }
 
@@ -193,6 +199,8 @@ void CPanelWnd::UpdateMpris()
     state.title = m_player.title;
     state.artist = m_player.artist;
     state.album = m_player.album;
+    state.lengthMs = m_player.lengthMs;
+    state.coverFile = m_player.coverFile;
     state.volume = m_engine.GetVolumeLevel();
     state.shuffle = m_settings.GetShuffle() != 0;
     state.repeat = m_settings.GetRepeat() != 0;
@@ -498,7 +506,9 @@ void CPanelWnd::RateTrack(int value, bool fromControl)
 
 void CPanelWnd::OnPositionTick()
 {
-    m_skinDraw.SetPosition(m_engine.GetPosition());
+    const int position = m_engine.GetPosition();
+    m_skinDraw.SetPosition(position);
+    m_mpris.SetPosition(m_player.lengthMs * position / CPlayBass::kMaxLevel);
 }
 
 void CPanelWnd::OnSpectrumTick()

@@ -11,6 +11,7 @@
 #include <QRegion>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -108,6 +109,9 @@ public:
     // controls get the image file (or none) on the UI thread.
     void ShowCover(const QString& file, const QString& key);
     void ClearCover();
+    // Called on the UI thread with the image file the Cover controls take for each cover shown
+    // (empty when the track has none).
+    void SetCoverListener(std::function<void(const QString&)> listener);
     // True while a cover search runs (tests wait on it).
     bool IsCoverBusy() const;
 
@@ -164,6 +168,7 @@ private:
     QString m_coverFile;
     QString m_coverKey;
     unsigned m_coverGeneration = 0;
+    std::function<void(const QString&)> m_coverListener; // UI thread
     std::thread m_coverThread;
     std::shared_ptr<std::atomic<bool>> m_coverBusy;
     std::unique_ptr<QObject> m_context;

@@ -220,6 +220,8 @@ void CSkinDraw::DeliverCover(unsigned generation, const QString& image)
 {
     if (generation != m_coverGeneration)
         return;
+    if (m_coverListener)
+        m_coverListener(image);
     ForEachControl([&](const CSkinPanel&, CSkinElement* c) {
         if (c->GetType() != static_cast<int>(SkinKind::Cover))
             return;
@@ -227,4 +229,9 @@ void CSkinDraw::DeliverCover(unsigned generation, const QString& image)
         if (!c->IsHidden())
             RepaintControl(c);
     });
+}
+
+void CSkinDraw::SetCoverListener(std::function<void(const QString&)> listener)
+{
+    m_coverListener = std::move(listener);
 }

@@ -135,13 +135,14 @@ protected:
             return {};
         return reply.arguments().first().value<QDBusVariant>().variant();
     }
-    QString Title()
+    QVariant Metadata(const char* key)
     {
         const QVariant v = Property("Metadata");
         QVariantMap map;
         v.value<QDBusArgument>() >> map;
-        return map.value("xesam:title").toString();
+        return map.value(key);
     }
+    QString Title() { return Metadata("xesam:title").toString(); }
     QString Status() { return Property("PlaybackStatus").toString(); }
 
     int Column(const QString& title, const char* column) const
@@ -196,8 +197,12 @@ TEST_F(EndToEnd, PlaysCountsAndRestoresItsListAfterARestart)
     Call("PlayPause");
     ASSERT_TRUE(QTest::qWaitFor([this] { return Title() == "Track 1"; }, kDeadlineMs));
     EXPECT_EQ(Status(), "Playing");
+    EXPECT_GT(Metadata("mpris:length").toLongLong(), 0);
     ASSERT_TRUE(QTest::qWaitFor([this] { return SoundAfter(0); }, kDeadlineMs))
         << "the tone reaches the audio output";
+    // The desktop's media controls see the track advance.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return Property("Position").toLongLong() > 0; }, kDeadlineMs));
     Call("Next");
     ASSERT_TRUE(QTest::qWaitFor([this] { return Column("Track 1", "skip") == 1; }, kDeadlineMs));
     // The last track ends by itself: a play is counted and the player stops.
