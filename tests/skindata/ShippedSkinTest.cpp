@@ -265,16 +265,16 @@ TEST_P(ShippedSkin, RowTextKeepsBodyTextContrastOnEveryRowFill)
 
 TEST_P(ShippedSkin, SpectrumStripCutsIntoWholeBandsAsTallAsItsArea)
 {
-    const auto doc = Parse(SkinFolder(Skin()) + "Spectrum/Spectrum.xml");
+    const auto doc = Parse(SkinFolder(Skin()) + "Visualiser/Visualiser.xml");
     ASSERT_TRUE(doc);
     const tinyxml2::XMLElement* skin = doc->FirstChildElement("Spectrum")->FirstChildElement("Skin");
     const int band = skin->IntAttribute("BandSize");
     ASSERT_GT(band, 0);
-    const QImage strip(SkinFolder(Skin()) + "Spectrum/" + QString::fromUtf8(skin->Attribute("File")));
+    const QImage strip(SkinFolder(Skin()) + "Visualiser/" + QString::fromUtf8(skin->Attribute("File")));
     ASSERT_FALSE(strip.isNull());
     EXPECT_EQ(strip.width() % band, 0);
     EXPECT_GE(strip.width() / band, 8) << "too few levels to move smoothly";
-    const QImage peak(SkinFolder(Skin()) + "Spectrum/Peak.png");
+    const QImage peak(SkinFolder(Skin()) + "Visualiser/Peak.png");
     EXPECT_LE(peak.width(), band);
     for (const PlacedPanel& panel : Layout(Skin(), 600, 500))
         for (const PlacedElement& e : panel.elements)

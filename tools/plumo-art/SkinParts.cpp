@@ -511,7 +511,7 @@ QString CSkinParts::Spectrum(int height, const QColor& behind) const
     const Theme& t = m_theme;
     const int levels = height / 2 + 1;
     // Frame k holds a bar 2k - 1 px high, so the peak's row sits just above a bar of its level.
-    m_skin.Png("Spectrum/Bars", QSize(4 * levels, height), [&](QPainter& p) {
+    m_skin.Png("Visualiser/Bars", QSize(4 * levels, height), [&](QPainter& p) {
         for (int k = 1; k < levels; ++k) {
             const int h = 2 * k - 1;
             QLinearGradient g(0, height, 0, 0);
@@ -522,13 +522,13 @@ QString CSkinParts::Spectrum(int height, const QColor& behind) const
             p.fillRect(QRectF(4 * k, height - h, 3, h), g);
         }
     });
-    m_skin.Png("Spectrum/Peak", QSize(3, 1), [&](QPainter& p) {
+    m_skin.Png("Visualiser/Peak", QSize(3, 1), [&](QPainter& p) {
         p.fillRect(QRectF(0, 0, 3, 1), t.accentHover.lighter(115));
     });
-    m_skin.Xml("Spectrum/Spectrum.xml",
+    m_skin.Xml("Visualiser/Visualiser.xml",
         XmlNode("Spectrum")
             .Add(XmlNode("Skin").A("File", "Bars.png").A("BandSize", 4))
             .Add(XmlNode("Background").A("Color", Colour(behind)))
             .Add(XmlNode("Peak").A("File", "Peak.png").A("PeakStep", 2)));
-    return QStringLiteral("Spectrum/Spectrum.xml");
+    return QStringLiteral("Visualiser/Visualiser.xml");
 }

@@ -164,8 +164,8 @@ MockFn CSkinParts::MockSpectrum(int height, const QColor& behind) const
     return [this, height, behind](QPainter& p, const QRect& r) {
         p.fillRect(r, behind);
         const int s = ScaleOf(p);
-        const QImage bars = m_skin.Load("Spectrum/Bars.png", s);
-        const QImage peak = m_skin.Load("Spectrum/Peak.png", s);
+        const QImage bars = m_skin.Load("Visualiser/Bars.png", s);
+        const QImage peak = m_skin.Load("Visualiser/Peak.png", s);
         const int levels = height / 2 + 1;
         const int count = r.width() / 4;
         for (int i = 0; i < count; ++i) {
