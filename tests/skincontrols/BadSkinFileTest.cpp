@@ -37,7 +37,7 @@ void Exercise(CSkinElement& element, QImage& canvas)
 {
     element.SetState(3);
     element.SetString("Some text");
-    for (QPoint p : {QPoint(5, 5), QPoint(0, 0), QPoint(-1, 40), QPoint(INT_MAX, INT_MIN)}) {
+    for (QPoint p : {QPoint(5, 5), QPoint(0, 0), QPoint(-1, 40), QPoint(INT_MAX - 1, INT_MIN)}) {
         element.OnMouseMove(p);
         element.OnButtonDown(p);
         element.OnMouseMove(p + QPoint(1, 0));
