@@ -66,7 +66,8 @@ TEST(DlgEqAudio, EnablingWhileStoppedIsHeardOnTheNextTrack)
                 dlg.findChild<QCheckBox*>(QString::number(CDlgEq::kIdEnable))->click();
         }
         EXPECT_TRUE(engine.PlayFile(tone));
-        EXPECT_TRUE(EngineTarget::PumpUntil([&] { return !audio.ChannelIsPlaying(engine.GetChannel()); }, 60000));
+        EXPECT_TRUE(EngineTarget::PumpUntil(
+            [&] { return !audio.ChannelIsPlaying(engine.GetChannel()); }, 60000));
         engine.Stop();
     };
     play(false);
