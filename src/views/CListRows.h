@@ -83,7 +83,7 @@ public:
     const std::vector<CSkinListNode*>& Songs() const;
 
     void SetPlayNode(CSkinListNode* row);
-    // Selects every song row not yet selected; the focus keeps its mark.
+    // Selects every song row that is not selected already; the focus keeps its mark.
     void SelectAllSongs();
     void ClearSelection();
     // Without a from row: the last (next) or first (previous) song. Without the page flag the

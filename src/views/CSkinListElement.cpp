@@ -69,14 +69,9 @@ bool CSkinListElement::DrawnIn(NodeKind part) const
 bool CSkinListElement::ReadLook(const XMLElement* owner, const QString& folder,
                                 viewskin::SecondaryFiles& files, structElm& look) const
 {
-    const XMLElement* font = owner->FirstChildElement("Font");
-    const XMLElement* skin = owner->FirstChildElement("Skin");
-    if (font == nullptr && skin == nullptr) {
+    const XMLElement* skin = nullptr;
+    if (!viewskin::ReadLookFont(owner, SkinRules::List, look, skin)) {
         return false;
-    }
-    look.present = true;
-    if (font != nullptr) {
-        viewskin::ReadFont(font, SkinRules::List, look);
     }
     if (skin != nullptr) {
         const QString path = viewskin::Path(folder, skin);

@@ -39,14 +39,9 @@ const CExImage* IconOf(const structElm& look, NodeType type)
 bool CSkinTreeElement::ReadLook(const XMLElement* owner, const QString& folder,
                                 viewskin::SecondaryFiles& files, structElm& look) const
 {
-    const XMLElement* font = owner->FirstChildElement("Font");
-    const XMLElement* skin = owner->FirstChildElement("Skin");
-    if (font == nullptr && skin == nullptr) {
+    const XMLElement* skin = nullptr;
+    if (!viewskin::ReadLookFont(owner, SkinRules::Tree, look, skin)) {
         return false;
-    }
-    look.present = true;
-    if (font != nullptr) {
-        viewskin::ReadFont(font, SkinRules::Tree, look);
     }
     if (skin != nullptr) {
         const QString path = viewskin::Path(folder, skin);

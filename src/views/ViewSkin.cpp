@@ -204,6 +204,21 @@ structPos ReadElementPos(const XMLElement* position)
     return pos;
 }
 
+bool ReadLookFont(const XMLElement* owner, SkinRules rules, structElm& look,
+                  const XMLElement*& skin)
+{
+    const XMLElement* font = owner->FirstChildElement("Font");
+    skin = owner->FirstChildElement("Skin");
+    if (font == nullptr && skin == nullptr) {
+        return false;
+    }
+    look.present = true;
+    if (font != nullptr) {
+        ReadFont(font, rules, look);
+    }
+    return true;
+}
+
 void ReadFont(const XMLElement* font, SkinRules rules, structElm& look)
 {
     look.fontPresent = true;

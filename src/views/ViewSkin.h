@@ -102,6 +102,11 @@ structPos ReadBackPos(const tinyxml2::XMLElement* position, QSize defaultSize);
 structPos ReadElementPos(const tinyxml2::XMLElement* position);
 // The font look of a text element ("Font" child).
 void ReadFont(const tinyxml2::XMLElement* font, SkinRules rules, structElm& look);
+// The part of a look that every element shares: reads the "Font" child of owner into look and
+// returns its "Skin" child (null when it has none), whose file each kind of element reads its own
+// way. False, look untouched, when owner has neither child.
+bool ReadLookFont(const tinyxml2::XMLElement* owner, SkinRules rules, structElm& look,
+                  const tinyxml2::XMLElement*& skin);
 
 // Parses secondary skin files once per skin load; their pictures are kept here by path.
 class SecondaryFiles {
