@@ -3,6 +3,7 @@
 #include "CSkinList.h"
 
 #include "platform/CMsgTarget.h"
+#include "ScrollBarLook.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -76,6 +77,7 @@ bool CSkinList::LoadSkin(const QString& path, qreal dpr)
 {
     m_worker.SetDpr(dpr);
     const bool ok = m_skin.Load(path, dpr);
+    MatchScrollBar(*m_scrollBar, m_skin.Background());
     m_rows.SetGeometry(m_skin.Geometry());
     RecalcLayout();
     return ok;

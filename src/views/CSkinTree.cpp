@@ -4,6 +4,7 @@
 
 #include "CSkinList.h"
 #include "platform/CMsgTarget.h"
+#include "ScrollBarLook.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -68,6 +69,7 @@ void CSkinTree::Create(QWidget* parent, CMsgTarget* owner, bool popup)
 bool CSkinTree::LoadSkin(const QString& path, qreal dpr)
 {
     const bool ok = m_skin.Load(path, dpr);
+    MatchScrollBar(*m_scrollBar, m_skin.Background());
     m_rows.SetHeights(m_skin.NodeHeight(), m_skin.HeadHeight());
     RecalcLayout();
     return ok;

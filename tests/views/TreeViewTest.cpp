@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QUrl>
 
@@ -201,3 +202,18 @@ TEST_F(TreeViewTest, PlaylistsSwapWhileDraggedAndTheOrderIsReportedOnce)
 }
 
 } // namespace
+
+TEST_F(TreeViewTest, TheScrollBarTakesTheSkinsColours)
+{
+    for (int i = 0; i < 40; ++i)
+        tree.AddValueNode(artists, QStringLiteral("V%1").arg(i), QStringLiteral("V%1").arg(i));
+    tree.show();
+    ASSERT_TRUE(tree.Rows().Scroll().Shown());
+    const int width = tree.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QImage image = tree.grab().toImage();
+    const int x = tree.width() - width / 2 - 1;
+    // At position 0 the handle is at the top; the groove below it is the skin's background.
+    EXPECT_EQ(image.pixel(x, tree.height() - 2), kTreeBack);
+    EXPECT_LT(QColor::fromRgb(image.pixel(x, 20)).lightness(),
+              QColor::fromRgb(kTreeBack).lightness() - 20);
+}
