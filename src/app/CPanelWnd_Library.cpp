@@ -402,8 +402,26 @@ void CPanelWnd::OnDroppedOnPlaylist(CSkinTreeNode* playlist, bool fromList, cons
         OnAddToPlaylist(index);
         return;
     }
-    if (CurrentPlaylistIndex() == index && !paths.isEmpty())
+    if (paths.isEmpty())
+        return;
+    if (CurrentPlaylistIndex() == index)
         AddPathsToPlaylist(paths);
+    else
+        AddPathsToStoredPlaylist(
+            m_playlists.Entries()[static_cast<std::size_t>(index)].file, paths);
+}
+
+void CPanelWnd::AddPathsToStoredPlaylist(const QString& file, const QStringList& paths)
+{
+    ModalBracket bracket(*this);
+    CDlgProgress dlg(this);
+    dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
+    dlg.SetDatabase(&m_db);
+    dlg.SetTagReader(&CPlayBass::ReadTags);
+    dlg.SetJob(ProgressJob::AddToPlaylist);
+    dlg.SetPlaylistFile(file);
+    dlg.SetPaths(paths);
+    dlg.Run();
 }
 
 void CPanelWnd::OpenFiles(const QStringList& paths)
