@@ -107,6 +107,8 @@ bool CPanelWnd::Create()
     CheckMenus();
     m_keyHook = CKeyHook::Install(MsgTarget());
     m_mpris.Register();
+    // The desktop's media controls start from the stored volume, shuffle and repeat.
+    UpdateMpris();
     InstallAccelerators();
     CreateChildWindows();
     m_skinDraw.Layout(width(), height());

@@ -312,6 +312,8 @@ private:
     void CloseViewedList();
     int CurrentPlaylistIndex() const;
     void AddPathsToPlaylist(const QStringList& paths);
+    // Adds files to a playlist the list does not show, by its file name in "Playlist".
+    void AddPathsToStoredPlaylist(const QString& file, const QStringList& paths);
     void AfterLibraryUpdate();
 
     // Members in the order of construction; destruction runs in reverse, so the engine is

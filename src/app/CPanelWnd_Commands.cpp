@@ -3,6 +3,7 @@
 // Command routing: one row per menu item or accelerator, each handler a few lines.
 #include "CPanelWnd.h"
 
+#include "CDlgAbout.h"
 #include "CDlgEq.h"
 #include "CDlgHotKey.h"
 #include "CDlgLanguage.h"
@@ -205,8 +206,9 @@ void CPanelWnd::OnProperties()
 void CPanelWnd::OnAbout()
 {
     ModalBracket bracket(*this);
-    QMessageBox::about(this, QStringLiteral("Plumo"),
-        QStringLiteral("Plumo %1").arg(QCoreApplication::applicationVersion()));
+    CDlgAbout dlg(m_language.Section(LangSection::AboutDialog),
+        CTrayIcon::ProgramIcon(m_programFolder), this);
+    dlg.exec();
 }
 
 void CPanelWnd::OnSelectAll()

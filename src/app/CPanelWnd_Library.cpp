@@ -266,6 +266,19 @@ void CPanelWnd::OnDeletePlaylist()
 
 void CPanelWnd::AddPathsToPlaylist(const QStringList& paths)
 {
+    // The desktop's media controls and a second start may hand over stream addresses: those
+    // become stream rows, as if typed into the address dialog; no file job could read them.
+    QStringList files;
+    for (const QString& path : paths) {
+        if (!CPlayBass::IsStreamAddress(path)) {
+            files << path;
+            continue;
+        }
+        m_player.prepared = nullptr;
+        m_playlists.AppendStream(path, path, m_list);
+    }
+    if (files.isEmpty())
+        return;
     const int last = m_db.LargestPosition(DbConn::Viewed);
     {
         ModalBracket bracket(*this);
@@ -275,7 +288,7 @@ void CPanelWnd::AddPathsToPlaylist(const QStringList& paths)
         dlg.SetTagReader(&CPlayBass::ReadTags);
         dlg.SetJob(ProgressJob::AddToViewed);
         dlg.SetBase(last);
-        dlg.SetPaths(paths);
+        dlg.SetPaths(files);
         dlg.Run();
     }
     m_player.prepared = nullptr;
@@ -402,8 +415,26 @@ void CPanelWnd::OnDroppedOnPlaylist(CSkinTreeNode* playlist, bool fromList, cons
         OnAddToPlaylist(index);
         return;
     }
-    if (CurrentPlaylistIndex() == index && !paths.isEmpty())
+    if (paths.isEmpty())
+        return;
+    if (CurrentPlaylistIndex() == index)
         AddPathsToPlaylist(paths);
+    else
+        AddPathsToStoredPlaylist(
+            m_playlists.Entries()[static_cast<std::size_t>(index)].file, paths);
+}
+
+void CPanelWnd::AddPathsToStoredPlaylist(const QString& file, const QStringList& paths)
+{
+    ModalBracket bracket(*this);
+    CDlgProgress dlg(this);
+    dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
+    dlg.SetDatabase(&m_db);
+    dlg.SetTagReader(&CPlayBass::ReadTags);
+    dlg.SetJob(ProgressJob::AddToPlaylist);
+    dlg.SetPlaylistFile(file);
+    dlg.SetPaths(paths);
+    dlg.Run();
 }
 
 void CPanelWnd::OpenFiles(const QStringList& paths)

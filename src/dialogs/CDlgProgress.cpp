@@ -84,6 +84,8 @@ void CDlgProgress::WorkerEntry()
             job.SetReaderThreads(m_threads);
             if (m_job == ProgressJob::AddToViewed)
                 job.AddToViewed(m_paths, m_base);
+            else if (m_job == ProgressJob::AddToPlaylist)
+                job.AddToPlaylist(m_paths, m_playlistFile);
             else if (m_job == ProgressJob::ImportPlaylist)
                 job.ImportPlaylist(m_plsPath, m_playlistFile, m_base);
             else

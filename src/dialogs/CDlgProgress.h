@@ -18,7 +18,7 @@ class QProgressBar;
 class QPushButton;
 
 // The job a progress dialog runs.
-enum class ProgressJob { LibraryUpdate, AddToViewed, ImportPlaylist };
+enum class ProgressJob { LibraryUpdate, AddToViewed, AddToPlaylist, ImportPlaylist };
 
 // Modal dialog that runs one database job (CLibraryUpdate) on a worker thread and closes
 // itself when the job ends. Cancel, Esc and the close box only ask the worker to stop; the
@@ -50,6 +50,8 @@ public:
     void SetBase(int base) { m_base = base; }
     // The playlist file to import and the file name (in "Playlist") of the receiving playlist.
     void SetImport(const QString& plsPath, const QString& playlistFile);
+    // The file name (in "Playlist") of a playlist that is not shown, for adding to it.
+    void SetPlaylistFile(const QString& playlistFile) { m_playlistFile = playlistFile; }
     void SetReaderThreads(int threads) { m_threads = threads; }
 
     // Shows the dialog and runs the job; returns QDialog::Accepted once the job has ended,

@@ -183,25 +183,45 @@ void CLibraryUpdate::AppendFile(DbConn conn, const WalkFile& file, PrefetchItem&
     m_progress.Step();
 }
 
-void CLibraryUpdate::AddToViewed(const QStringList& paths, int base)
+std::vector<WalkFile> CLibraryUpdate::WalkPaths(const QStringList& paths)
 {
-    m_stats = {};
     std::vector<WalkFile> files;
     CFolderWalk walk(m_cancel);
     for (int i = 0; i < paths.size() && walk.WalkPath(paths[i], i, files); ++i) {
     }
-    if (Cancelled())
-        return;
+    return files;
+}
+
+void CLibraryUpdate::AppendPaths(DbConn conn, const std::vector<WalkFile>& files, int base)
+{
     m_stats.files = static_cast<int>(files.size());
     m_position = 0;
     m_progress.SetRange(m_stats.files);
-    m_db.Begin(DbConn::Viewed);
+    m_db.Begin(conn);
     {
         CTagPrefetch prefetch(files, nullptr, m_reader, m_threads, m_cancel);
         for (std::size_t i = 0; i < files.size() && !Cancelled(); ++i)
-            AppendFile(DbConn::Viewed, files[i], prefetch.Get(static_cast<int>(i)), base);
+            AppendFile(conn, files[i], prefetch.Get(static_cast<int>(i)), base);
     }
-    m_db.Commit(DbConn::Viewed);
+    m_db.Commit(conn);
+}
+
+void CLibraryUpdate::AddToViewed(const QStringList& paths, int base)
+{
+    m_stats = {};
+    const std::vector<WalkFile> files = WalkPaths(paths);
+    if (!Cancelled())
+        AppendPaths(DbConn::Viewed, files, base);
+}
+
+void CLibraryUpdate::AddToPlaylist(const QStringList& paths, const QString& playlistFile)
+{
+    m_stats = {};
+    const std::vector<WalkFile> files = WalkPaths(paths);
+    if (Cancelled() || !m_db.OpenPlaylist(DbConn::Target, playlistFile))
+        return;
+    AppendPaths(DbConn::Target, files, m_db.LargestPosition(DbConn::Target));
+    m_db.CloseTargetPlaylist();
 }
 
 void CLibraryUpdate::ImportPlaylist(const QString& plsPath, const QString& playlistFile, int base)

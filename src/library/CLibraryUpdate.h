@@ -64,6 +64,10 @@ public:
     // Appends the files (or the music files under the folders) of paths to the viewed
     // playlist, with idx above base.
     void AddToViewed(const QStringList& paths, int base);
+    // Appends the files (or the music files under the folders) of paths after the last row of
+    // the playlist file playlistFile (a name in the "Playlist" folder) through the target
+    // connection, which is closed again afterwards; the list does not show that playlist.
+    void AddToPlaylist(const QStringList& paths, const QString& playlistFile);
     // Writes the entries of the playlist file plsPath into the playlist file playlistFile (a
     // name in the "Playlist" folder), with idx above base. Nothing is written when the
     // playlist file cannot be read.
@@ -80,6 +84,8 @@ private:
         CKnownRows& known);
     void InsertNew(const WalkFile& file, PrefetchItem& item, CUpdateStatements& statements);
     void AppendFile(DbConn conn, const WalkFile& file, PrefetchItem& item, int base);
+    void AppendPaths(DbConn conn, const std::vector<WalkFile>& files, int base);
+    std::vector<WalkFile> WalkPaths(const QStringList& paths);
     void ImportStream(const QString& address, const QString& title, int base);
     void Vacuum(DbConn conn);
 

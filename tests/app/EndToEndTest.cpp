@@ -6,7 +6,10 @@
 #ifdef PLUMO_HAVE_MPRIS
 #include "AudioFixture.h"
 #include "CDBase.h"
+#include "CPlaylistStore.h"
 #include "CSettings.h"
+#include "IcyServer.h"
+#include "OutputLevels.h"
 #include "TestProfile.h"
 
 #include <QDBusConnection>
@@ -90,6 +93,46 @@ protected:
         ASSERT_TRUE(settings.Save(Profile()));
     }
 
+    // The playlist "Evening" of tracks "Track 1".."Track n" (tones of the given length, not in
+    // the library), shown when the player starts because the user left it selected.
+    void MakePlaylist(int tracks, double seconds)
+    {
+        QDir().mkpath(Profile());
+        fixture::Tone tone;
+        tone.seconds = seconds;
+        const QString first = m_home.File("music/1.mp3");
+        ASSERT_TRUE(fixture::MakeTone(first, tone));
+        CDBase db;
+        db.SetFolder(Profile());
+        db.OpenLibrary();
+        CPlaylistStore store(db);
+        const std::optional<int> index = store.CreatePlaylist("Evening", nullptr);
+        ASSERT_TRUE(index.has_value());
+        m_playlistFile = store.Entries()[static_cast<std::size_t>(*index)].file;
+        ASSERT_TRUE(db.OpenPlaylist(DbConn::Target, m_playlistFile));
+        for (int i = 1; i <= tracks; ++i) {
+            const QString path = m_home.File(QString("music/%1.mp3").arg(i));
+            if (i > 1) {
+                ASSERT_TRUE(QFile::copy(first, path));
+            }
+            TrackRecord r;
+            r.title = QString("Track %1").arg(i).toStdString();
+            r.artist = "Artist";
+            r.time = static_cast<int>(seconds);
+            r.type = 1;
+            ASSERT_TRUE(
+                db.InsertPlaylistFile(DbConn::Target, i, path.toStdString(), CDBase::NowText(), r));
+        }
+        db.CloseTargetPlaylist();
+        CSettings settings;
+        CSettings::LibraryNode node;
+        node.node1Type = 1; // the playlists category
+        node.node2String = m_playlistFile;
+        node.node2This = 1;
+        settings.SetLibraryNode(node);
+        ASSERT_TRUE(settings.Save(Profile()));
+    }
+
     void StartPlayer()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -145,14 +188,18 @@ protected:
     QString Title() { return Metadata("xesam:title").toString(); }
     QString Status() { return Property("PlaybackStatus").toString(); }
 
-    int Column(const QString& title, const char* column) const
+    // A column of a track's row in Library.db, or in the playlist file when given; -1 when none.
+    int Column(const QString& title, const char* column, const QString& playlist = QString()) const
     {
         sqlite3* db = nullptr;
         int value = -1;
-        if (sqlite3_open_v2(QFile::encodeName(Profile() + "/Library.db").constData(), &db,
-                SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        const QString file
+            = playlist.isEmpty() ? Profile() + "/Library.db" : Profile() + "/Playlist/" + playlist;
+        const char* table = playlist.isEmpty() ? " FROM library" : " FROM playlist";
+        if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr)
+            == SQLITE_OK) {
             sqlite3_stmt* stmt = nullptr;
-            const QByteArray sql = QByteArray("SELECT ") + column + " FROM library WHERE title=?";
+            const QByteArray sql = QByteArray("SELECT ") + column + table + " WHERE title=?";
             sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
             const QByteArray t = title.toUtf8();
             sqlite3_bind_text(stmt, 1, t.constData(), -1, SQLITE_TRANSIENT);
@@ -180,7 +227,16 @@ protected:
         return false;
     }
 
+    void SetProperty(const char* name, const QVariant& value)
+    {
+        QDBusInterface props(kService, kPath, "org.freedesktop.DBus.Properties", *m_client);
+        const QDBusMessage reply
+            = props.call("Set", kPlayer, name, QVariant::fromValue(QDBusVariant(value)));
+        EXPECT_NE(reply.type(), QDBusMessage::ErrorMessage) << name;
+    }
+
     TestProfile m_home;
+    QString m_playlistFile;
     QProcess m_bus;
     QString m_address;
     std::unique_ptr<QDBusConnection> m_client;
@@ -221,6 +277,89 @@ TEST_F(EndToEnd, PlaysCountsAndRestoresItsListAfterARestart)
 
     // The next start fills the list from the stored node again: Play finds the first track.
     StartPlayer();
+    Call("PlayPause");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Title() == "Track 1"; }, kDeadlineMs));
+    StopPlayer();
+}
+
+TEST_F(EndToEnd, AnEveningWithAPlaylistTheSwitchesAndARadioStream)
+{
+    MakePlaylist(3, 6);
+    StartPlayer();
+    Call("PlayPause");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Title() == "Track 1"; }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return levels::Recent(Output()) > 0.1; }, kDeadlineMs))
+        << "the tone reaches the audio output";
+
+    // Pause and Play from the desktop fade the sound out and back in.
+    const double full = levels::Recent(Output());
+    const qint64 pausedAt = levels::Size(Output());
+    Call("Pause");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Status() == "Paused"; }, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return levels::AnyBelow(levels::From(Output(), pausedAt), 0.02 * full); },
+        kDeadlineMs))
+        << "the sound dies away";
+    EXPECT_TRUE(levels::Fades(levels::From(Output(), pausedAt), full, true));
+    const qint64 resumedAt = levels::Size(Output());
+    Call("Play");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return levels::AnyAbove(levels::From(Output(), resumedAt), 0.97 * full); },
+        kDeadlineMs))
+        << "the sound comes back";
+    EXPECT_TRUE(levels::Fades(levels::From(Output(), resumedAt), full, false));
+    EXPECT_EQ(Status(), "Playing");
+
+    // Repeat from the desktop wraps Next around; shuffle leaves Next alone.
+    SetProperty("LoopStatus", "Playlist");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return Property("LoopStatus").toString() == "Playlist"; }, kDeadlineMs));
+    Call("Next");
+    Call("Next");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Title() == "Track 3"; }, kDeadlineMs));
+    Call("Next");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Title() == "Track 1"; }, kDeadlineMs));
+    EXPECT_EQ(Column("Track 3", "skip", m_playlistFile), 1) << "rows outside the library count";
+    SetProperty("LoopStatus", "None");
+    SetProperty("Shuffle", true);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Property("Shuffle").toBool(); }, kDeadlineMs));
+    Call("Next");
+    Call("Next");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Title() == "Track 3"; }, kDeadlineMs));
+    Call("Next");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Status() == "Stopped"; }, kDeadlineMs))
+        << "the last row without repeat";
+    EXPECT_TRUE(Title().isEmpty()) << "Stop clears the titles";
+
+    // A radio address handed to the player lands in the playlist; it connects and shows the
+    // title its server sends.
+    fixture::Tone tone;
+    tone.seconds = 4;
+    ASSERT_TRUE(fixture::MakeTone(m_home.File("radio.mp3"), tone));
+    IcyServer radio(m_home.Read("radio.mp3"));
+    QDBusInterface player(kService, kPath, kPlayer, *m_client);
+    EXPECT_NE(player.call("OpenUri", radio.Address()).type(), QDBusMessage::ErrorMessage);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Column(radio.Address(), "type", m_playlistFile) == 100; }, kDeadlineMs))
+        << "a stream row, titled with its address";
+    Call("Next"); // from the row last played, the new one
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Title() == "Loop Song"; }, kDeadlineMs))
+        << Title().toStdString();
+    EXPECT_EQ(Status(), "Playing");
+    Call("Stop");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Status() == "Stopped"; }, kDeadlineMs));
+    EXPECT_TRUE(Title().isEmpty());
+
+    // Closing keeps the switches and the shown playlist; the next start shows it again.
+    StopPlayer();
+    CSettings saved;
+    ASSERT_TRUE(saved.Load(Profile()));
+    EXPECT_EQ(saved.GetShuffle(), 1);
+    EXPECT_EQ(saved.GetRepeat(), 0);
+    EXPECT_EQ(saved.GetLibraryNode().node2String, m_playlistFile);
+    StartPlayer();
+    EXPECT_TRUE(Property("Shuffle").toBool()) << "the desktop sees the stored switches";
+    EXPECT_EQ(Property("LoopStatus").toString(), "None");
     Call("PlayPause");
     ASSERT_TRUE(QTest::qWaitFor([this] { return Title() == "Track 1"; }, kDeadlineMs));
     StopPlayer();

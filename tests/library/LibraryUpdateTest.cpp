@@ -302,6 +302,32 @@ TEST_F(LibraryUpdateTest, AddingAppendsAfterTheBaseWithGapsForUnreadableFiles)
             QStringLiteral("8|-|~/dir/b.ogg|B|Art|2026-01-01 10:00:00|2|0")}));
 }
 
+TEST_F(LibraryUpdateTest, AddingToAPlaylistNotShownAppendsAfterItsLastRowAndLetsItGo)
+{
+    const QString first = Track(QStringLiteral("one.mp3"), "One||");
+    const QString second = Track(QStringLiteral("two.mp3"), "Two|Art|");
+    const QString file = QStringLiteral("0000000c.db");
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Target, file));
+    ASSERT_TRUE(m_db.InsertPlaylistEntry(
+        DbConn::Target, 4, QStringLiteral("/old.mp3"), QStringLiteral("Old"), CDBase::kTypeCopied));
+    m_db.CloseTargetPlaylist();
+    // Another playlist is shown meanwhile and must not receive anything.
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("0000000d.db")));
+    std::atomic<bool> cancel { false };
+    TestProgress progress(cancel);
+    CLibraryUpdate job(m_db, ReadTextTags, progress, cancel);
+    job.SetStartTime(kFirstRun);
+    job.AddToPlaylist({ first, second }, file);
+    EXPECT_EQ(progress.range, 2);
+    EXPECT_EQ(job.Stats().inserted, 2);
+    EXPECT_FALSE(m_db.IsOpen(DbConn::Target));
+    EXPECT_TRUE(Rows("SELECT idx FROM playlist;", DbConn::Viewed).isEmpty());
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, file));
+    EXPECT_EQ(Rows("SELECT idx,file,title,artist FROM playlist ORDER BY idx;", DbConn::Viewed),
+        QStringList({ QStringLiteral("4|/old.mp3|Old|-"), QStringLiteral("5|~/one.mp3|One|-"),
+            QStringLiteral("6|~/two.mp3|Two|Art") }));
+}
+
 TEST_F(LibraryUpdateTest, ImportKeepsEntryOrderAndGivesStreamsTheNextIdx)
 {
     Track(QStringLiteral("a.mp3"), "A||");
