@@ -100,6 +100,7 @@ public:
         bool playing = false; // a file is loaded and not stopped; a stream once connected
         bool paused = false;
         bool stream = false;
+        bool opening = false; // a file is being opened; PlayNode goes on when it is open
         int libraryId = 0; // counting keys of the playing track (either may be 0)
         int playlistId = 0;
         QString station;
@@ -133,6 +134,9 @@ public:
     QString PrepareNext();
     void TrackEnded(bool failed, bool stream);
     void StreamConnected(int code);
+    // UWM_PLAYERCONNECT: the file being opened or the stream connecting has an outcome (code
+    // as the message's wParam) for the engine's request number.
+    void OpenFinished(int code, LParam request);
     void StreamTitleChanged();
     void SetVolume(int level);
     void VolumeUp();
@@ -289,7 +293,9 @@ private:
     void CheckMenus();
 
     // Player steps shared by the operations.
-    bool PlayNode(CSkinListNode* row);
+    void PlayNode(CSkinListNode* row);
+    void PlayStarted(CSkinListNode* row);
+    void FileOpened(int code);
     void ShowStream(CSkinListNode* row);
     void ShowFile(CSkinListNode* row);
     void ShowTexts(const QString& title, const QString& artist, const QString& album, bool stream);
@@ -346,6 +352,15 @@ private:
     QTimer m_spectrumTimer; // 200: spectrum, 30 ms
     QRect m_normalRect;     // the restored rectangle, kept while minimised or maximised
     PlayerState m_player;
+    // The row whose file is being opened, as it was when PlayNode started it.
+    struct OpeningRow {
+        QString file;
+        int libraryId = 0;
+        int playlistId = 0;
+        ListTexts texts;
+        int rating = 0;
+    };
+    OpeningRow m_opening;
     QString m_statusText;
     QString m_libraryError;
     bool m_ownDrag = false;

@@ -112,9 +112,9 @@ LResult CPanelWnd::OnPlayerMeta(WParam, LParam)
     return 0;
 }
 
-LResult CPanelWnd::OnPlayerConnect(WParam wParam, LParam)
+LResult CPanelWnd::OnPlayerConnect(WParam wParam, LParam lParam)
 {
-    StreamConnected(static_cast<int>(wParam));
+    OpenFinished(static_cast<int>(wParam), lParam);
     return 0;
 }
 

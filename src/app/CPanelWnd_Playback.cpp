@@ -91,19 +91,66 @@ void CPanelWnd::PlayPause()
         PlayRow();
 }
 
-bool CPanelWnd::PlayNode(CSkinListNode* row)
+void CPanelWnd::PlayNode(CSkinListNode* row)
 {
     m_list.SetPlayNode(row);
     m_list.update();
     m_player.stream = CPlayBass::IsStreamAddress(row->m_file);
-    const bool opened = m_player.stream ? m_engine.OpenURL(row->m_file) : m_engine.PlayFile(row->m_file);
-    if (!opened) {
+    m_player.opening = !m_player.stream;
+    if (m_player.stream) {
+        m_engine.OpenURL(row->m_file);
+        PlayStarted(row);
+        return;
+    }
+    // The rest waits for the engine's answer (FileOpened): a file on a share that is slow or
+    // gone, or a pipe behind an audio name, never holds the window. The row is remembered in
+    // case the list is refilled meanwhile.
+    m_opening.file = row->m_file;
+    m_opening.libraryId = row->m_libraryId;
+    m_opening.playlistId = row->m_playlistId;
+    m_opening.texts = row->m_texts;
+    m_opening.rating = row->m_rating;
+    m_engine.OpenFile(row->m_file);
+}
+
+void CPanelWnd::OpenFinished(int code, LParam request)
+{
+    // A result posted just before the user asked for something else answers nothing.
+    if (!m_engine.IsCurrentRequest(request))
+        return;
+    if (m_player.opening)
+        FileOpened(code);
+    else
+        StreamConnected(code);
+}
+
+void CPanelWnd::FileOpened(int code)
+{
+    m_player.opening = false;
+    if (code != 0) {
         // One row that cannot be played is told in the title strip, not in a box per file.
         m_player.stream = false;
         ForgetPlayingRow();
-        ShowStatus(m_language.Line(LangSection::Messages, 3) + QStringLiteral(" ") + row->m_file);
-        return false;
+        ShowStatus(
+            m_language.Line(LangSection::Messages, 3) + QStringLiteral(" ") + m_opening.file);
+        return;
     }
+    if (CSkinListNode* row = m_list.Rows().Playing()) {
+        PlayStarted(row);
+        return;
+    }
+    // The list was refilled while the file opened: it plays as the row it was started from.
+    CSkinListNode gone;
+    gone.m_file = m_opening.file;
+    gone.m_libraryId = m_opening.libraryId;
+    gone.m_playlistId = m_opening.playlistId;
+    gone.m_texts = m_opening.texts;
+    gone.m_rating = m_opening.rating;
+    PlayStarted(&gone);
+}
+
+void CPanelWnd::PlayStarted(CSkinListNode* row)
+{
     m_statusText.clear();
     m_db.ClosePlayingPlaylist();
     m_player.libraryId = row->m_libraryId;
@@ -119,7 +166,6 @@ bool CPanelWnd::PlayNode(CSkinListNode* row)
         m_skinDraw.SetStateOfKind(Kind(SkinKind::PlayPause), kPlaying);
         ShowFile(row);
     }
-    return true;
 }
 
 void CPanelWnd::ShowStream(CSkinListNode* row)
@@ -294,10 +340,12 @@ void CPanelWnd::Seek(int position)
 
 void CPanelWnd::Stop()
 {
-    // A stream still connecting has no playing flag yet but must be abandoned all the same.
+    // A stream still connecting or a file still opening has no playing flag yet but must be
+    // abandoned all the same.
     const bool connecting = m_player.stream && m_list.Rows().Playing() != nullptr;
-    if (!m_player.playing && !connecting)
+    if (!m_player.playing && !connecting && !m_player.opening)
         return;
+    m_player.opening = false;
     m_player.playing = false;
     m_player.paused = false;
     m_player.stream = false;

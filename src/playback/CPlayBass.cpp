@@ -3,14 +3,16 @@
 //
 // Threads: the UI thread calls every public operation; the layer's threads run the sync
 // callbacks (end of track, stream metadata, end of a volume slide); the connection worker
-// opens internet streams.
+// opens internet streams; one file worker per OpenFile opens its file.
 //
 // Locks: one operation lock, m_mutex, taken by the UI operations, by the worker's
 // compare-and-install step and by the end-of-track handling once the main window has answered.
 // It may be held across layer calls (the layer runs callbacks holding nothing its calls wait
-// for) but never across SendMsg nor across the blocking connect. The metadata callback takes
-// nothing; the slide-end callback takes the faded handle out of m_channel by compare-and-exchange,
-// so it frees that handle only and never a channel installed since. Whoever takes a handle out
+// for) but never across SendMsg, the blocking connect, nor the opening of a file by a worker
+// or by the end-of-track handling (a file on a share that does not answer would hold every UI
+// operation behind it). The metadata callback takes nothing; the slide-end callback takes the
+// faded handle out of m_channel by compare-and-exchange, so it frees that handle only and
+// never a channel installed since. Whoever takes a handle out
 // of m_channel frees it; no handle is freed twice.
 //
 // Stale work: a track change being prepared (m_next) carries the id of its question; every
@@ -18,6 +20,10 @@
 // before it is ever heard) and the main window's late answer then finds another id and is
 // dropped. The worker re-reads the wanted address after connecting: empty means "abandoned",
 // another address means "connect again"; only the newest address is installed and announced.
+// A file worker compares the request number it was started with against m_request: any newer
+// request makes its channel stale, and it frees it unheard. The next file of a track change
+// is opened with the lock released; the question's id, read again afterwards, tells whether
+// it is still wanted.
 //
 // The next-file question: from a layer thread it is queued to the notify window's thread and
 // the callback waits for the answer on a request object of its own, which the destructor can
@@ -36,10 +42,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 namespace {
 
-constexpr std::chrono::milliseconds kWorkerWait{30000};
 const CPlaylistReader kPlaylistReader;
 
 } // namespace
@@ -59,11 +65,13 @@ CPlayBass::~CPlayBass()
     {
         Lock lock(m_mutex);
         m_wantedAddress.clear();
+        ++m_request;
         CancelLookaheadLocked(lock);
         FreeMainLocked(lock);
     }
+    // Lets go of every open and connect still waiting, so the workers end at once.
     m_audio.Free();
-    WaitForWorker();
+    WaitForWorkers();
     SaveEqState();
 }
 
@@ -102,40 +110,111 @@ void CPlayBass::InstallMainLocked(Lock& lock, HCHANNEL handle)
         ApplyEqLocked(lock);
 }
 
-HCHANNEL CPlayBass::CreateFileChannelLocked(Lock&, const QString& path)
+void CPlayBass::SetUpFileChannelLocked(Lock&, HCHANNEL handle)
 {
-    const HCHANNEL handle = m_audio.StreamCreateFile(path);
-    if (handle == 0)
-        return 0;
     m_audio.ChannelSetSync(handle, SyncType::End, &CPlayBass::EndSync, this);
     m_audio.ChannelSetSync(handle, SyncType::DecodeEnd, &CPlayBass::DecodeEndSync, this);
     m_audio.ChannelSetVolume(handle, m_effectiveVolume);
-    return handle;
 }
 
-bool CPlayBass::PlayFile(const QString& path)
+void CPlayBass::SupersedeLocked(Lock& lock)
 {
-    Lock lock(m_mutex);
+    // A pending connection or file opening is abandoned: its worker frees its result.
     m_wantedAddress.clear();
-    m_currentFile = path;
+    ++m_request;
     CancelLookaheadLocked(lock);
     FreeMainLocked(lock);
-    const HCHANNEL handle = CreateFileChannelLocked(lock, path);
-    if (handle == 0)
-        return false;
+}
+
+void CPlayBass::InstallFileLocked(Lock& lock, HCHANNEL handle, const QString& path)
+{
+    SetUpFileChannelLocked(lock, handle);
+    m_currentFile = path;
     InstallMainLocked(lock, handle);
     m_playing = true;
     m_paused = false;
     m_stream = false;
     m_audio.ChannelPlay(handle);
+}
+
+bool CPlayBass::PlayFile(const QString& path)
+{
+    Lock lock(m_mutex);
+    SupersedeLocked(lock);
+    m_currentFile = path;
+    const HCHANNEL handle = m_audio.StreamCreateFile(path);
+    if (handle == 0)
+        return false;
+    InstallFileLocked(lock, handle, path);
     return true;
+}
+
+bool CPlayBass::OpenFile(const QString& path)
+{
+    Lock lock(m_mutex);
+    SupersedeLocked(lock);
+    // Nothing plays until the file is open; Pause, Resume and Seek find no channel meanwhile.
+    m_currentFile.clear();
+    m_playing = false;
+    m_paused = false;
+    m_stream = false;
+    JoinFinishedOpenersLocked(lock);
+    try {
+        m_openers.emplace_back(&CPlayBass::FileWorker, this, path, m_request);
+    } catch (const std::system_error&) {
+        // No thread to open it on: told like a file that cannot be opened.
+        PostMsg(m_notify, UWM_PLAYERCONNECT, 1, static_cast<LParam>(m_request));
+    }
+    return true;
+}
+
+bool CPlayBass::IsCurrentRequest(LParam request) const
+{
+    Lock lock(m_mutex);
+    return static_cast<std::uint64_t>(request) == m_request;
+}
+
+void CPlayBass::FileWorker(const QString& path, std::uint64_t request)
+{
+    // The open may take as long as the file's share does; the lock is not held meanwhile, and
+    // the layer lets the open go when it is freed.
+    const HCHANNEL handle = m_audio.StreamCreateFile(path);
+    Lock lock(m_mutex);
+    try {
+        if (request != m_request) {
+            if (handle != 0)
+                m_audio.StreamFree(handle);
+        } else {
+            if (handle != 0)
+                InstallFileLocked(lock, handle, path);
+            PostMsg(m_notify, UWM_PLAYERCONNECT, handle != 0 ? 0 : 1, static_cast<LParam>(request));
+        }
+        m_openersDone.push_back(std::this_thread::get_id());
+    } catch (...) {
+        // Out of memory while noting the end: the thread is joined at destruction instead.
+    }
+}
+
+void CPlayBass::JoinFinishedOpenersLocked(Lock&)
+{
+    // A finished worker's last step was under this lock, so these joins return at once.
+    for (const std::thread::id done : m_openersDone) {
+        const auto it = std::find_if(m_openers.begin(), m_openers.end(),
+            [done](const std::thread& t) { return t.get_id() == done; });
+        if (it != m_openers.end()) {
+            it->join();
+            m_openers.erase(it);
+        }
+    }
+    m_openersDone.clear();
 }
 
 void CPlayBass::Stop()
 {
     Lock lock(m_mutex);
-    // A pending connection is abandoned too: the worker frees its result.
+    // A pending connection or file opening is abandoned too: its worker frees its result.
     m_wantedAddress.clear();
+    ++m_request;
     m_playing = false;
     m_paused = false;
     m_stream = false;
@@ -298,6 +377,7 @@ bool CPlayBass::OpenURLLocked(Lock& lock, const QString& address)
 {
     m_currentFile.clear();
     m_wantedAddress = address;
+    ++m_request;
     CancelLookaheadLocked(lock);
     // A running worker notices the new address when its connect returns.
     if (m_workerRunning)
@@ -343,7 +423,8 @@ void CPlayBass::ConnectWorker()
                 continue;
             }
             InstallStreamLocked(lock, handle);
-            PostMsg(m_notify, UWM_PLAYERCONNECT, ConnectCode(handle, error), 0);
+            PostMsg(m_notify, UWM_PLAYERCONNECT, ConnectCode(handle, error),
+                static_cast<LParam>(m_request));
             break;
         }
     } catch (...) {
@@ -351,7 +432,6 @@ void CPlayBass::ConnectWorker()
             lock.lock();
     }
     m_workerRunning = false;
-    m_workerEnded.notify_all();
 }
 
 bool CPlayBass::InstallStreamLocked(Lock& lock, HCHANNEL handle)
@@ -376,14 +456,17 @@ bool CPlayBass::InstallStreamLocked(Lock& lock, HCHANNEL handle)
     return true;
 }
 
-void CPlayBass::WaitForWorker()
+void CPlayBass::WaitForWorkers()
 {
     Lock lock(m_mutex);
-    m_workerEnded.wait_for(lock, kWorkerWait, [this] { return !m_workerRunning; });
     std::thread worker = std::move(m_worker);
+    std::vector<std::thread> openers = std::move(m_openers);
+    m_openers.clear();
     lock.unlock();
-    // Past the wait the layer's own connect time limit bounds the join; the worker never
-    // outlives the engine it points to.
+    // The layer has been freed: a connect gives up at its next network poll and a file open
+    // still waiting is let go, so these joins are short; no worker outlives the engine.
     if (worker.joinable())
         worker.join();
+    for (std::thread& opener : openers)
+        opener.join();
 }

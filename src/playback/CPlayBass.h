@@ -27,7 +27,8 @@ struct TrackRecord;
 // end), the engine asks the notify window synchronously (UWM_PLAYERNEXTFILE) which track
 // follows, opens it and queues it in the layer to start at the frame after the last one; when
 // that seam is heard, the engine takes the new channel as its main channel and posts
-// UWM_PLAYERTRACKEND. Stop, Seek, PlayFile and OpenURL in between cancel what was prepared.
+// UWM_PLAYERTRACKEND. Stop, Seek, PlayFile, OpenFile and OpenURL in between cancel what was
+// prepared.
 //
 // Notifications (all posted, except UWM_PLAYERNEXTFILE which is sent and waited for):
 //   UWM_PLAYERNEXTFILE  wParam = QString* owned by the engine, to be filled with the next path
@@ -35,8 +36,10 @@ struct TrackRecord;
 //   UWM_PLAYERTRACKEND  wParam 1 when the next file could not be opened; lParam 1 when the next
 //                       entry is a stream whose connection has just started.
 //   UWM_PLAYERMETA      the stream's metadata changed (read it with ReadStreamTitle).
-//   UWM_PLAYERCONNECT   wParam 0 connected and playing, 2 network failure, 1 other failure;
-//                       only for the address still wanted when the connection finished.
+//   UWM_PLAYERCONNECT   wParam 0 connected (opened) and playing, 2 network failure, 1 other
+//                       failure; only for the address or file still wanted when the
+//                       connection or the opening finished. lParam is the number of the
+//                       request it answers (see IsCurrentRequest).
 //
 // Every public method runs on the notify window's thread (the UI thread) unless it says
 // otherwise. Positions are 0..100000 parts of the track's length; volume levels 0..100000.
@@ -56,9 +59,10 @@ public:
     // The layer must outlive the engine.
     explicit CPlayBass(IAudioLib& audio);
     // Fades out what plays (and waits for the fade to be heard), frees the channel and the
-    // layer, waits for a pending connection (30 s, then until the layer's own time limit) and
-    // saves the equalizer state. UI thread. An end-of-track question still waiting for the
-    // notify window is released unanswered, so a track ending during shut-down cannot hang it.
+    // layer, which lets a pending connection or file opening go at once (a file that never
+    // answers is left to the layer's detached opener), joins the workers and saves the
+    // equalizer state. UI thread. An end-of-track question still waiting for the notify window
+    // is released unanswered, so a track ending during shut-down cannot hang it.
     virtual ~CPlayBass();
 
     CPlayBass(const CPlayBass&) = delete;
@@ -73,12 +77,22 @@ public:
     bool Init(CMsgTarget* notifyWindow);
 
     // Starts a local file from its beginning at full effective volume. False when the layer
-    // cannot open it; nothing else changes then.
+    // cannot open it; nothing else changes then. Waits for the open: a window that must not
+    // wait uses OpenFile.
     bool PlayFile(const QString& path);
+    // PlayFile without the wait: stops what plays, then opens the file on a worker of its own
+    // and starts it there, as PlayFile would, when it is still wanted. The outcome arrives as
+    // UWM_PLAYERCONNECT (0 playing, 1 the file cannot be played: missing, not audio, or not a
+    // regular file). A later OpenFile, PlayFile, OpenURL or Stop supersedes it: its channel is
+    // freed unheard and nothing is posted. Returns true.
+    bool OpenFile(const QString& path);
     // Starts connecting to an internet stream on the connection worker; the outcome arrives as
     // UWM_PLAYERCONNECT. Only the newest address asked for is connected. Returns true. Any thread
     // that holds no engine lock (also called from the end-of-track handling).
     bool OpenURL(const QString& address);
+    // True when lParam of a UWM_PLAYERCONNECT answers the newest OpenFile, OpenURL, PlayFile or
+    // Stop: a result posted just before a newer request was made is stale.
+    bool IsCurrentRequest(LParam request) const;
     // True for "http://", "https://" and "ftp://" addresses, whatever their case. Any thread.
     static bool IsStreamAddress(const QString& text);
 
@@ -160,7 +174,7 @@ private:
     static void EndSync(HSYNC sync, HCHANNEL channel, void* user);
     static void DecodeEndSync(HSYNC sync, HCHANNEL channel, void* user);
     void OnDecodeEnd(HCHANNEL channel);
-    void PrepareNextFileLocked(Lock& lock);
+    bool PrepareNextFileLocked(Lock& lock, std::uint64_t id);
     void FinishTrackLocked(Lock& lock);
     void CancelLookaheadLocked(Lock& lock);
     static void MetaSync(HSYNC sync, HCHANNEL channel, void* user);
@@ -173,13 +187,17 @@ private:
     void OnSlideEnd(HCHANNEL channel);
 
     void ConnectWorker();
+    void FileWorker(const QString& path, std::uint64_t request);
+    void SupersedeLocked(Lock& lock);
+    void InstallFileLocked(Lock& lock, HCHANNEL handle, const QString& path);
+    void JoinFinishedOpenersLocked(Lock& lock);
     bool InstallStreamLocked(Lock& lock, HCHANNEL handle);
     static WParam ConnectCode(HCHANNEL handle, AudioError error);
     bool OpenURLLocked(Lock& lock, const QString& address);
     void JoinFinishedWorkerLocked(Lock& lock);
-    void WaitForWorker();
+    void WaitForWorkers();
 
-    HCHANNEL CreateFileChannelLocked(Lock& lock, const QString& path);
+    void SetUpFileChannelLocked(Lock& lock, HCHANNEL handle);
     void FreeMainLocked(Lock& lock);
     void InstallMainLocked(Lock& lock, HCHANNEL handle);
     void SendVolumeLocked(Lock& lock);
@@ -210,7 +228,13 @@ private:
 
     std::thread m_worker;               // guarded by m_mutex
     bool m_workerRunning = false;       // guarded by m_mutex
-    std::condition_variable m_workerEnded;
+    // The number of the newest request (OpenFile, OpenURL, PlayFile, Stop); a file worker
+    // installs its channel only while its own number is still the newest.
+    std::uint64_t m_request = 0; // guarded by m_mutex
+    // One worker per OpenFile, so that a file stuck opening never delays the next one; each
+    // adds its id to m_openersDone as its last step under the lock, and is joined later.
+    std::vector<std::thread> m_openers; // guarded by m_mutex
+    std::vector<std::thread::id> m_openersDone; // guarded by m_mutex
 
     // End-of-track questions waiting for the notify window; the destructor releases them,
     // since the window can no longer answer once the engine is being destroyed.

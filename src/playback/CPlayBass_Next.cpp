@@ -3,7 +3,10 @@
 //
 // The engine's callbacks from the layer and the end-of-track handling: the question for the
 // next file, asked ahead of the end; the prepared channel queued to follow the playing one;
-// and the hand-over once the seam has been heard. Threads and locks as in CPlayBass.cpp.
+// and the hand-over once the seam has been heard. Threads and locks as in CPlayBass.cpp; the
+// next file is opened with the operation lock released, so Stop, Pause or Seek never wait for
+// a file that is slow to open, and the question's id, read again afterwards, drops a channel
+// that was cancelled meanwhile.
 #include "CPlayBass.h"
 
 #include "CMsgTarget.h"
@@ -62,23 +65,36 @@ void CPlayBass::OnDecodeEnd(HCHANNEL channel)
     }
     m_next.answered = true;
     m_next.answer = *next;
-    if (!next->isEmpty() && !IsStreamAddress(*next))
-        PrepareNextFileLocked(lock);
+    if (!next->isEmpty() && !IsStreamAddress(*next) && !PrepareNextFileLocked(lock, id))
+        return;
     if (m_next.heard)
         FinishTrackLocked(lock);
 }
 
-void CPlayBass::PrepareNextFileLocked(Lock& lock)
+bool CPlayBass::PrepareNextFileLocked(Lock& lock, std::uint64_t id)
 {
-    const HCHANNEL handle = CreateFileChannelLocked(lock, m_next.answer);
+    // The syncs run one at a time on the layer's event thread, so no End can arrive for this
+    // change while its file opens; only the UI thread's operations can cancel it.
+    const QString path = m_next.answer;
+    lock.unlock();
+    const HCHANNEL handle = m_audio.StreamCreateFile(path);
+    lock.lock();
+    if (m_next.id != id) {
+        if (handle != 0)
+            m_audio.StreamFree(handle);
+        return false;
+    }
+    if (handle != 0)
+        SetUpFileChannelLocked(lock, handle);
     m_next.next = handle;
     if (handle == 0)
-        return; // reported when the end is heard, as the failure of the next file
+        return true; // reported when the end is heard, as the failure of the next file
     AddEqLocked(lock, m_next.fx, handle);
     // While paused the main channel may end during its fade; the next file then waits for
     // Resume, which queues it.
     if (!m_paused)
         m_next.linked = m_audio.ChannelSetNext(m_next.ending, handle);
+    return true;
 }
 
 void CPlayBass::CancelLookaheadLocked(Lock&)
@@ -128,10 +144,15 @@ void CPlayBass::OnEnd(HCHANNEL channel)
     }
     CancelLookaheadLocked(lock);
     m_next.ending = channel;
+    const std::uint64_t id = m_next.id = ++m_lookaheadIds;
     m_next.answered = true;
     m_next.answer = *next;
-    if (!next->isEmpty() && !IsStreamAddress(*next))
-        PrepareNextFileLocked(lock);
+    if (!next->isEmpty() && !IsStreamAddress(*next) && !PrepareNextFileLocked(lock, id)) {
+        // Stopped while the file opened: the ended channel cannot finish a stop fade.
+        if (m_channel.load() == channel && !m_playing)
+            FreeMainLocked(lock);
+        return;
+    }
     FinishTrackLocked(lock);
 }
 

@@ -92,6 +92,11 @@ protected:
     }
 
     const std::vector<CSkinListNode*>& Songs() { return m_wnd->GetList().Rows().Songs(); }
+    // A file is opened off the window's thread: waits for the outcome of the newest request.
+    void Settle()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !m_wnd->GetPlayer().opening; }, kDeadlineMs));
+    }
     CSkinListNode* Playing() { return m_wnd->GetList().Rows().Playing(); }
 
     Counts CountsOf(const QString& title) const
@@ -191,6 +196,7 @@ TEST_F(PlayerFlow, NextOnTheLastRowStopsWithoutRepeatAndWrapsWithIt)
         }
         ASSERT_EQ(Playing(), Songs()[2]);
         wnd.Next();
+        Settle();
         if (repeat) {
             EXPECT_EQ(Playing(), Songs()[0]);
             EXPECT_TRUE(wnd.GetPlayer().playing);
@@ -210,6 +216,7 @@ TEST_F(PlayerFlow, NextCountsASkipAndANaturalEndCountsAPlay)
     ASSERT_EQ(Songs().size(), 2u);
     wnd.PlayRow();
     ASSERT_EQ(Playing(), Songs()[0]);
+    Settle();
     EXPECT_EQ(wnd.windowTitle(), "Artist - Track 1");
     wnd.Next();
     ASSERT_EQ(Playing(), Songs()[1]);
@@ -273,6 +280,7 @@ TEST_F(PlayerFlow, PauseToggleFadesAndResumesAndStopClearsEverything)
     MakeLibrary(1);
     CPanelWnd& wnd = Start();
     wnd.PlayRow();
+    Settle();
     ASSERT_TRUE(wnd.GetPlayer().playing);
     EXPECT_TRUE(wnd.IsPositionRunning());
     wnd.PauseToggle();
@@ -301,6 +309,7 @@ TEST_F(PlayerFlow, AFileThatCannotBePlayedIsShownAndItsRowForgotten)
     QFile::remove(m_home.File("music/1.mp3"));
     CPanelWnd& wnd = Start();
     wnd.PlayRow();
+    Settle();
     EXPECT_EQ(Playing(), nullptr);
     EXPECT_FALSE(wnd.GetPlayer().playing);
     EXPECT_TRUE(wnd.GetStatusText().contains("1.mp3")) << wnd.GetStatusText().toStdString();
@@ -473,6 +482,7 @@ TEST_F(PlayerFlow, CommandsControlsAndHotKeysDriveThePlayer)
         if (r.startRow >= 0) {
             wnd.GetList().SetPlayNode(Songs()[static_cast<std::size_t>(r.startRow)]);
             wnd.PlayRow();
+            Settle();
             ASSERT_EQ(StateOf(wnd).row, r.startRow);
             if (r.startPaused)
                 wnd.PauseToggle();
@@ -480,6 +490,7 @@ TEST_F(PlayerFlow, CommandsControlsAndHotKeysDriveThePlayer)
             wnd.FillList(nullptr); // a fresh list: no playing and no focused row
         }
         r.input(wnd);
+        Settle();
         const After got = StateOf(wnd);
         EXPECT_EQ(got.row, r.expected.row);
         EXPECT_EQ(got.playing, r.expected.playing);

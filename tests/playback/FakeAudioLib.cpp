@@ -56,6 +56,28 @@ bool FakeAudioLib::WaitConnectsStarted(int count)
     return m_changed.wait_for(lock, kWaitLimit, [&] { return m_connectsStarted >= count; });
 }
 
+void FakeAudioLib::HoldFile(const QString& path)
+{
+    Lock lock(m_mutex);
+    m_heldFiles.emplace(path, 0);
+}
+
+void FakeAudioLib::ReleaseFile(const QString& path)
+{
+    Lock lock(m_mutex);
+    m_heldFiles.erase(path);
+    m_changed.notify_all();
+}
+
+bool FakeAudioLib::WaitFileHeld(const QString& path)
+{
+    Lock lock(m_mutex);
+    return m_changed.wait_for(lock, kWaitLimit, [&] {
+        const auto it = m_heldFiles.find(path);
+        return it != m_heldFiles.end() && it->second > 0;
+    });
+}
+
 void FakeAudioLib::Slice(int ms, std::vector<Sync>& fire)
 {
     for (auto& [handle, ch] : m_channels) {
@@ -267,6 +289,7 @@ void FakeAudioLib::Free()
     Lock lock(m_mutex);
     Record("Free");
     m_freed = true;
+    m_changed.notify_all();
     m_channels.clear();
     m_syncs.clear();
 }
@@ -287,6 +310,15 @@ HCHANNEL FakeAudioLib::StreamCreateFile(const QString& path, bool)
 {
     Lock lock(m_mutex);
     Record("StreamCreateFile");
+    if (auto held = m_heldFiles.find(path); held != m_heldFiles.end()) {
+        ++held->second;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_freed || !m_heldFiles.contains(path); });
+        if (auto still = m_heldFiles.find(path); still != m_heldFiles.end())
+            --still->second;
+        if (m_freed)
+            return Fail(AudioError::Init);
+    }
     const auto it = m_files.find(path);
     if (it == m_files.end())
         return Fail(AudioError::FileOpen);

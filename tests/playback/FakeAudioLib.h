@@ -55,6 +55,12 @@ public:
     bool ReleaseConnect();
     // Waits until count connects have started in all (up to 5 s).
     bool WaitConnectsStarted(int count);
+    // Opens of path wait, as on a share that does not answer, until ReleaseFile(path) or Free
+    // (which fails them with AudioError::Init, as the real layer lets them go).
+    void HoldFile(const QString& path);
+    void ReleaseFile(const QString& path);
+    // Waits until an open of path is being held (up to 5 s).
+    bool WaitFileHeld(const QString& path);
 
     // Plays every playing channel for ms milliseconds, in 10 ms slices.
     void Advance(int ms);
@@ -130,6 +136,7 @@ private:
     std::vector<Sync> m_syncs;
     std::map<QString, std::uint64_t> m_files;
     std::map<QString, AudioError> m_urlErrors;
+    std::map<QString, int> m_heldFiles; // held paths, with the number of opens waiting
     std::map<std::string, int> m_calls;
     HCHANNEL m_nextHandle = 1;
     HSYNC m_nextSync = 1;

@@ -16,6 +16,7 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -111,6 +112,7 @@ bool CAudioLib::EnsureDevice()
 
 void CAudioLib::Free()
 {
+    ReleaseCreations();
     {
         std::lock_guard device(m_deviceMutex);
         {
@@ -239,29 +241,108 @@ CAudioLib::ChannelPtr CAudioLib::Find(HCHANNEL channel)
     return ch;
 }
 
+struct CAudioLib::Creation {
+    ChannelPtr ch;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false; // guarded by mutex: the opener has finished with ch
+    bool released = false; // guarded by mutex: Free let the caller go
+    AudioError error = AudioError::Ok; // guarded by mutex
+};
+
+void CAudioLib::BeginCreation(const CreationPtr& creation)
+{
+    std::lock_guard lock(m_createMutex);
+    m_creations.push_back(creation);
+}
+
+void CAudioLib::EndCreation(const CreationPtr& creation)
+{
+    std::lock_guard lock(m_createMutex);
+    std::erase(m_creations, creation);
+}
+
+void CAudioLib::ReleaseCreations()
+{
+    std::vector<CreationPtr> pending;
+    {
+        std::lock_guard lock(m_createMutex);
+        pending = m_creations;
+    }
+    for (const CreationPtr& creation : pending) {
+        // A connecting stream gives up at its next network poll; a file opener stuck in the
+        // kernel is left to itself, its caller let go.
+        creation->ch->Quit();
+        std::lock_guard lock(creation->mutex);
+        creation->released = true;
+        creation->changed.notify_all();
+    }
+}
+
+void CAudioLib::OpenChannelFile(Creation& creation, const QString& path)
+{
+    // Runs on the detached opener: everything it touches is owned by creation.
+    AudioError error = AudioError::Ok;
+    CAudioChannel& ch = *creation.ch;
+    try {
+        auto decoder = std::make_unique<CFfmpegDecoder>(&ch.quit, ch.rate);
+        decoder->OpenFile(path);
+        ch.lengthBytes = decoder->LengthFrames() == CFfmpegDecoder::kUnknown
+            ? kUnknownLength
+            : decoder->LengthFrames() * kBytesPerFrame;
+        ch.fileSize = decoder->FileSize();
+        ch.info = ChannelInfo { decoder->SourceRate(), decoder->SourceChannels() };
+        std::lock_guard control(ch.m_control);
+        ch.decoder = std::move(decoder);
+        if (!ch.decodeOnly)
+            ch.PrefillControlled(kPrefillSamples);
+    } catch (const FfmpegError& e) {
+        error = e.Code();
+    } catch (const std::bad_alloc&) {
+        error = AudioError::Mem;
+    } catch (const std::exception&) {
+        error = AudioError::FileForm;
+    }
+    std::lock_guard lock(creation.mutex);
+    creation.error = error;
+    creation.done = true;
+    creation.changed.notify_all();
+}
+
+AudioError CAudioLib::OpenFileApart(const ChannelPtr& ch, const QString& path)
+{
+    auto creation = std::make_shared<Creation>();
+    creation->ch = ch;
+    BeginCreation(creation);
+    try {
+        // Detached and never joined: the thread owns its share of creation, nothing else.
+        std::thread([creation, path] { OpenChannelFile(*creation, path); }).detach();
+    } catch (const std::system_error&) {
+        EndCreation(creation);
+        return AudioError::Mem;
+    }
+    AudioError result = AudioError::Init;
+    {
+        std::unique_lock lock(creation->mutex);
+        creation->changed.wait(lock, [&] { return creation->done || creation->released; });
+        if (creation->done)
+            result = creation->error;
+    }
+    EndCreation(creation);
+    return result;
+}
+
 HCHANNEL CAudioLib::StreamCreateFile(const QString& path, bool decodeOnly)
 {
     if (!decodeOnly && !EnsureDevice())
         return 0;
     const int rate = decodeOnly ? kDefaultRate : OutputRate();
     auto ch = std::make_shared<CAudioChannel>(NewHandle(), decodeOnly, rate, RingSamples(rate));
-    try {
-        auto decoder = std::make_unique<CFfmpegDecoder>(&ch->quit, rate);
-        decoder->OpenFile(path);
-        ch->lengthBytes = decoder->LengthFrames() == CFfmpegDecoder::kUnknown
-            ? kUnknownLength
-            : decoder->LengthFrames() * kBytesPerFrame;
-        ch->fileSize = decoder->FileSize();
-        ch->info = ChannelInfo{decoder->SourceRate(), decoder->SourceChannels()};
-        ch->decoder = std::move(decoder);
-    } catch (const FfmpegError& e) {
-        return Fail(e.Code(), HCHANNEL{0});
-    } catch (const std::bad_alloc&) {
-        return Fail(AudioError::Mem, HCHANNEL{0});
-    }
+    const AudioError opened = OpenFileApart(ch, path);
+    if (opened != AudioError::Ok)
+        return Fail(opened, HCHANNEL { 0 });
     if (!decodeOnly) {
         std::lock_guard control(ch->m_control);
-        ch->PrefillControlled(kPrefillSamples);
         ch->StartDecoderControlled(m_liveThreads);
     }
     return Register(ch);
@@ -274,6 +355,14 @@ HCHANNEL CAudioLib::StreamCreateURL(const QString& address)
     const int rate = OutputRate();
     auto ch = std::make_shared<CAudioChannel>(NewHandle(), false, rate, RingSamples(rate));
     ch->isStream = true;
+    auto creation = std::make_shared<Creation>();
+    creation->ch = ch;
+    BeginCreation(creation);
+    const struct Ended {
+        CAudioLib& lib;
+        const CreationPtr& creation;
+        ~Ended() { lib.EndCreation(creation); }
+    } ended { *this, creation };
     try {
         ch->source = std::make_unique<CHttpSource>(&ch->quit, m_netTimeoutMs.load(),
             m_followPlaylists.load(std::memory_order_relaxed)

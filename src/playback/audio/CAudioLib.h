@@ -42,6 +42,14 @@ struct FxEntry;
 // event thread joins it. Free joins every decoder thread; the destructor also joins the event
 // thread, so no thread of the layer outlives it. Free and the destructor must not be called
 // while a sync is blocked waiting for the caller.
+//
+// Opening a file may wait in the kernel for as long as the file's share takes to answer, and
+// a thread waiting there cannot be interrupted. StreamCreateFile therefore opens on a detached
+// thread of its own that holds nothing but the channel being made, and its caller waits for
+// that thread or for Free, whichever comes first: Free releases every caller still waiting
+// (with AudioError::Init) and tells connecting streams to give up, so shutting down never
+// waits on a file or an address that does not answer. A released opener that returns later
+// frees what it made and touches nothing else.
 class CAudioLib final : public IAudioLib {
 public:
     CAudioLib();
@@ -136,6 +144,14 @@ private:
     HCHANNEL NewHandle();
     std::size_t RingSamples(int rate) const;
     void Retire(const ChannelPtr& ch);
+    // A channel being made, for Free to release (CAudioLib.cpp).
+    struct Creation;
+    using CreationPtr = std::shared_ptr<Creation>;
+    AudioError OpenFileApart(const ChannelPtr& ch, const QString& path);
+    static void OpenChannelFile(Creation& creation, const QString& path);
+    void BeginCreation(const CreationPtr& creation);
+    void EndCreation(const CreationPtr& creation);
+    void ReleaseCreations();
     // Joins the decoders of retired channels. Whoever calls it also waits for a join under way
     // on another thread, so after Free's call no retired decoder is left running.
     void JoinRetired();
@@ -158,6 +174,9 @@ private:
     void PushMixEvent(HCHANNEL channel, SyncType type);
     void ApplyEffectsLocked(CAudioChannel& ch, std::span<float> stereo);
     static void CaptureHeardLocked(CAudioChannel& ch, std::span<const float> stereo);
+
+    std::mutex m_createMutex; // a leaf
+    std::vector<CreationPtr> m_creations; // guarded by m_createMutex
 
     std::mutex m_deviceMutex;
     CSdlOutput m_output;                    // guarded by m_deviceMutex

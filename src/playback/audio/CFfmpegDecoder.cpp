@@ -13,6 +13,13 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -39,6 +46,35 @@ AudioError OpenErrorCode(int err)
         return AudioError::Mem;
     return AudioError::FileForm;
 }
+
+#ifdef Q_OS_UNIX
+// A descriptor opened only to look at what a path names; closed when it goes.
+class ProbeFd {
+public:
+    explicit ProbeFd(const QByteArray& path)
+        // Non-blocking, so that a named pipe nobody writes to answers at once instead of
+        // waiting for a writer; it has no effect on the reads of a regular file.
+        : m_fd(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+    {
+    }
+    ~ProbeFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ProbeFd(const ProbeFd&) = delete;
+    ProbeFd& operator=(const ProbeFd&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+AudioError OpenErrnoCode(int err)
+{
+    return err == ENOMEM ? AudioError::Mem : AudioError::FileOpen;
+}
+#endif
 
 } // namespace
 
@@ -108,7 +144,25 @@ int CFfmpegDecoder::ReadThunk(void* opaque, std::uint8_t* buffer, int size)
 
 void CFfmpegDecoder::OpenFile(const QString& path)
 {
-    const QByteArray url = "file:" + QFile::encodeName(path);
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray url = "file:" + name;
+#ifdef Q_OS_UNIX
+    // Only regular files are read: a pipe, a device or a folder behind an audio name is refused
+    // here, before anything could wait on it. The decoder then opens the very file looked at,
+    // through the descriptor, so nothing can be swapped in between.
+    const ProbeFd probe(name);
+    if (probe.Get() < 0)
+        throw FfmpegError(OpenErrnoCode(errno), "cannot open: " + name.toStdString());
+    struct stat st { };
+    if (::fstat(probe.Get(), &st) != 0)
+        throw FfmpegError(OpenErrnoCode(errno), "cannot stat: " + name.toStdString());
+    if (!S_ISREG(st.st_mode))
+        throw FfmpegError(AudioError::FileOpen, "not a regular file: " + name.toStdString());
+#ifdef Q_OS_LINUX
+    if (::access("/proc/self/fd", X_OK) == 0)
+        url = "file:/proc/self/fd/" + QByteArray::number(probe.Get());
+#endif
+#endif
     const AVIOInterruptCB cb{&CFfmpegDecoder::InterruptThunk, this};
     const int err = avio_open2(&m_io, url.constData(), AVIO_FLAG_READ, &cb, nullptr);
     if (err < 0)

@@ -62,7 +62,8 @@ public:
     CFfmpegDecoder(const CFfmpegDecoder&) = delete;
     CFfmpegDecoder& operator=(const CFfmpegDecoder&) = delete;
 
-    // Throw FfmpegError: FileOpen (missing or unreadable), FileForm (not audio, damaged, or no
+    // Throw FfmpegError: FileOpen (missing or unreadable, or not a regular file: a pipe, a
+    // device or a folder is refused without waiting on it), FileForm (not audio, damaged, or no
     // sound could be decoded), Codec (no decoder).
     void OpenFile(const QString& path);
     // reader must outlive the decoder. Streams have no length and cannot seek.

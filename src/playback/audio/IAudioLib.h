@@ -100,7 +100,9 @@ public:
     // AudioError::Init or Driver if still absent). playlists, which must outlive the layer,
     // reads the playlists that SetNetPlaylist follows; null follows none.
     virtual bool Init(int freq, const IPlaylistReader* playlists) = 0;
-    // Frees every channel and closes the device.
+    // Frees every channel and closes the device. A StreamCreateFile or StreamCreateURL still
+    // waiting on another thread returns 0 soon after (AudioError::Init for a file), whatever
+    // the file or the server does.
     virtual void Free() = 0;
     // How much decoded audio each playing channel keeps ahead, in ms (default 1000).
     virtual void SetBufferMs(int ms) = 0;
@@ -108,8 +110,9 @@ public:
     // first stream they name (default on).
     virtual void SetNetPlaylist(bool follow) = 0;
 
-    // A channel for a local file, its type recognised by content. decodeOnly channels are
-    // never heard and need no device (used for reading properties).
+    // A channel for a local file, its type recognised by content; only regular files are
+    // opened (a pipe, a device or a folder fails with AudioError::FileOpen without waiting on
+    // it). decodeOnly channels are never heard and need no device (used for reading properties).
     virtual HCHANNEL StreamCreateFile(const QString& path, bool decodeOnly = false) = 0;
     // A channel for an http(s) address; blocks until connected or failed (time limits apply).
     virtual HCHANNEL StreamCreateURL(const QString& address) = 0;

@@ -1,0 +1,241 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+// The window never waits on a file or a stream: a named pipe behind an audio name, a newer
+// request while a file opens, and the real player process closed while a pipe is being opened
+// or a stream connects to a server that never answers.
+#include "AudioFixture.h"
+#include "CPanelWnd.h"
+#include "TestProfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include <sys/stat.h>
+
+#ifdef PLUMO_HAVE_MPRIS
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#endif
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kDeadlineMs = 30000;
+
+// A named pipe nobody writes to, in a folder with a cover picture: the list's cover worker
+// then shows the picture and never opens the pipe (which the worker would wait on).
+bool MakePipe(const QString& path)
+{
+    QImage cover(8, 8, QImage::Format_RGB32);
+    cover.fill(Qt::darkBlue);
+    return QDir().mkpath(QFileInfo(path).path())
+        && cover.save(QFileInfo(path).path() + "/cover.png")
+        && ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+// A profile whose stored list is the artist "Artist" with one row per path, in this order.
+void MakeProfile(const QString& profile, const QStringList& paths)
+{
+    QDir().mkpath(profile);
+    CDBase db;
+    db.SetFolder(profile);
+    db.OpenLibrary();
+    for (int i = 0; i < paths.size(); ++i) {
+        TrackRecord r;
+        r.title = QString("Track %1").arg(i + 1).toStdString();
+        r.artist = "Artist";
+        r.album = "Album";
+        r.number = i + 1;
+        r.hasNumber = true;
+        r.time = 1;
+        r.type = 1;
+        ASSERT_TRUE(db.InsertLibraryRow(paths[i].toStdString(), CDBase::NowText(), r));
+    }
+    CSettings settings;
+    CSettings::LibraryNode node;
+    node.node1Type = 2;
+    node.node2String = "Artist";
+    node.node2This = 1;
+    settings.SetLibraryNode(node);
+    ASSERT_TRUE(settings.Save(profile));
+}
+
+class NoWait : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QCoreApplication::setApplicationName("Plumo");
+        QCoreApplication::setOrganizationName(QString());
+        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        m_pipe = m_home.File("pipe/1.mp3");
+        ASSERT_TRUE(MakePipe(m_pipe));
+        ASSERT_TRUE(fixture::CopyTone("mp3", m_home.File("music/2.mp3")));
+        MakeProfile(m_home.File("data") + "/Plumo", { m_pipe, m_home.File("music/2.mp3") });
+        m_wnd = std::make_unique<CPanelWnd>();
+        ASSERT_TRUE(m_wnd->Create());
+        ASSERT_EQ(Songs().size(), 2u);
+    }
+    void TearDown() override
+    {
+        if (m_wnd)
+            m_wnd->Shutdown();
+        m_wnd.reset();
+    }
+    const std::vector<CSkinListNode*>& Songs() { return m_wnd->GetList().Rows().Songs(); }
+    CSkinListNode* Playing() { return m_wnd->GetList().Rows().Playing(); }
+
+    TestProfile m_home;
+    QString m_pipe;
+    std::unique_ptr<CPanelWnd> m_wnd;
+};
+
+TEST_F(NoWait, APipeBehindAnAudioNameCannotBePlayedAndTheWindowKeepsAnswering)
+{
+    QSignalSpy told(m_wnd.get(), &CPanelWnd::StatusShown);
+    bool answered = false;
+    QTimer::singleShot(0, m_wnd.get(), [&] { answered = true; });
+    // Nobody writes to the pipe: a window that opened it itself would wait here for ever.
+    m_wnd->PlayRow();
+    EXPECT_EQ(Playing(), Songs()[0]) << "the row is marked while its file opens";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told.count() > 0; }, kDeadlineMs));
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(m_wnd->GetStatusText().endsWith(m_pipe));
+    EXPECT_EQ(Playing(), nullptr);
+    EXPECT_FALSE(m_wnd->GetPlayer().playing);
+    EXPECT_FALSE(m_wnd->GetPlayer().opening);
+    EXPECT_EQ(m_wnd->GetEngine().GetChannel(), 0u);
+}
+
+TEST_F(NoWait, ASecondRequestWhileAFileOpensPlaysTheSecond)
+{
+    m_wnd->PlayRow(); // the pipe
+    m_wnd->Next(); // asked before the pipe's outcome came
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_wnd->GetPlayer().playing; }, kDeadlineMs));
+    EXPECT_EQ(Playing(), Songs()[1]);
+    EXPECT_EQ(m_wnd->GetPlayer().title, "Track 2");
+    EXPECT_TRUE(m_wnd->IsPositionRunning());
+    QTest::qWait(100);
+    EXPECT_TRUE(m_wnd->GetStatusText().isEmpty()) << "the superseded pipe is never told";
+    EXPECT_EQ(Playing(), Songs()[1]);
+
+    m_wnd->PlayRow(); // the focused row is none: the first, the pipe
+    m_wnd->Stop();
+    QTest::qWait(100);
+    EXPECT_FALSE(m_wnd->GetPlayer().playing);
+    EXPECT_FALSE(m_wnd->GetPlayer().opening);
+    EXPECT_EQ(Playing(), nullptr);
+    EXPECT_TRUE(m_wnd->GetStatusText().isEmpty()) << "a stopped open is never told";
+}
+
+// ---- the player process --------------------------------------------------------------------
+#ifdef PLUMO_HAVE_MPRIS
+
+class NoWaitProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+        if (daemon.isEmpty())
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        m_bus.start(daemon, { "--session", "--nofork", "--print-address=1" });
+        ASSERT_TRUE(m_bus.waitForReadyRead(10000));
+        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        m_client = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(m_address, "plumo-nowait"));
+        ASSERT_TRUE(m_client->isConnected());
+        QDir().mkpath(m_home.File("run"));
+        QFile::setPermissions(m_home.File("run"),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    void TearDown() override
+    {
+        if (m_player.state() != QProcess::NotRunning) {
+            m_player.kill();
+            m_player.waitForFinished(5000);
+        }
+        if (m_client)
+            QDBusConnection::disconnectFromBus("plumo-nowait");
+        m_bus.kill();
+        m_bus.waitForFinished(5000);
+    }
+    QString Profile() const { return m_home.File("data") + "/Plumo"; }
+
+    // Starts the player on the one-row list of path and asks it to play that row.
+    void StartAndPlay(const QString& path)
+    {
+        MakeProfile(Profile(), { path });
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("SDL_AUDIODRIVER", "dummy");
+        env.insert("XDG_DATA_HOME", m_home.File("data"));
+        env.insert("XDG_CONFIG_HOME", m_home.File("config"));
+        env.insert("XDG_RUNTIME_DIR", m_home.File("run"));
+        env.insert("DBUS_SESSION_BUS_ADDRESS", m_address);
+        m_player.setProcessEnvironment(env);
+        m_player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_player.start(qEnvironmentVariable("PLUMO_BUILD_DIR") + "/bin/plumo", {});
+        ASSERT_TRUE(m_player.waitForStarted(10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] {
+                return m_client->interface()
+                    ->isServiceRegistered("org.mpris.MediaPlayer2.plumo")
+                    .value();
+            },
+            kDeadlineMs));
+        QDBusInterface player("org.mpris.MediaPlayer2.plumo", "/org/mpris/MediaPlayer2",
+            "org.mpris.MediaPlayer2.Player", *m_client);
+        // Answered by the window's thread: it returns only if that thread is free.
+        const QDBusMessage reply = player.call("PlayPause");
+        ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
+    }
+    // Asks the player to end as the desktop does; it must end by itself and save its settings.
+    void CloseAndCheck()
+    {
+        QFile::remove(Profile() + "/Settings.xml");
+        m_player.terminate();
+        ASSERT_TRUE(m_player.waitForFinished(kDeadlineMs)) << "the player did not end";
+        EXPECT_EQ(m_player.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(m_player.exitCode(), 0);
+        EXPECT_TRUE(QFile::exists(Profile() + "/Settings.xml")) << "the settings were saved";
+    }
+
+    TestProfile m_home;
+    QProcess m_bus;
+    QString m_address;
+    std::unique_ptr<QDBusConnection> m_client;
+    QProcess m_player;
+};
+
+TEST_F(NoWaitProcess, ClosesAtOnceAfterAskingForAPipe)
+{
+    const QString pipe = m_home.File("pipe/1.mp3");
+    ASSERT_TRUE(MakePipe(pipe));
+    StartAndPlay(pipe);
+    CloseAndCheck();
+}
+
+TEST_F(NoWaitProcess, ClosesAtOnceWhileAStreamConnectsToASilentServer)
+{
+    QTcpServer silent; // the system completes the connection; nothing ever answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    StartAndPlay(QString("http://127.0.0.1:%1/live").arg(silent.serverPort()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return silent.hasPendingConnections(); }, kDeadlineMs));
+    CloseAndCheck();
+}
+#endif
+
+} // namespace
