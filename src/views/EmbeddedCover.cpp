@@ -70,6 +70,11 @@ QByteArray FromMp4(TagLib::MP4::Tag* tag)
 
 QByteArray EmbeddedCover(const QString& path)
 {
+    // A pipe or device behind a music name would keep the reader waiting for ever, and the
+    // list joins its cover worker when it closes.
+    if (!QFileInfo(path).isFile()) {
+        return {};
+    }
     const QString suffix = QFileInfo(path).suffix().toLower();
     const QByteArray local = QFile::encodeName(path);
     const char* name = local.constData();
