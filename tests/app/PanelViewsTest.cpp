@@ -91,6 +91,8 @@ TEST_F(PanelViewsTest, TreeAndListSitOverTheirElementsAndFillFromAGenre)
     Paint(*tree);
     QTest::mouseClick(tree, Qt::LeftButton, Qt::NoModifier,
                       QPoint(tree->width() / 2, genres->m_children[0]->m_top + 5));
+    // The library list is read on the worker; the window gets the rows a moment later.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wnd.GetListFill().IsRunning(); }, 20000));
     EXPECT_EQ(list->SongCount(), 4);
     EXPECT_EQ(list->Rows().Root()->m_children.size(), 2u); // two albums, two groups
     wnd.Shutdown();
