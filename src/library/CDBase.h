@@ -143,6 +143,7 @@ public:
     // Duration text "%d:%.2d".
     static QString DurationText(int seconds);
 
+    // How long a statement on the library connection waits for another connection's lock.
     static constexpr int kBusyMs = 2000;
     static constexpr int kTypeStream = 100;
     static constexpr int kTypeCopied = 1000;
