@@ -70,13 +70,7 @@ void CListFill::Start(const QString& path, const ListQuery& query, ListShape sha
     // already gone, and nothing may act on them while the new ones are read.
     m_sink = &sink;
     sink.Clear();
-    {
-        std::lock_guard lock(m_mutex);
-        m_job = std::move(job);
-        if (m_reading != nullptr) {
-            sqlite3_interrupt(m_reading);
-        }
-    }
+    LockReplaceJob(std::move(job));
     m_wake.notify_one();
     if (!wasRunning) {
         Q_EMIT BusyChanged(true);
@@ -90,14 +84,18 @@ void CListFill::Cancel()
     }
     m_sink = nullptr;
     ++m_newest;
-    {
-        std::lock_guard lock(m_mutex);
-        m_job.reset();
-        if (m_reading != nullptr) {
-            sqlite3_interrupt(m_reading);
-        }
-    }
+    LockReplaceJob(nullptr);
     Q_EMIT BusyChanged(false);
+}
+
+void CListFill::LockReplaceJob(std::unique_ptr<Job> job)
+{
+    std::lock_guard lock(m_mutex);
+    m_job = std::move(job);
+    // The read under way is stale now: the generation moved on before this call.
+    if (m_reading != nullptr) {
+        sqlite3_interrupt(m_reading);
+    }
 }
 
 void CListFill::Run()
@@ -143,22 +141,37 @@ std::shared_ptr<CListFill::Result> CListFill::Read(
         return result;
     }
     sqlite3_busy_handler(db.Get(), &CListFill::OnBusy, const_cast<Job*>(&job));
-    {
-        std::lock_guard lock(m_mutex);
-        if (job.generation != m_newest.load()) {
-            return result;
-        }
-        m_reading = db.Get();
+    if (!LockBeginRead(job, db.Get())) {
+        return result;
     }
+    // Whatever ends the read, the connection is unregistered before it closes.
+    struct EndRead {
+        CListFill* fill;
+        ~EndRead() { fill->LockEndRead(); }
+    } endRead { this };
     try {
         result->rows = CListReader(db.Get(), *collation).Read(job.sql, job.args, job.shape);
         result->ok = true;
     } catch (const SqliteError&) {
         result->rows.clear();
     }
+    return result;
+}
+
+bool CListFill::LockBeginRead(const Job& job, sqlite3* db)
+{
+    std::lock_guard lock(m_mutex);
+    if (job.generation != m_newest.load()) {
+        return false;
+    }
+    m_reading = db;
+    return true;
+}
+
+void CListFill::LockEndRead()
+{
     std::lock_guard lock(m_mutex);
     m_reading = nullptr;
-    return result;
 }
 
 int CListFill::OnBusy(void* data, int count)

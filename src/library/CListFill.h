@@ -52,6 +52,11 @@ private:
     struct Job;
     struct Result;
 
+    // Hands the worker its next job (null for none) and interrupts the read under way.
+    void LockReplaceJob(std::unique_ptr<Job> job);
+    // Registers db as the connection being read; false when job is stale already.
+    bool LockBeginRead(const Job& job, sqlite3* db);
+    void LockEndRead();
     void Run();
     std::shared_ptr<Result> Read(const Job& job, std::unique_ptr<CMyCaseCollation>& collation);
     void Deliver(std::uint64_t generation, const std::shared_ptr<Result>& result);
