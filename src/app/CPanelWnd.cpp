@@ -66,6 +66,12 @@ CPanelWnd::CPanelWnd()
         m_player.coverFile = image;
         UpdateMpris();
     });
+    connect(&m_listFill, &CListFill::BusyChanged, this, [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
     connect(&m_tree, &CSkinTree::DroppedOnPlaylist, this, &CPanelWnd::OnDroppedOnPlaylist);
     connect(&m_list, &CSkinList::FilesDropped, this, [this](const QStringList& paths) {
         if (m_db.IsOpen(DbConn::Viewed))

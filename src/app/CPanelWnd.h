@@ -9,9 +9,10 @@
 #include "CKeyHook.h"
 #include "CLanguage.h"
 #include "CLastFM.h"
-#include "CMprisLink.h"
+#include "CListFill.h"
 #include "CMoveLayered.h"
 #include "CMoveResize.h"
+#include "CMprisLink.h"
 #include "CMsgTarget.h"
 #include "CPlayBass.h"
 #include "CPlaylistStore.h"
@@ -87,6 +88,8 @@ public:
     const SkinPanels& GetPanels() const { return m_panels; }
     const CMoveResize& GetMover() const { return m_mover; }
     CSkinList& GetList() { return m_list; }
+    // Reads library lists off the UI thread; running from a tree selection until its rows show.
+    CListFill& GetListFill() { return m_listFill; }
     CSkinTree& GetTree() { return m_tree; }
     const std::vector<std::unique_ptr<CSkinVis>>& GetVisualisers() const { return m_vis; }
     CContextMenu& GetMenus() { return m_menus; }
@@ -334,6 +337,7 @@ private:
     CAudioLib m_audio;
     CDBase m_db;
     CPlaylistStore m_playlists;
+    CListFill m_listFill; // after the list and the database: its worker is joined before they go
     CPlayBass m_engine;
     CSkinDraw m_skinDraw;
     CTrayIcon m_tray;

@@ -152,6 +152,8 @@ void CPanelWnd::FillList(CSkinTreeNode* node)
     if (node && node->m_type == NodeType::Radio) {
         const StationFill result = m_radio.FillStations(m_list, node->m_key);
         if (result == StationFill::Listed) {
+            // A library fill still reading must not replace the stations when it ends.
+            m_listFill.Cancel();
             CloseViewedList();
             m_list.SetRadioMode(true);
         } else if (result == StationFill::Failed) {
@@ -170,6 +172,8 @@ void CPanelWnd::FillList(CSkinTreeNode* node)
 
 void CPanelWnd::FillFromStoredNode()
 {
+    // Whatever fills the list now supersedes a library fill still reading.
+    m_listFill.Cancel();
     const CSettings::LibraryNode& n = m_settings.GetLibraryNode();
     const auto kind = static_cast<TreeKind>(n.node1Type);
     if (kind == TreeKind::Playlists) {
@@ -179,13 +183,22 @@ void CPanelWnd::FillFromStoredNode()
             m_list.DeleteAll();
         return;
     }
-    CLibraryQuery query(m_db);
-    if (n.node3This)
-        query.ListAlbum(kind, n.node2String, n.node3Artist, n.node3Album, m_list);
-    else if (n.node2This)
-        query.ListValue(kind, n.node2String, m_list);
-    else
+    if (!n.node3This && !n.node2This) {
         m_list.DeleteAll();
+        return;
+    }
+    const ListQuery list = n.node3This
+        ? CLibraryQuery::AlbumList(kind, n.node2String, n.node3Artist, n.node3Album)
+        : CLibraryQuery::ValueList(kind, n.node2String);
+    CLibraryQuery query(m_db);
+    // At start-up the list is filled before the window answers anything, so what comes first
+    // (a play request from the desktop, files passed on the command line) finds it full. Later
+    // fills read on the worker, and the window keeps answering while a large list is sorted.
+    if (!m_created || !m_db.IsOpen(DbConn::Library) || list.sql.empty()) {
+        query.RunList(list, m_list);
+        return;
+    }
+    m_listFill.Start(m_db.LibraryPath(), list, query.ShapeOf(m_list), m_list);
 }
 
 int CPanelWnd::CurrentPlaylistIndex() const

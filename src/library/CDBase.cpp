@@ -175,9 +175,12 @@ const QString& CDBase::PlaylistFile(DbConn conn) const
 void CDBase::OpenLibrary()
 {
     m_library.Close();
-    if (!m_library.Open(m_folder + QStringLiteral("Library.db"))) {
+    if (!m_library.Open(LibraryPath())) {
         return;
     }
+    // A list fill reads the file on a connection of its own; a change made meanwhile (a
+    // rating, a play count, the end of an update) waits for that read instead of failing.
+    sqlite3_busy_timeout(m_library.Get(), kBusyMs);
     m_collation = std::make_unique<CMyCaseCollation>();
     m_collation->Register(m_library.Get());
     m_library.Exec(Text(Sql::CreateLibrary));

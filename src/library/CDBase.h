@@ -63,7 +63,13 @@ public:
 
     // Opens "Library.db" (created when missing), registers "MYCASE" and creates the table.
     // A file that is not a database is left untouched; the library then reads as empty.
+    // A change waits up to kBusyMs while another connection (the list fill) reads the file.
     void OpenLibrary();
+    // The path of "Library.db" in the profile folder.
+    QString LibraryPath() const { return m_folder + QStringLiteral("Library.db"); }
+    // The "MYCASE" collation registered on the library connection; null before OpenLibrary.
+    // It belongs to the thread that runs the library connection's statements.
+    CMyCaseCollation* LibraryCollation() { return m_collation.get(); }
     // Opens a playlist file of the "Playlist" folder into the Viewed or Target slot (any
     // connection already there is closed first). A file that has vanished is made again with
     // an empty table, so rows added to it are kept. False when SQLite cannot open it.
@@ -137,6 +143,8 @@ public:
     // Duration text "%d:%.2d".
     static QString DurationText(int seconds);
 
+    // How long a statement on the library connection waits for another connection's lock.
+    static constexpr int kBusyMs = 2000;
     static constexpr int kTypeStream = 100;
     static constexpr int kTypeCopied = 1000;
 

@@ -3,7 +3,6 @@
 #include "CLibraryQuery.h"
 
 #include "CDBase.h"
-#include "ListRowTexts.h"
 
 #include <array>
 #include <string_view>
@@ -260,7 +259,7 @@ bool CLibraryQuery::FillValue(TreeKind kind, const QString& value, ITreeSink& si
     }
 }
 
-bool CLibraryQuery::ListValue(TreeKind kind, const QString& value, IListSink& sink)
+ListQuery CLibraryQuery::ValueList(TreeKind kind, const QString& value)
 {
     const bool has = !value.isEmpty();
     Sql sql = Sql::Count_;
@@ -271,10 +270,13 @@ bool CLibraryQuery::ListValue(TreeKind kind, const QString& value, IListSink& si
     } else if (kind == TreeKind::Years) {
         sql = has ? Sql::YearTracks : Sql::YearTracksNull;
     }
-    return RunList(Id(sql), has ? QStringList(value) : QStringList(), sink);
+    if (sql == Sql::Count_) {
+        return {};
+    }
+    return { Text(Id(sql)), has ? QStringList(value) : QStringList() };
 }
 
-int CLibraryQuery::ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bool hasAlbum) const
+int CLibraryQuery::ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bool hasAlbum)
 {
     if (kind == TreeKind::Albums) {
         if (!hasAlbum) {
@@ -297,12 +299,16 @@ int CLibraryQuery::ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bo
     return base + (hasValue ? 0 : 3) + withinValue;
 }
 
-bool CLibraryQuery::ListAlbum(TreeKind kind, const QString& value, const QString& artist,
-                              const QString& album, IListSink& sink)
+ListQuery CLibraryQuery::AlbumList(
+    TreeKind kind, const QString& value, const QString& artist, const QString& album)
 {
     const bool hasValue = !value.isEmpty() && kind != TreeKind::Albums;
     const bool hasArtist = !artist.isEmpty();
     const bool hasAlbum = !album.isEmpty();
+    const int sql = ListAlbumSql(kind, hasValue, hasArtist, hasAlbum);
+    if (sql < 0 || sql >= Id(Sql::Count_)) {
+        return {};
+    }
     QStringList args;
     if (hasValue) {
         args << value;
@@ -315,45 +321,42 @@ bool CLibraryQuery::ListAlbum(TreeKind kind, const QString& value, const QString
     if (hasAlbum) {
         args << album;
     }
-    return RunList(ListAlbumSql(kind, hasValue, hasArtist, hasAlbum), args, sink);
+    return { Text(sql), args };
 }
 
-bool CLibraryQuery::RunList(int sql, const QStringList& args, IListSink& sink)
+bool CLibraryQuery::ListValue(TreeKind kind, const QString& value, IListSink& sink)
+{
+    return RunList(ValueList(kind, value), sink);
+}
+
+bool CLibraryQuery::ListAlbum(TreeKind kind, const QString& value, const QString& artist,
+    const QString& album, IListSink& sink)
+{
+    return RunList(AlbumList(kind, value, artist, album), sink);
+}
+
+ListShape CLibraryQuery::ShapeOf(const IListSink& sink) const
+{
+    return { sink.HeadKinds(), sink.SongKinds(), m_db.Line(LangSection::Playlist, 0) };
+}
+
+bool CLibraryQuery::RunList(const ListQuery& query, IListSink& sink)
 {
     sink.Clear();
     sink.BeginUpdate();
+    std::vector<ListRow> rows;
     bool ok = false;
-    if (sql >= 0 && sql < Id(Sql::Count_)) {
+    CMyCaseCollation* collation = m_db.LibraryCollation();
+    if (!query.sql.empty() && collation != nullptr) {
         try {
-            SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(sql));
-            BindAll(stmt, args);
-            FillRows(stmt, sink);
+            rows = CListReader(m_db.Handle(DbConn::Library), *collation)
+                       .Read(query.sql, query.args, ShapeOf(sink));
             ok = true;
         } catch (const SqliteError&) {
             ok = false;
         }
     }
+    sink.AddRows(rows);
     sink.EndUpdate();
     return ok;
-}
-
-void CLibraryQuery::FillRows(SqliteStmt& stmt, IListSink& sink)
-{
-    const std::vector<int> headKinds = sink.HeadKinds();
-    const std::vector<int> songKinds = sink.SongKinds();
-    const QString unknown = m_db.Line(LangSection::Playlist, 0);
-    bool haveGroup = false;
-    QString groupArtist;
-    QString groupAlbum;
-    while (stmt.Step()) {
-        const TrackColumns row = TrackColumns::Read(stmt);
-        if (!haveGroup || m_db.CompareMyCase(row.artist, groupArtist) != 0
-            || m_db.CompareMyCase(row.album, groupAlbum) != 0) {
-            haveGroup = true;
-            groupArtist = row.artist;
-            groupAlbum = row.album;
-            sink.AddHead(row.file, HeadTexts(row, headKinds, unknown));
-        }
-        sink.AddSong(0, true, row.file, row.id, row.stars, SongTexts(row, songKinds));
-    }
 }

@@ -2,10 +2,12 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "CListReader.h"
 #include "IListSink.h"
 #include "ITreeSink.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <string_view>
 
@@ -20,6 +22,12 @@ enum class TreeKind : int {
     Genres = 4,
     Years = 5,
     Radio = 100,
+};
+
+// A track list statement and the values bound to it, in order: what a list fill runs.
+struct ListQuery {
+    std::string_view sql; // empty for a node without a list
+    QStringList args;
 };
 
 // The browsing queries behind the tree and the list: which statement each node runs and how
@@ -45,6 +53,16 @@ public:
     bool ListAlbum(TreeKind kind, const QString& value, const QString& artist,
                    const QString& album, IListSink& sink);
 
+    // The statements behind ListValue and ListAlbum, for fills that run elsewhere.
+    static ListQuery ValueList(TreeKind kind, const QString& value);
+    static ListQuery AlbumList(
+        TreeKind kind, const QString& value, const QString& artist, const QString& album);
+    // What sink shows of a row, with the language's text for a missing artist or album.
+    ListShape ShapeOf(const IListSink& sink) const;
+    // Clears sink and fills it with the rows of query between BeginUpdate and EndUpdate. False,
+    // with the list left empty, when the statement fails or the query is empty.
+    bool RunList(const ListQuery& query, IListSink& sink);
+
     // Statement texts, for tools that measure them: the children of a root, and the list of
     // a first-level node with a value. Empty for kinds without one.
     static std::string_view RootStatement(TreeKind kind);
@@ -53,9 +71,7 @@ public:
 private:
     bool FillOneColumn(int sql, ITreeSink& sink);
     bool FillAlbums(SqliteStmt& stmt, ITreeSink& sink);
-    bool RunList(int sql, const QStringList& args, IListSink& sink);
-    void FillRows(SqliteStmt& stmt, IListSink& sink);
-    int ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bool hasAlbum) const;
+    static int ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bool hasAlbum);
 
     CDBase& m_db;
 };

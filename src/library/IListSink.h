@@ -25,6 +25,15 @@ using ListTexts = std::array<QString, kListSlotCount>;
 constexpr int kKindArtistAlbum = -100;
 constexpr int kKindArtistTitle = -101;
 
+// One row of a library list, in list order: a group head, or a song under the last head.
+struct ListRow {
+    QString file;
+    ListTexts texts;
+    int libraryId = 0; // songs: the library id
+    int rating = 0; // songs: stars 0..5
+    bool head = false;
+};
+
 // What the browsing queries and the playlist store add to the list view; the list view
 // implements it. UI thread only.
 class IListSink {
@@ -49,6 +58,18 @@ public:
     // library id (0 when none), rating 0..5 stars.
     virtual void AddSong(int playlistId, bool underHead, const QString& file, int libraryId,
                          int rating, const ListTexts& texts) = 0;
+    // The rows of a library list in order, songs under the head before them (playlist id 0).
+    // The texts may be moved out of rows. By default one AddHead or AddSong per row.
+    virtual void AddRows(std::vector<ListRow>& rows)
+    {
+        for (const ListRow& row : rows) {
+            if (row.head) {
+                AddHead(row.file, row.texts);
+            } else {
+                AddSong(0, true, row.file, row.libraryId, row.rating, row.texts);
+            }
+        }
+    }
 
     // Song rows in list order, for position texts.
     virtual int SongCount() const = 0;

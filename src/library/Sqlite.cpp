@@ -27,6 +27,21 @@ bool SqliteDb::Open(const QString& path)
     return true;
 }
 
+bool SqliteDb::OpenReadOnly(const QString& path)
+{
+    Close();
+    sqlite3* db = nullptr;
+    // One thread at a time uses such a connection, so it goes without SQLite's per-call mutex.
+    const int rc = sqlite3_open_v2(
+        path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    m_db = db;
+    return true;
+}
+
 void SqliteDb::Close()
 {
     if (m_db != nullptr) {

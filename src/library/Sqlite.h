@@ -40,6 +40,10 @@ public:
     // and false is returned; SQLite only reads the file on the first statement, so a file that
     // is not a database opens fine and fails later, statement by statement.
     bool Open(const QString& path);
+    // Opens the existing file at path for reading only, for use by one thread at a time (no
+    // per-call mutex; sqlite3_interrupt may still come from any thread). False (closed) when
+    // the file is missing or cannot be opened.
+    bool OpenReadOnly(const QString& path);
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     sqlite3* Get() const { return m_db; }

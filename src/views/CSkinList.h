@@ -68,6 +68,7 @@ public:
     void AddHead(const QString& file, const ListTexts& texts) override;
     void AddSong(int playlistId, bool underHead, const QString& file, int libraryId, int rating,
                  const ListTexts& texts) override;
+    void AddRows(std::vector<ListRow>& rows) override;
     int SongCount() const override { return static_cast<int>(m_rows.Songs().size()); }
     void SetPositionText(int row, const QString& text) override;
 

@@ -91,7 +91,31 @@ TEST_F(PanelViewsTest, TreeAndListSitOverTheirElementsAndFillFromAGenre)
     Paint(*tree);
     QTest::mouseClick(tree, Qt::LeftButton, Qt::NoModifier,
                       QPoint(tree->width() / 2, genres->m_children[0]->m_top + 5));
+    // The library list is read on the worker; the window gets the rows a moment later.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wnd.GetListFill().IsRunning(); }, 20000));
     EXPECT_EQ(list->SongCount(), 4);
     EXPECT_EQ(list->Rows().Root()->m_children.size(), 2u); // two albums, two groups
     wnd.Shutdown();
+}
+
+TEST_F(PanelViewsTest, ClosingWhileAListFillsNeitherHangsNorLeavesTheWaitCursor)
+{
+    {
+        CPanelWnd wnd;
+        ASSERT_TRUE(wnd.Create());
+        CSkinTreeNode* genres = wnd.GetTree().Rows().Root()->m_children[3];
+        // As the tree does on a click on the expand button.
+        wnd.GetTree().Rows().SetFillTarget(genres);
+        wnd.OnUserMessage(UWM_TREEEXPAND, reinterpret_cast<WParam>(genres), 0);
+        wnd.GetTree().Rows().SetFillTarget(nullptr);
+        ASSERT_EQ(genres->m_children.size(), 1u);
+        wnd.OnUserMessage(UWM_TREESELECT, reinterpret_cast<WParam>(genres->m_children[0]), 0);
+        // The rows come through the event loop, which has not run: the fill is still going.
+        ASSERT_TRUE(wnd.GetListFill().IsRunning());
+        EXPECT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(wnd.GetList().SongCount(), 0) << "the old rows go at once";
+        wnd.Shutdown();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -488,6 +488,8 @@ TEST_F(PlayerFlow, CommandsControlsAndHotKeysDriveThePlayer)
                 wnd.PauseToggle();
         } else {
             wnd.FillList(nullptr); // a fresh list: no playing and no focused row
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return !wnd.GetListFill().IsRunning(); }, kDeadlineMs));
         }
         r.input(wnd);
         Settle();

@@ -1,0 +1,442 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (c) 2026 The Plumo developers
+#include "CListReader.h"
+
+#include "CDBase.h"
+#include "CMyCaseCollation.h"
+#include "ListRowTexts.h"
+#include "Sqlite.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <numeric>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+// Columns of every track list statement.
+enum Column : int {
+    kId = 0,
+    kFile = 1,
+    kNumber = 2,
+    kTitle = 3,
+    kArtist = 4,
+    kAlbum = 5,
+    kYear = 6,
+    kGenre = 7,
+    kTime = 8,
+    kRating = 9,
+};
+
+constexpr std::string_view kOrderBy = " ORDER BY ";
+constexpr std::string_view kByArtist = "artist COLLATE MYCASE,album COLLATE MYCASE,number;";
+constexpr std::string_view kByYear = "year DESC,album COLLATE MYCASE,number;";
+constexpr std::string_view kByNumber = "number;";
+
+void BindAll(SqliteStmt& stmt, const QStringList& args)
+{
+    switch (args.size()) {
+    case 0:
+        stmt.Bind();
+        break;
+    case 1:
+        stmt.Bind(args[0]);
+        break;
+    case 2:
+        stmt.Bind(args[0], args[1]);
+        break;
+    default:
+        stmt.Bind(args[0], args[1], args[2]);
+        break;
+    }
+}
+
+std::string_view Bytes(sqlite3_stmt* stmt, int col)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    return text != nullptr
+        ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, col)))
+        : std::string_view();
+}
+
+// The text of a column; nothing for NULL.
+std::optional<std::string_view> OptionalBytes(sqlite3_stmt* stmt, int col)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    if (text == nullptr) {
+        return std::nullopt;
+    }
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, col)));
+}
+
+bool IsTextOrNull(int type)
+{
+    return type == SQLITE_TEXT || type == SQLITE_NULL;
+}
+
+bool IsIntegerOrNull(int type)
+{
+    return type == SQLITE_INTEGER || type == SQLITE_NULL;
+}
+
+bool Has(const std::vector<int>& kinds, std::initializer_list<int> wanted)
+{
+    return std::any_of(kinds.begin(), kinds.end(), [wanted](int kind) {
+        return std::find(wanted.begin(), wanted.end(), kind) != wanted.end();
+    });
+}
+
+// Which texts the shape shows; the others are never made.
+struct Wanted {
+    bool title = false;
+    bool number = false;
+    bool year = false;
+    bool genre = false;
+    bool time = false;
+
+    explicit Wanted(const ListShape& shape)
+    {
+        const auto& head = shape.headKinds;
+        const auto& song = shape.songKinds;
+        title = Has(song, { static_cast<int>(ListSlot::Title), kKindArtistTitle });
+        number = Has(song, { static_cast<int>(ListSlot::Number) });
+        year = Has(head, { static_cast<int>(ListSlot::Year) })
+            || Has(song, { static_cast<int>(ListSlot::Year) });
+        genre = Has(head, { static_cast<int>(ListSlot::Genre) })
+            || Has(song, { static_cast<int>(ListSlot::Genre) });
+        time = Has(song, { static_cast<int>(ListSlot::Time) });
+    }
+};
+
+// Decimal and duration texts, made once per value: a list repeats a few hundred of them.
+class NumberTexts {
+public:
+    const QString& Decimal(std::int64_t value)
+    {
+        auto [it, added] = m_decimal.try_emplace(value);
+        if (added) {
+            it->second = QString::number(value);
+        }
+        return it->second;
+    }
+    const QString& Duration(int seconds)
+    {
+        auto [it, added] = m_duration.try_emplace(seconds);
+        if (added) {
+            it->second = CDBase::DurationText(seconds);
+        }
+        return it->second;
+    }
+
+private:
+    std::unordered_map<std::int64_t, QString> m_decimal;
+    std::unordered_map<int, QString> m_duration;
+};
+
+// Artist, album and genre texts of one read, each kept once: its bytes for ranking and
+// grouping, and the one QString every row showing it shares.
+class Pool {
+public:
+    // Index of the text with these bytes, added when new.
+    int Intern(std::string_view bytes)
+    {
+        const auto found = m_index.find(bytes);
+        if (found != m_index.end()) {
+            return found->second;
+        }
+        // A deque never moves its strings, so the views in the index stay valid.
+        const std::string& stored = m_bytes.emplace_back(bytes);
+        const int index = static_cast<int>(m_texts.size());
+        m_texts.push_back(QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size())));
+        m_index.emplace(std::string_view(stored), index);
+        return index;
+    }
+    // The same, for consecutive rows that mostly repeat the previous row's text.
+    int Intern(std::string_view bytes, int* last)
+    {
+        if (*last < 0 || m_bytes[static_cast<std::size_t>(*last)] != bytes) {
+            *last = Intern(bytes);
+        }
+        return *last;
+    }
+    const QString& Text(int index) const { return m_texts[static_cast<std::size_t>(index)]; }
+
+    // Rank of each text by the collation: equal texts share one, a smaller rank sorts first.
+    std::vector<int> Ranks(CMyCaseCollation& collation) const
+    {
+        const auto compare = [&](int a, int b) {
+            const std::string& x = m_bytes[static_cast<std::size_t>(a)];
+            const std::string& y = m_bytes[static_cast<std::size_t>(b)];
+            return collation.Compare(
+                x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()));
+        };
+        std::vector<int> order(m_texts.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
+        std::vector<int> ranks(order.size());
+        int rank = 0;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            if (i > 0 && compare(order[i - 1], order[i]) != 0) {
+                ++rank;
+            }
+            ranks[static_cast<std::size_t>(order[i])] = rank;
+        }
+        return ranks;
+    }
+
+private:
+    std::deque<std::string> m_bytes;
+    std::vector<QString> m_texts;
+    std::unordered_map<std::string_view, int> m_index;
+};
+
+// One row of an unordered read, with its texts shared through the pool.
+struct Track {
+    QString file;
+    QString title;
+    std::int64_t number = 0;
+    std::int64_t year = 0;
+    int id = 0;
+    int artist = -1; // pool index; -1 for NULL
+    int album = -1;
+    int genre = -1;
+    int time = 0;
+    int stars = 0;
+    bool hasNumber = false;
+    bool hasYear = false;
+    bool hasTime = false;
+};
+
+// The order of a statement's ORDER BY clause, and a sort key that reproduces it: packed so
+// that most comparisons end at the first field (ranks stay below 2^31).
+enum class Order : int { Unknown, ArtistAlbum, YearAlbum, Number };
+
+struct SortKey {
+    std::int64_t a = 0;
+    std::int64_t b = 0;
+    std::int64_t c = 0;
+    std::int64_t d = 0;
+    std::size_t track = 0;
+};
+
+SortKey KeyOf(const Track& t, std::size_t index, Order order, const std::vector<int>& ranks)
+{
+    const auto rankOf = [&ranks](int text) {
+        return text < 0 ? std::int64_t { 0 }
+                        : std::int64_t { ranks[static_cast<std::size_t>(text)] } + 1;
+    };
+    const std::int64_t hasNumber = t.hasNumber ? 1 : 0;
+    switch (order) {
+    case Order::ArtistAlbum:
+        return { (rankOf(t.artist) << 32) | rankOf(t.album), hasNumber, t.number, t.id, index };
+    case Order::YearAlbum:
+        // Newest first: ~year reverses the order of every 64-bit value; NULL goes last.
+        return { t.hasYear ? 0 : 1, t.hasYear ? ~t.year : 0, rankOf(t.album) * 2 + hasNumber,
+            t.number, index };
+    case Order::Number:
+    case Order::Unknown:
+        break;
+    }
+    return { hasNumber, t.number, 0, 0, index };
+}
+
+// Track indices in the statement's order; the id decides last, so rows equal in every sorted
+// column keep a fixed order.
+std::vector<SortKey> Sorted(
+    const std::vector<Track>& tracks, Order order, const std::vector<int>& ranks)
+{
+    std::vector<SortKey> keys;
+    keys.reserve(tracks.size());
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        keys.push_back(KeyOf(tracks[i], i, order, ranks));
+    }
+    std::sort(keys.begin(), keys.end(), [&tracks](const SortKey& x, const SortKey& y) {
+        if (x.a != y.a) {
+            return x.a < y.a;
+        }
+        if (x.b != y.b) {
+            return x.b < y.b;
+        }
+        if (x.c != y.c) {
+            return x.c < y.c;
+        }
+        if (x.d != y.d) {
+            return x.d < y.d;
+        }
+        return tracks[x.track].id < tracks[y.track].id;
+    });
+    return keys;
+}
+
+Order OrderOf(std::string_view sql, std::string_view* unordered)
+{
+    const std::size_t at = sql.rfind(kOrderBy);
+    if (at == std::string_view::npos) {
+        return Order::Unknown;
+    }
+    *unordered = sql.substr(0, at);
+    const std::string_view by = sql.substr(at + kOrderBy.size());
+    if (by == kByArtist) {
+        return Order::ArtistAlbum;
+    }
+    if (by == kByYear) {
+        return Order::YearAlbum;
+    }
+    return by == kByNumber ? Order::Number : Order::Unknown;
+}
+
+// Reads every row of stmt into tracks; false as soon as a sorted column holds a value the
+// ranks do not cover.
+bool ReadTracks(SqliteStmt& stmt, const Wanted& wanted, Pool& pool, std::vector<Track>& tracks)
+{
+    sqlite3_stmt* s = stmt.Get();
+    int lastArtist = -1;
+    int lastAlbum = -1;
+    int lastGenre = -1;
+    while (stmt.Step()) {
+        // Each column call takes the connection's mutex: every column is asked once.
+        const int artistType = sqlite3_column_type(s, kArtist);
+        const int albumType = sqlite3_column_type(s, kAlbum);
+        const int numberType = sqlite3_column_type(s, kNumber);
+        const int yearType = sqlite3_column_type(s, kYear);
+        if (!IsTextOrNull(artistType) || !IsTextOrNull(albumType) || !IsIntegerOrNull(numberType)
+            || !IsIntegerOrNull(yearType)) {
+            return false;
+        }
+        Track& t = tracks.emplace_back();
+        t.id = sqlite3_column_int(s, kId);
+        t.file = stmt.Text(kFile);
+        if (wanted.title) {
+            t.title = stmt.Text(kTitle);
+        }
+        t.artist = artistType == SQLITE_NULL ? -1 : pool.Intern(Bytes(s, kArtist), &lastArtist);
+        t.album = albumType == SQLITE_NULL ? -1 : pool.Intern(Bytes(s, kAlbum), &lastAlbum);
+        if (wanted.genre) {
+            const std::optional<std::string_view> genre = OptionalBytes(s, kGenre);
+            t.genre = genre ? pool.Intern(*genre, &lastGenre) : -1;
+        }
+        t.hasNumber = numberType != SQLITE_NULL;
+        t.number = t.hasNumber ? sqlite3_column_int64(s, kNumber) : 0;
+        t.hasYear = yearType != SQLITE_NULL;
+        t.year = t.hasYear ? sqlite3_column_int64(s, kYear) : 0;
+        if (wanted.time) {
+            t.hasTime = sqlite3_column_type(s, kTime) != SQLITE_NULL;
+            t.time = t.hasTime ? sqlite3_column_int(s, kTime) : 0;
+        }
+        t.stars = std::clamp(sqlite3_column_int(s, kRating) / 20, 0, 5);
+    }
+    return true;
+}
+
+// The columns of a track as the texts are made from them; only wanted texts are filled.
+TrackColumns ColumnsOf(Track& t, const Pool& pool, const Wanted& wanted, NumberTexts& numbers)
+{
+    TrackColumns c;
+    c.id = t.id;
+    c.file = t.file;
+    c.title = std::move(t.title);
+    c.artist = t.artist < 0 ? QString() : pool.Text(t.artist);
+    c.album = t.album < 0 ? QString() : pool.Text(t.album);
+    c.genre = t.genre < 0 ? QString() : pool.Text(t.genre);
+    c.number = wanted.number && t.hasNumber ? numbers.Decimal(t.number) : QString();
+    c.year = wanted.year && t.hasYear ? numbers.Decimal(t.year) : QString();
+    c.time = wanted.time && t.hasTime ? numbers.Duration(t.time) : QString();
+    c.stars = t.stars;
+    return c;
+}
+
+// Reads the statement without its ORDER BY and sorts by ranks; false, with rows untouched,
+// when a sorted column holds a value the ranks do not cover.
+bool ReadUnordered(sqlite3* db, CMyCaseCollation& collation, std::string_view sql,
+    const QStringList& args, Order order, const ListShape& shape, std::vector<ListRow>& rows)
+{
+    const Wanted wanted(shape);
+    Pool pool;
+    const int empty = pool.Intern(std::string_view());
+    std::vector<Track> tracks;
+    {
+        // The statement goes before the sort, so the file is free for writers meanwhile.
+        SqliteStmt stmt(db, sql);
+        BindAll(stmt, args);
+        if (!ReadTracks(stmt, wanted, pool, tracks)) {
+            return false;
+        }
+    }
+    const std::vector<int> ranks = pool.Ranks(collation);
+    // A NULL artist or album groups with the empty text, as the list compares texts.
+    const auto groupOf
+        = [&](int text) { return ranks[static_cast<std::size_t>(text < 0 ? empty : text)]; };
+    NumberTexts numbers;
+    rows.reserve(tracks.size() + tracks.size() / 4);
+    bool haveGroup = false;
+    int groupArtist = 0;
+    int groupAlbum = 0;
+    for (const SortKey& key : Sorted(tracks, order, ranks)) {
+        Track& t = tracks[key.track];
+        const TrackColumns c = ColumnsOf(t, pool, wanted, numbers);
+        const int artist = groupOf(t.artist);
+        const int album = groupOf(t.album);
+        if (!haveGroup || artist != groupArtist || album != groupAlbum) {
+            haveGroup = true;
+            groupArtist = artist;
+            groupAlbum = album;
+            rows.push_back({ c.file, HeadTexts(c, shape.headKinds, shape.unknown), 0, 0, true });
+        }
+        rows.push_back({ std::move(t.file), SongTexts(c, shape.songKinds), c.id, c.stars, false });
+    }
+    return true;
+}
+
+// Reads the statement with SQLite's own ORDER BY.
+void ReadOrdered(sqlite3* db, CMyCaseCollation& collation, std::string_view sql,
+    const QStringList& args, const ListShape& shape, std::vector<ListRow>& rows)
+{
+    SqliteStmt stmt(db, sql);
+    BindAll(stmt, args);
+    sqlite3_stmt* s = stmt.Get();
+    // A row starts a group unless its artist and album equal the group's by the collation;
+    // equal bytes need no call.
+    const auto same = [&collation](std::string_view text, const std::string& group) {
+        return text == group
+            || collation.Compare(text.data(), static_cast<int>(text.size()), group.data(),
+                   static_cast<int>(group.size()))
+            == 0;
+    };
+    bool haveGroup = false;
+    std::string groupArtist;
+    std::string groupAlbum;
+    while (stmt.Step()) {
+        const TrackColumns row = TrackColumns::Read(stmt);
+        const std::string_view artist = Bytes(s, kArtist);
+        const std::string_view album = Bytes(s, kAlbum);
+        if (!haveGroup || !same(artist, groupArtist) || !same(album, groupAlbum)) {
+            haveGroup = true;
+            groupArtist.assign(artist);
+            groupAlbum.assign(album);
+            rows.push_back(
+                { row.file, HeadTexts(row, shape.headKinds, shape.unknown), 0, 0, true });
+        }
+        rows.push_back({ row.file, SongTexts(row, shape.songKinds), row.id, row.stars, false });
+    }
+}
+
+} // namespace
+
+std::vector<ListRow> CListReader::Read(
+    std::string_view sql, const QStringList& args, const ListShape& shape)
+{
+    std::vector<ListRow> rows;
+    std::string_view unordered;
+    const Order order = OrderOf(sql, &unordered);
+    if (!m_sqliteOrder && order != Order::Unknown
+        && ReadUnordered(m_db, m_collation, unordered, args, order, shape, rows)) {
+        return rows;
+    }
+    rows.clear();
+    ReadOrdered(m_db, m_collation, sql, args, shape, rows);
+    return rows;
+}
