@@ -80,6 +80,13 @@ protected:
         EXPECT_TRUE(m_wnd->Create());
         return *m_wnd;
     }
+    // Lists fill and files open off the window's thread: waits until both are done.
+    void Settle()
+    {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return !m_wnd->GetListFill().IsRunning() && !m_wnd->GetPlayer().opening; },
+            kDeadlineMs));
+    }
     const std::vector<CSkinListNode*>& Songs() { return m_wnd->GetList().Rows().Songs(); }
     CSkinListNode* Playing() { return m_wnd->GetList().Rows().Playing(); }
 
@@ -150,6 +157,7 @@ TEST_F(UserSession, FromTheFirstStartThroughPlayingToTheNextStart)
     CSkinTreeNode* artist = Child(artists, "Artist");
     ASSERT_NE(artist, nullptr);
     ClickNode(tree, artist);
+    Settle();
     ASSERT_EQ(Songs().size(), 3u);
     EXPECT_EQ(TitleOf(Songs()[1]), "Track 2");
 
@@ -157,6 +165,7 @@ TEST_F(UserSession, FromTheFirstStartThroughPlayingToTheNextStart)
     CSkinList& list = wnd.GetList();
     const qint64 silentUpTo = OutputSize();
     ASSERT_TRUE(DoubleClickRow(list, Songs()[1]));
+    Settle();
     ASSERT_EQ(list.Rows().Focus(), Songs()[1]);
     ASSERT_EQ(Playing(), Songs()[1]);
     EXPECT_EQ(wnd.windowTitle(), "Artist - Track 2");
@@ -192,23 +201,28 @@ TEST_F(UserSession, FromTheFirstStartThroughPlayingToTheNextStart)
     // Repeat wraps Next and Previous around the list; without it Next on the last row stops.
     // Shuffle leaves Next alone.
     wnd.OnCommand(CContextMenu::ID_NEXT);
+    Settle();
     ASSERT_EQ(Playing(), Songs()[2]);
     EXPECT_EQ(Value("SELECT skip FROM library WHERE title='Track 2'"), "1");
     wnd.OnCommand(CPanelWnd::ID_REPEAT);
     EXPECT_EQ(wnd.GetSettings().GetRepeat(), 1);
     wnd.OnCommand(CContextMenu::ID_NEXT);
+    Settle();
     EXPECT_EQ(Playing(), Songs()[0]);
     wnd.OnCommand(CContextMenu::ID_PREV);
+    Settle();
     EXPECT_EQ(Playing(), Songs()[2]);
     wnd.OnCommand(CPanelWnd::ID_REPEAT);
     wnd.OnCommand(CPanelWnd::ID_SHUFFLE);
     EXPECT_EQ(wnd.GetSettings().GetRepeat(), 0);
     EXPECT_EQ(wnd.GetSettings().GetShuffle(), 1);
     wnd.OnCommand(CContextMenu::ID_NEXT);
+    Settle();
     EXPECT_EQ(Playing(), nullptr);
     EXPECT_FALSE(wnd.GetPlayer().playing);
     // With shuffle the end of the last track still leads to a track.
     ASSERT_TRUE(DoubleClickRow(list, Songs()[2]));
+    Settle();
     wnd.Seek(99000);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return Value("SELECT count FROM library WHERE title='Track 3'") == "1"; },
@@ -278,6 +292,7 @@ TEST_F(UserSession, PlaylistsTakeAStreamAndFilesDroppedOnThemWhetherShownOrNot)
     // A stream typed into the address dialog, played from the first playlist: it connects
     // and the title from its metadata is shown.
     ClickNode(tree, radioList);
+    Settle();
     ASSERT_TRUE(wnd.GetDatabase().IsOpen(DbConn::Viewed));
     Answer<CDlgOpenURL>(m_answers, [&](CDlgOpenURL& dlg) {
         dlg.findChild<QLineEdit*>(QString::number(CDlgOpenURL::kIdName))->setText("Loop FM");
@@ -290,6 +305,7 @@ TEST_F(UserSession, PlaylistsTakeAStreamAndFilesDroppedOnThemWhetherShownOrNot)
     ASSERT_EQ(Songs().size(), 1u);
     EXPECT_EQ(TitleOf(Songs()[0]), "Loop FM");
     ASSERT_TRUE(DoubleClickRow(wnd.GetList(), Songs()[0]));
+    Settle();
     EXPECT_EQ(wnd.windowTitle(), "Loop FM") << "the station's name while it connects";
     ASSERT_TRUE(QTest::qWaitFor([&] { return wnd.GetPlayer().title == "Loop Song"; }, kDeadlineMs))
         << wnd.windowTitle().toStdString();
@@ -331,6 +347,7 @@ TEST_F(UserSession, PlaylistsTakeAStreamAndFilesDroppedOnThemWhetherShownOrNot)
         "Track 1,Track 2");
     EXPECT_FALSE(wnd.GetDatabase().IsOpen(DbConn::Target));
     ClickNode(tree, party);
+    Settle();
     ASSERT_EQ(Songs().size(), 2u);
     // Dropped on the playlist shown, the files appear in the list at once.
     drop(party, { "3.mp3" });
