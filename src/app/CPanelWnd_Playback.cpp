@@ -340,8 +340,8 @@ void CPanelWnd::Seek(int position)
 
 void CPanelWnd::Stop()
 {
-    // A stream still connecting or a file still opening has no playing flag yet but must be
-    // abandoned all the same.
+    // A stream still connecting or a file still opening has no playing flag while it waits,
+    // but must be abandoned all the same.
     const bool connecting = m_player.stream && m_list.Rows().Playing() != nullptr;
     if (!m_player.playing && !connecting && !m_player.opening)
         return;
