@@ -118,26 +118,6 @@ int Id(Sql sql)
     return static_cast<int>(sql);
 }
 
-// Binds the node's values in order through the checked helper. A year goes in as text too:
-// compared with the INTEGER column, SQLite turns it into a number first.
-void BindAll(SqliteStmt& stmt, const QStringList& args)
-{
-    switch (args.size()) {
-    case 0:
-        stmt.Bind();
-        break;
-    case 1:
-        stmt.Bind(args[0]);
-        break;
-    case 2:
-        stmt.Bind(args[0], args[1]);
-        break;
-    default:
-        stmt.Bind(args[0], args[1], args[2]);
-        break;
-    }
-}
-
 } // namespace
 
 std::string_view CLibraryQuery::RootStatement(TreeKind kind)
@@ -252,7 +232,7 @@ bool CLibraryQuery::FillValue(TreeKind kind, const QString& value, ITreeSink& si
     }
     try {
         SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(Id(sql)));
-        BindAll(stmt, has ? QStringList(value) : QStringList());
+        stmt.BindTexts(has ? QStringList(value) : QStringList());
         return FillAlbums(stmt, sink);
     } catch (const SqliteError&) {
         return false;

@@ -37,24 +37,6 @@ constexpr std::string_view kByArtist = "artist COLLATE MYCASE,album COLLATE MYCA
 constexpr std::string_view kByYear = "year DESC,album COLLATE MYCASE,number;";
 constexpr std::string_view kByNumber = "number;";
 
-void BindAll(SqliteStmt& stmt, const QStringList& args)
-{
-    switch (args.size()) {
-    case 0:
-        stmt.Bind();
-        break;
-    case 1:
-        stmt.Bind(args[0]);
-        break;
-    case 2:
-        stmt.Bind(args[0], args[1]);
-        break;
-    default:
-        stmt.Bind(args[0], args[1], args[2]);
-        break;
-    }
-}
-
 std::string_view Bytes(sqlite3_stmt* stmt, int col)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
@@ -361,7 +343,7 @@ bool ReadUnordered(sqlite3* db, CMyCaseCollation& collation, std::string_view sq
     {
         // The statement goes before the sort, so the file is free for writers meanwhile.
         SqliteStmt stmt(db, sql);
-        BindAll(stmt, args);
+        stmt.BindTexts(args);
         if (!ReadTracks(stmt, wanted, pool, tracks)) {
             return false;
         }
@@ -396,7 +378,7 @@ void ReadOrdered(sqlite3* db, CMyCaseCollation& collation, std::string_view sql,
     const QStringList& args, const ListShape& shape, std::vector<ListRow>& rows)
 {
     SqliteStmt stmt(db, sql);
-    BindAll(stmt, args);
+    stmt.BindTexts(args);
     sqlite3_stmt* s = stmt.Get();
     // A row starts a group unless its artist and album equal the group's by the collation;
     // equal bytes need no call.

@@ -135,6 +135,18 @@ void SqliteStmt::Check(int rc) const
     }
 }
 
+SqliteStmt& SqliteStmt::BindTexts(const QStringList& values)
+{
+    if (values.size() != sqlite3_bind_parameter_count(m_stmt)) {
+        throw SqliteError(SQLITE_RANGE, "parameter count mismatch");
+    }
+    int index = 0;
+    for (const QString& value : values) {
+        BindOne(++index, value);
+    }
+    return *this;
+}
+
 void SqliteStmt::BindOne(int index, SqlNull)
 {
     Check(sqlite3_bind_null(m_stmt, index));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <sqlite3.h>
 
@@ -81,6 +82,10 @@ public:
         (BindOne(++index, args), ...);
         return *this;
     }
+
+    // The same for a list of texts, as a tree node's values come. A year goes in as text too:
+    // compared with an INTEGER column, SQLite turns it into a number first.
+    SqliteStmt& BindTexts(const QStringList& values);
 
     // Steps once: true with a row ready, false when done. Throws SqliteError on failure.
     bool Step();
