@@ -54,6 +54,19 @@ bool WaitUntilListening(const QString& profile, int ms = 10000)
     return false;
 }
 
+// The player has read its settings once it has opened the library, which comes after them.
+bool WaitUntilSettingsRead(const TestProfile& home, int ms = 20000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        if (QFile::exists(home.File("data/Plumo/Library.db")))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
 // A settings file that makes the start an ordinary one (no first-run dialog).
 void WriteSettings(const TestProfile& home)
 {
@@ -111,6 +124,9 @@ TEST(AppProcess, TerminationSignalsRunTheOrderedShutDown)
         PlayerProcess player(home);
         ASSERT_TRUE(player.Get().waitForStarted(10000));
         ASSERT_TRUE(WaitUntilListening(ProfileOf(home)));
+        // The instance answers before the window reads its settings; taking the file away
+        // earlier would make this a first start.
+        ASSERT_TRUE(WaitUntilSettingsRead(home));
         QFile::remove(home.File("data/Plumo/Settings.xml"));
 
         ::kill(static_cast<pid_t>(player.Get().processId()), signo);
