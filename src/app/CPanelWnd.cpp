@@ -66,11 +66,14 @@ CPanelWnd::CPanelWnd()
         m_player.coverFile = image;
         UpdateMpris();
     });
-    connect(&m_listFill, &CListFill::BusyChanged, this, [](bool busy) {
-        if (busy)
+    connect(&m_listFill, &CListFill::BusyChanged, this, [this](bool busy) {
+        if (busy) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
+            return;
+        }
+        QApplication::restoreOverrideCursor();
+        // Queued: a fill that was dropped may be followed at once by the one replacing it.
+        QMetaObject::invokeMethod(this, &CPanelWnd::RunHeldCommands, Qt::QueuedConnection);
     });
     connect(&m_tree, &CSkinTree::DroppedOnPlaylist, this, &CPanelWnd::OnDroppedOnPlaylist);
     connect(&m_list, &CSkinList::FilesDropped, this, [this](const QStringList& paths) {
@@ -112,18 +115,17 @@ bool CPanelWnd::Create()
         m_settings.SetLastFm(m_lastFm.Start() ? 1 : 0);
     CheckMenus();
     m_keyHook = CKeyHook::Install(MsgTarget());
-    m_mpris.Register();
-    // The desktop's media controls start from the stored volume, shuffle and repeat.
-    UpdateMpris();
     InstallAccelerators();
     CreateChildWindows();
     m_skinDraw.Layout(width(), height());
     PlaceChildWindows();
     m_created = true;
-    if (m_settings.IsFirstRun())
+    if (m_settings.IsFirstRun()) {
         RunFirstRun();
-    else
+    } else {
         show();
+        RegisterOnBus();
+    }
     if (!m_libraryError.isEmpty() && !m_settings.IsFirstRun())
         ShowLibraryError();
     if (m_skinDraw.IsLayered()) {
@@ -131,6 +133,14 @@ bool CPanelWnd::Create()
         m_composer.Place(false);
     }
     return true;
+}
+
+void CPanelWnd::RegisterOnBus()
+{
+    // The desktop learns of the player once its window is up, and its media controls start
+    // from the stored volume, shuffle and repeat.
+    m_mpris.Register();
+    UpdateMpris();
 }
 
 void CPanelWnd::OpenLibrary()
@@ -301,6 +311,7 @@ void CPanelWnd::RunFirstRun()
     m_tree.RecalcLayout();
     SaveSettings();
     show();
+    RegisterOnBus();
     if (!m_libraryError.isEmpty())
         ShowLibraryError();
     if (ChooseLibraryFolders() && !m_shutDown)
@@ -420,6 +431,7 @@ void CPanelWnd::Shutdown()
     if (m_shutDown || !m_created)
         return;
     m_shutDown = true;
+    m_held.clear();
     m_positionTimer.stop();
     m_spectrumTimer.stop();
     m_tray.Remove();

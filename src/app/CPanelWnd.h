@@ -58,7 +58,8 @@ public:
     // Shows the window in front, restoring it when minimised (a second start asks for this).
     void RaiseAndRestore();
 
-    // A menu item or accelerator. Ids without a handler are ignored.
+    // A menu item or accelerator. Ids without a handler are ignored. One that needs the list's
+    // rows while a library fill reads them is held, and runs once the rows are in.
     void OnCommand(int id);
     // Private messages from the views, the engine, the hook and the tray; see UserMessage.h.
     LResult OnUserMessage(unsigned msg, WParam wParam, LParam lParam);
@@ -234,6 +235,7 @@ private:
     void CreateMainWindow();
     void InstallAccelerators();
     void RunFirstRun();
+    void RegisterOnBus();
     void RememberNormalRect();
     void SaveSettings();
     void OpenLibrary();
@@ -246,6 +248,9 @@ private:
     void Minimize();
     void ApplyTrigger(CSkinElement& control);
     void OnSkin();
+    void RunCommand(int id);
+    bool HoldWhileFilling(int id);
+    void RunHeldCommands();
     bool ChooseLibraryFolders();
     void RunLibraryUpdate();
     void OnLibraryFolders();
@@ -369,6 +374,7 @@ private:
     QString m_libraryError;
     bool m_ownDrag = false;
     bool m_hideInTray = false;
+    std::vector<int> m_held; // commands waiting for a library fill to end, in their order
     bool m_created = false;
     bool m_shutDown = false;
 };

@@ -17,6 +17,10 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 struct CPanelWnd::CommandRow {
     int id;
     void (CPanelWnd::*handler)();
@@ -63,9 +67,44 @@ const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {ID_MEDIA_PREV, &CPanelWnd::Previous},
 };
 
+bool CPanelWnd::HoldWhileFilling(int id)
+{
+    if (!m_listFill.IsRunning())
+        return false;
+    const auto row = std::find_if(std::begin(kCommands), std::end(kCommands),
+        [id](const CommandRow& r) { return r.id == id; });
+    if (row == std::end(kCommands))
+        return false;
+    // Pausing needs no rows; starting, choosing a row and stepping do. A play request from the
+    // desktop right after start-up must find the restored list, not the empty one before it.
+    const auto handler = row->handler;
+    const bool needsRows = handler == &CPanelWnd::Play || handler == &CPanelWnd::PlayRow
+        || handler == &CPanelWnd::Next || handler == &CPanelWnd::Previous
+        || (handler == &CPanelWnd::PlayPause && !m_player.playing);
+    if (!needsRows)
+        return false;
+    m_held.push_back(id);
+    return true;
+}
+
+void CPanelWnd::RunHeldCommands()
+{
+    if (m_listFill.IsRunning() || m_shutDown)
+        return;
+    const std::vector<int> held = std::exchange(m_held, {});
+    for (int id : held)
+        RunCommand(id);
+}
+
 void CPanelWnd::OnCommand(int id)
 {
     Q_EMIT CommandRouted(id);
+    if (!HoldWhileFilling(id))
+        RunCommand(id);
+}
+
+void CPanelWnd::RunCommand(int id)
+{
     if (id >= CContextMenu::ID_ADD_TO_PLAYLIST_FIRST && id <= CContextMenu::ID_ADD_TO_PLAYLIST_LAST) {
         OnAddToPlaylist(id - CContextMenu::ID_ADD_TO_PLAYLIST_FIRST);
         return;

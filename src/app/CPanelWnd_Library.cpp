@@ -191,10 +191,9 @@ void CPanelWnd::FillFromStoredNode()
         ? CLibraryQuery::AlbumList(kind, n.node2String, n.node3Artist, n.node3Album)
         : CLibraryQuery::ValueList(kind, n.node2String);
     CLibraryQuery query(m_db);
-    // At start-up the list is filled before the window answers anything, so what comes first
-    // (a play request from the desktop, files passed on the command line) finds it full. Later
-    // fills read on the worker, and the window keeps answering while a large list is sorted.
-    if (!m_created || !m_db.IsOpen(DbConn::Library) || list.sql.empty()) {
+    // The worker reads and sorts while the window keeps answering; a command that needs the
+    // rows waits for them (see HoldWhileFilling).
+    if (!m_db.IsOpen(DbConn::Library) || list.sql.empty()) {
         query.RunList(list, m_list);
         return;
     }

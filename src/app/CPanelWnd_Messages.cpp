@@ -122,11 +122,12 @@ LResult CPanelWnd::OnHookKeyDown(WParam wParam, LParam lParam)
 {
     const int action = m_hotKeys.LookupMessage(static_cast<int>(wParam), static_cast<int>(lParam));
     switch (action) {
-    case CHotKey::ActionPlay: Play(); break;
-    case CHotKey::ActionPlayPause: PlayPause(); break;
-    case CHotKey::ActionStop: Stop(); break;
-    case CHotKey::ActionNext: Next(); break;
-    case CHotKey::ActionPrevious: Previous(); break;
+    // Routed as the menu's commands, so a key pressed while the list fills waits for its rows.
+    case CHotKey::ActionPlay: OnCommand(CContextMenu::ID_PLAY); break;
+    case CHotKey::ActionPlayPause: OnCommand(CContextMenu::ID_PAUSE); break;
+    case CHotKey::ActionStop: OnCommand(CContextMenu::ID_STOP); break;
+    case CHotKey::ActionNext: OnCommand(CContextMenu::ID_NEXT); break;
+    case CHotKey::ActionPrevious: OnCommand(CContextMenu::ID_PREV); break;
     case CHotKey::ActionMute: SetMute(m_settings.GetMute() == 0); break;
     case CHotKey::ActionVolumeUp: VolumeUp(); break;
     case CHotKey::ActionVolumeDown: VolumeDown(); break;

@@ -5,6 +5,7 @@
 // or a stream connects to a server that never answers.
 #include "AudioFixture.h"
 #include "CPanelWnd.h"
+#include "SessionSupport.h"
 #include "TestProfile.h"
 
 #include <QDir>
@@ -86,7 +87,7 @@ protected:
         ASSERT_TRUE(fixture::CopyTone("mp3", m_home.File("music/2.mp3")));
         MakeProfile(m_home.File("data") + "/Plumo", { m_pipe, m_home.File("music/2.mp3") });
         m_wnd = std::make_unique<CPanelWnd>();
-        ASSERT_TRUE(m_wnd->Create());
+        ASSERT_TRUE(session::CreateAndRestore(*m_wnd));
         ASSERT_EQ(Songs().size(), 2u);
     }
     void TearDown() override

@@ -4,6 +4,7 @@
 // filled from the stored tree node, and real audio through the engine on SDL's dummy driver.
 #include "AudioFixture.h"
 #include "CPanelWnd.h"
+#include "SessionSupport.h"
 #include "TestProfile.h"
 
 #include <QApplication>
@@ -87,7 +88,7 @@ protected:
     CPanelWnd& Start()
     {
         m_wnd = std::make_unique<CPanelWnd>();
-        EXPECT_TRUE(m_wnd->Create());
+        EXPECT_TRUE(session::CreateAndRestore(*m_wnd));
         return *m_wnd;
     }
 
@@ -207,6 +208,30 @@ TEST_F(PlayerFlow, NextOnTheLastRowStopsWithoutRepeatAndWrapsWithIt)
         }
         wnd.Shutdown();
     }
+}
+
+TEST_F(PlayerFlow, CommandsGivenWhileTheStartUpListIsReadWaitForItsRows)
+{
+    MakeLibrary(3);
+    m_wnd = std::make_unique<CPanelWnd>();
+    ASSERT_TRUE(m_wnd->Create());
+    CPanelWnd& wnd = *m_wnd;
+    // The window has not run its loop yet, so the rows cannot have arrived.
+    ASSERT_TRUE(wnd.GetListFill().IsRunning());
+    ASSERT_TRUE(Songs().empty());
+    wnd.OnCommand(CPanelWnd::ID_MEDIA_PLAYPAUSE);
+    wnd.OnCommand(CPanelWnd::ID_MEDIA_NEXT);
+    EXPECT_FALSE(wnd.GetPlayer().playing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Playing() != nullptr; }, kDeadlineMs));
+    Settle();
+    ASSERT_EQ(Songs().size(), 3u);
+    EXPECT_EQ(Playing(), Songs()[1]) << "play, then next, in the order given";
+    EXPECT_TRUE(wnd.GetPlayer().playing);
+    // A pause needs no rows: it is not held behind a fill.
+    wnd.FillList(nullptr);
+    ASSERT_TRUE(wnd.GetListFill().IsRunning());
+    wnd.OnCommand(CPanelWnd::ID_MEDIA_PLAYPAUSE);
+    EXPECT_TRUE(wnd.GetPlayer().paused);
 }
 
 TEST_F(PlayerFlow, NextCountsASkipAndANaturalEndCountsAPlay)

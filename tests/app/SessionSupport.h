@@ -20,6 +20,14 @@ namespace session {
 
 constexpr int kDeadlineMs = 30000;
 
+// Creates the window as the player starts it, then waits until the stored list's rows are in:
+// the start-up restore reads them off the window's thread.
+inline bool CreateAndRestore(CPanelWnd& wnd)
+{
+    return wnd.Create()
+        && QTest::qWaitFor([&wnd] { return !wnd.GetListFill().IsRunning(); }, kDeadlineMs);
+}
+
 // Answers the next modal dialog of type T once it is up, from inside the dialog's own event
 // loop. The polling timer belongs to owner, so an answer never needed dies with the test.
 template <typename T> void Answer(QObject& owner, std::function<void(T&)> answer)

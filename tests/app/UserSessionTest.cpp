@@ -77,7 +77,7 @@ protected:
     CPanelWnd& Start()
     {
         m_wnd = std::make_unique<CPanelWnd>();
-        EXPECT_TRUE(m_wnd->Create());
+        EXPECT_TRUE(session::CreateAndRestore(*m_wnd));
         return *m_wnd;
     }
     // Lists fill and files open off the window's thread: waits until both are done.
