@@ -7,12 +7,15 @@
 // lock keeps the two thread-object operations apart.
 #include "CAudioChannel.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
-// How long the decoder thread rests when the ring is full: a few percent of the smallest ring.
-constexpr auto kFullRest = std::chrono::milliseconds(5);
-enum class Fill { Progress, Full, End };
+// The decoder thread's rest when the ring is full, at least and at most. It sleeps until a
+// quarter of the ring has been heard and then tops it up in one go: waking for every packet
+// the mixer takes cost more processor time than decoding them.
+constexpr auto kShortestRest = std::chrono::milliseconds(5);
+constexpr auto kLongestRest = std::chrono::milliseconds(250);
 } // namespace
 
 CAudioChannel::CAudioChannel(HCHANNEL h, bool decodeOnlyChannel, int channelRate, std::size_t ringSamples)
@@ -81,7 +84,7 @@ void CAudioChannel::RunDecoder()
         while (!quit.load(std::memory_order_relaxed) && !stopDecoder.load(std::memory_order_relaxed)) {
             const std::size_t pending = carry.size() - carryPos;
             if (pending > 0 && ring.FreeSpace() < std::min<std::size_t>(pending, 4096)) {
-                std::this_thread::sleep_for(kFullRest);
+                RestWhileFull();
                 continue;
             }
             if (!FillOnce()) {
@@ -95,9 +98,32 @@ void CAudioChannel::RunDecoder()
     }
 }
 
+void CAudioChannel::RestWhileFull()
+{
+    const std::size_t wanted = ring.Capacity() / 4;
+    const std::size_t free = ring.FreeSpace();
+    const std::size_t samplesPerSecond = 2 * static_cast<std::size_t>(std::max(rate, 1));
+    const auto untilDrained = std::chrono::microseconds(
+        (wanted > free ? wanted - free : 0) * 1000000 / samplesPerSecond);
+    const auto rest = std::clamp<std::chrono::microseconds>(
+        untilDrained, kShortestRest, kLongestRest);
+    std::unique_lock lock(m_restMutex);
+    m_restWake.wait_for(lock, rest, [this] {
+        return quit.load(std::memory_order_relaxed) || stopDecoder.load(std::memory_order_relaxed);
+    });
+}
+
+void CAudioChannel::WakeFromRest()
+{
+    // Taken and let go so the flag just set is seen either before the wait or by its wake-up.
+    { std::lock_guard lock(m_restMutex); }
+    m_restWake.notify_all();
+}
+
 void CAudioChannel::StopDecoderControlled()
 {
     stopDecoder.store(true, std::memory_order_relaxed);
+    WakeFromRest();
     if (thread.joinable())
         thread.join();
 }
@@ -105,6 +131,7 @@ void CAudioChannel::StopDecoderControlled()
 void CAudioChannel::Quit()
 {
     quit.store(true, std::memory_order_relaxed);
+    WakeFromRest();
 }
 
 void CAudioChannel::JoinDecoderControlled()

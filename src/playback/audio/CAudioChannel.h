@@ -13,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -121,7 +122,12 @@ public:
 private:
     void RunDecoder();
     bool FillOnce();
+    // Sleeps until the mixer has taken a quarter of the full ring, or the thread must end.
+    void RestWhileFull();
+    void WakeFromRest();
 
+    std::mutex m_restMutex; // leaf: only pairs with m_restWake
+    std::condition_variable m_restWake; // quit or stopDecoder was set
     mutable std::mutex m_metaMutex;
     QString m_meta; // guarded by m_metaMutex
 };
