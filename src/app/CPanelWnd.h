@@ -149,7 +149,8 @@ public:
     void SetRepeat(bool on);
     void SetShuffle(bool on);
     void RateTrack(int value, bool fromControl);
-    // Adds files to the open playlist, as if dropped on the window.
+    // Adds files or stream addresses to the open playlist, as if dropped on the window, and
+    // plays the first of them.
     void OpenFiles(const QStringList& paths);
     // Fills the list from a tree node; without one, from the node stored in settings.
     void FillList(CSkinTreeNode* node);

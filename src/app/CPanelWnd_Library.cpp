@@ -455,5 +455,10 @@ void CPanelWnd::OpenFiles(const QStringList& paths)
         Warn(4, 2, QMessageBox::Information);
         return;
     }
+    const std::size_t before = m_list.Rows().Songs().size();
     AddPathsToPlaylist(paths);
+    // The desktop hands over what its user wants to hear: the first of them plays.
+    const std::vector<CSkinListNode*>& songs = m_list.Rows().Songs();
+    if (songs.size() > before && !m_shutDown)
+        PlayNode(songs[before]);
 }

@@ -315,10 +315,14 @@ TEST_F(UserSession, PlaylistsTakeAStreamAndFilesDroppedOnThemWhetherShownOrNot)
     wnd.OnCommand(CContextMenu::ID_STOP);
     EXPECT_EQ(wnd.windowTitle(), "Plumo");
     EXPECT_TRUE(wnd.GetPlayer().title.isEmpty());
-    // The same address handed over by the desktop's media controls becomes a stream row too.
+    // The same address handed over by the desktop's media controls becomes a stream row too,
+    // and plays.
     wnd.OpenFiles({ radio.Address() });
     ASSERT_EQ(Songs().size(), 2u);
     EXPECT_EQ(Songs()[1]->m_file, radio.Address());
+    EXPECT_EQ(Playing(), Songs()[1]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wnd.GetPlayer().title == "Loop Song"; }, kDeadlineMs));
+    wnd.OnCommand(CContextMenu::ID_STOP);
     EXPECT_EQ(Value("SELECT count(*) FROM playlist WHERE type=100", radioList->m_key), "2");
 
     // Files dropped from the file manager on the other playlist reach it, though it is not
