@@ -230,9 +230,11 @@ void CPlayBass::Pause()
 {
     Lock lock(m_mutex);
     const HCHANNEL handle = m_channel.load();
-    if (handle == 0 || !m_playing)
+    if (!m_playing)
         return;
     m_paused = true;
+    if (handle == 0)
+        return; // a seek still opening the file installs its channel halted
     // A track that ends during the fade is not followed until Resume.
     if (m_next.linked && m_next.ending == handle) {
         m_audio.ChannelSetNext(handle, 0);
@@ -246,9 +248,11 @@ void CPlayBass::Resume()
     Lock lock(m_mutex);
     const HCHANNEL handle = m_channel.load();
     // A channel fading out after Stop stays silent.
-    if (handle == 0 || !m_playing)
+    if (!m_playing)
         return;
     m_paused = false;
+    if (handle == 0)
+        return; // a seek still opening the file starts its channel
     m_audio.ChannelSetVolume(handle, 0.0f);
     m_audio.ChannelSlideVolume(handle, m_effectiveVolume, kFadeMs);
     m_audio.ChannelPlay(handle);
@@ -265,22 +269,47 @@ void CPlayBass::Seek(int position)
     // change prepared for the old position is dropped and prepared again near the new end.
     CancelLookaheadLocked(lock);
     FreeMainLocked(lock);
-    const HCHANNEL handle = m_audio.StreamCreateFile(m_currentFile);
-    if (handle == 0)
-        return;
-    m_audio.ChannelSetSync(handle, SyncType::End, &CPlayBass::EndSync, this);
-    m_audio.ChannelSetSync(handle, SyncType::DecodeEnd, &CPlayBass::DecodeEndSync, this);
-    const std::uint64_t length = m_audio.ChannelGetLength(handle);
-    if (length != kUnknownLength) {
-        const auto part = static_cast<std::uint64_t>(std::clamp(position, 0, kMaxLevel));
-        // Whole frames of stereo float.
-        const std::uint64_t bytes = part * length / kMaxLevel / 8 * 8;
-        m_audio.ChannelSetPosition(handle, bytes);
+    m_paused = false;
+    JoinFinishedOpenersLocked(lock);
+    try {
+        m_openers.emplace_back(&CPlayBass::SeekWorker, this, m_currentFile,
+            std::clamp(position, 0, kMaxLevel), m_request, ++m_seeks);
+    } catch (const std::system_error&) {
+        // No thread to open it on: the file stays silent, as one that cannot be opened again.
     }
-    InstallMainLocked(lock, handle);
-    m_audio.ChannelSetVolume(handle, 0.0f);
-    m_audio.ChannelSlideVolume(handle, m_effectiveVolume, kFadeMs);
-    m_audio.ChannelPlay(handle);
+}
+
+void CPlayBass::SeekWorker(
+    const QString& path, int position, std::uint64_t request, std::uint64_t seek)
+{
+    // The open and the read up to the new position take as long as the file's share does;
+    // the lock is not held meanwhile. The channel is unknown to everyone else until installed.
+    const HCHANNEL handle = m_audio.StreamCreateFile(path);
+    if (handle != 0) {
+        const std::uint64_t length = m_audio.ChannelGetLength(handle);
+        if (length != kUnknownLength) {
+            const auto part = static_cast<std::uint64_t>(position);
+            // Whole frames of stereo float.
+            m_audio.ChannelSetPosition(handle, part * length / kMaxLevel / 8 * 8);
+        }
+    }
+    Lock lock(m_mutex);
+    try {
+        if (handle != 0 && (request != m_request || seek != m_seeks || !m_playing)) {
+            m_audio.StreamFree(handle);
+        } else if (handle != 0) {
+            SetUpFileChannelLocked(lock, handle);
+            InstallMainLocked(lock, handle);
+            m_audio.ChannelSetVolume(handle, 0.0f);
+            if (!m_paused) {
+                m_audio.ChannelSlideVolume(handle, m_effectiveVolume, kFadeMs);
+                m_audio.ChannelPlay(handle);
+            }
+        }
+        m_openersDone.push_back(std::this_thread::get_id());
+    } catch (...) {
+        // Out of memory while noting the end: the thread is joined at destruction instead.
+    }
 }
 
 int CPlayBass::GetPosition() const

@@ -99,10 +99,14 @@ public:
     // Fades out over 500 ms; the channel is freed when the fade has run out. Also abandons a
     // pending connection.
     void Stop();
-    // Fade out to a halt keeping the position / fade back in. Files only.
+    // Fade out to a halt keeping the position / fade back in. Files only. While a seek is
+    // opening the file they decide whether the rebuilt channel starts.
     void Pause();
     void Resume();
-    // Rebuilds the channel at position (0..100000) and fades it in. Files only; ignored while
+    // Rebuilds the channel at position (0..100000) and fades it in; a paused file plays again.
+    // The file is opened again on a worker of its own, so a share that went away in the middle
+    // of the track holds that worker and never the caller; nothing sounds meanwhile. A later
+    // Seek, OpenFile, PlayFile, OpenURL or Stop supersedes it. Files only; ignored while
     // stopped or playing a stream.
     void Seek(int position);
     // 0..100000; 0 without a channel, for streams and for files of unknown or zero length.
@@ -188,6 +192,7 @@ private:
 
     void ConnectWorker();
     void FileWorker(const QString& path, std::uint64_t request);
+    void SeekWorker(const QString& path, int position, std::uint64_t request, std::uint64_t seek);
     void SupersedeLocked(Lock& lock);
     void InstallFileLocked(Lock& lock, HCHANNEL handle, const QString& path);
     void JoinFinishedOpenersLocked(Lock& lock);
@@ -231,6 +236,9 @@ private:
     // The number of the newest request (OpenFile, OpenURL, PlayFile, Stop); a file worker
     // installs its channel only while its own number is still the newest.
     std::uint64_t m_request = 0; // guarded by m_mutex
+    // The number of the newest Seek; a seek worker installs its channel only while both its
+    // numbers are still the newest.
+    std::uint64_t m_seeks = 0; // guarded by m_mutex
     // One worker per OpenFile, so that a file stuck opening never delays the next one; each
     // adds its id to m_openersDone as its last step under the lock, and is joined later.
     std::vector<std::thread> m_openers; // guarded by m_mutex

@@ -209,6 +209,7 @@ TEST_F(EngineAudio, SeekFadesInAndLandsOnTheTarget)
     ASSERT_TRUE(m_engine->PlayFile(file));
     ASSERT_TRUE(EngineTarget::PumpUntil([&] { return m_engine->GetPosition() > 1000; }));
     m_engine->Seek(50000);
+    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return m_engine->GetChannel() != 0; }, 20000));
     // Never behind the target, however much has been mixed since.
     EXPECT_GE(m_engine->GetPosition(), 49999);
     ASSERT_TRUE(EngineTarget::PumpUntil([&] { return !m_target.Of(UWM_PLAYERTRACKEND).empty(); }, 20000));

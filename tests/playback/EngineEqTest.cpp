@@ -82,6 +82,7 @@ TEST_F(EngineEq, EveryNewChannelGetsThePreampAndTheTenBands)
         fake.Advance(3000); // the next file gets fresh effects too
     }
     engine->Seek(30000);
+    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return engine->GetChannel() != 0; }, 20000));
     EXPECT_EQ(Effects().size(), 2u);
 }
 

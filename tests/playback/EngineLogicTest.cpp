@@ -125,6 +125,9 @@ TEST_F(EngineLogic, SeekRebuildsTheChannelAndFadesIn)
     ASSERT_TRUE(engine->PlayFile("a.mp3"));
     const HCHANNEL a = engine->GetChannel();
     engine->Seek(50000);
+    EXPECT_EQ(engine->GetChannel(), 0u) << "the old channel goes at once";
+    EXPECT_FALSE(fake.IsLive(a));
+    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return engine->GetChannel() != 0; }, 20000));
     const HCHANNEL b = engine->GetChannel();
     EXPECT_NE(a, b);
     EXPECT_FALSE(fake.IsLive(a));
@@ -144,6 +147,7 @@ TEST_F(EngineLogic, SeekToTheEndRunsTheEndHandlingAndAnEmptyAnswerEndsPlayback)
 {
     ASSERT_TRUE(engine->PlayFile("a.mp3"));
     engine->Seek(100000);
+    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return engine->GetChannel() != 0; }, 20000));
     fake.Advance(20);
     EXPECT_EQ(target.nextRequests, 1);
     EXPECT_FALSE(engine->IsPlaying());
@@ -462,8 +466,9 @@ TEST_F(EngineLogic, RapidOperationsLeaveNoChannelAndNoSoundAfterTheLastStop)
     }
     engine->Stop();
     fake.Advance(510);
+    // Seeks reopen their file on workers: those still running free what they opened.
+    EXPECT_TRUE(EngineTarget::PumpUntil([&] { return fake.LiveCount() == 0; }, 20000));
     EXPECT_EQ(fake.AudibleCount(), 0);
-    EXPECT_EQ(fake.LiveCount(), 0);
 }
 
 } // namespace
