@@ -89,7 +89,8 @@ public:
     const SkinPanels& GetPanels() const { return m_panels; }
     const CMoveResize& GetMover() const { return m_mover; }
     CSkinList& GetList() { return m_list; }
-    // Reads library lists off the UI thread; running from a tree selection until its rows show.
+    // Reads library lists off the UI thread; running from a tree selection or the start-up
+    // restore until its rows show.
     CListFill& GetListFill() { return m_listFill; }
     CSkinTree& GetTree() { return m_tree; }
     const std::vector<std::unique_ptr<CSkinVis>>& GetVisualisers() const { return m_vis; }
