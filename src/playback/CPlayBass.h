@@ -239,8 +239,8 @@ private:
     // The number of the newest Seek; a seek worker installs its channel only while both its
     // numbers are still the newest.
     std::uint64_t m_seeks = 0; // guarded by m_mutex
-    // One worker per OpenFile, so that a file stuck opening never delays the next one; each
-    // adds its id to m_openersDone as its last step under the lock, and is joined later.
+    // One worker per OpenFile or Seek, so that a file stuck opening never delays the next one;
+    // each adds its id to m_openersDone as its last step under the lock, and is joined later.
     std::vector<std::thread> m_openers; // guarded by m_mutex
     std::vector<std::thread::id> m_openersDone; // guarded by m_mutex
 
