@@ -200,13 +200,15 @@ struct CPanelWnd::KindRow {
     void (*action)(CPanelWnd& wnd, CSkinElement& control);
 };
 
+// The transport buttons go through the commands, so a click while the list fills waits for
+// its rows like the same key or menu item.
 const CPanelWnd::KindRow CPanelWnd::kKinds[] = {
-    {SkinKind::Play, [](CPanelWnd& w, CSkinElement&) { w.PlayRow(); }},
-    {SkinKind::PlayPause, [](CPanelWnd& w, CSkinElement&) { w.PlayPause(); }},
+    {SkinKind::Play, [](CPanelWnd& w, CSkinElement&) { w.OnCommand(CContextMenu::ID_PLAY_FOCUS); }},
+    {SkinKind::PlayPause, [](CPanelWnd& w, CSkinElement&) { w.OnCommand(CContextMenu::ID_PAUSE); }},
     {SkinKind::Pause, [](CPanelWnd& w, CSkinElement&) { w.PauseToggle(); }},
-    {SkinKind::Stop, [](CPanelWnd& w, CSkinElement&) { w.Stop(); }},
-    {SkinKind::Next, [](CPanelWnd& w, CSkinElement&) { w.Next(); }},
-    {SkinKind::Previous, [](CPanelWnd& w, CSkinElement&) { w.Previous(); }},
+    {SkinKind::Stop, [](CPanelWnd& w, CSkinElement&) { w.OnCommand(CContextMenu::ID_STOP); }},
+    {SkinKind::Next, [](CPanelWnd& w, CSkinElement&) { w.OnCommand(CContextMenu::ID_NEXT); }},
+    {SkinKind::Previous, [](CPanelWnd& w, CSkinElement&) { w.OnCommand(CContextMenu::ID_PREV); }},
     {SkinKind::VolumeBar, [](CPanelWnd& w, CSkinElement& c) { w.SetVolume(c.GetState()); }},
     {SkinKind::TrackBar, [](CPanelWnd& w, CSkinElement& c) { w.Seek(c.GetState()); }},
     {SkinKind::Mute, [](CPanelWnd& w, CSkinElement& c) { w.SetMute(c.GetState() != 1); }},

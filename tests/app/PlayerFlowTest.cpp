@@ -210,30 +210,6 @@ TEST_F(PlayerFlow, NextOnTheLastRowStopsWithoutRepeatAndWrapsWithIt)
     }
 }
 
-TEST_F(PlayerFlow, CommandsGivenWhileTheStartUpListIsReadWaitForItsRows)
-{
-    MakeLibrary(3);
-    m_wnd = std::make_unique<CPanelWnd>();
-    ASSERT_TRUE(m_wnd->Create());
-    CPanelWnd& wnd = *m_wnd;
-    // The window has not run its loop yet, so the rows cannot have arrived.
-    ASSERT_TRUE(wnd.GetListFill().IsRunning());
-    ASSERT_TRUE(Songs().empty());
-    wnd.OnCommand(CPanelWnd::ID_MEDIA_PLAYPAUSE);
-    wnd.OnCommand(CPanelWnd::ID_MEDIA_NEXT);
-    EXPECT_FALSE(wnd.GetPlayer().playing);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Playing() != nullptr; }, kDeadlineMs));
-    Settle();
-    ASSERT_EQ(Songs().size(), 3u);
-    EXPECT_EQ(Playing(), Songs()[1]) << "play, then next, in the order given";
-    EXPECT_TRUE(wnd.GetPlayer().playing);
-    // A pause needs no rows: it is not held behind a fill.
-    wnd.FillList(nullptr);
-    ASSERT_TRUE(wnd.GetListFill().IsRunning());
-    wnd.OnCommand(CPanelWnd::ID_MEDIA_PLAYPAUSE);
-    EXPECT_TRUE(wnd.GetPlayer().paused);
-}
-
 TEST_F(PlayerFlow, NextCountsASkipAndANaturalEndCountsAPlay)
 {
     MakeLibrary(2);
@@ -456,6 +432,33 @@ struct Route {
 };
 
 } // namespace
+
+TEST_F(PlayerFlow, CommandsGivenWhileTheStartUpListIsReadWaitForItsRows)
+{
+    MakeLibrary(3);
+    m_wnd = std::make_unique<CPanelWnd>();
+    ASSERT_TRUE(m_wnd->Create());
+    CPanelWnd& wnd = *m_wnd;
+    // The window has not run its loop yet, so the rows cannot have arrived.
+    ASSERT_TRUE(wnd.GetListFill().IsRunning());
+    ASSERT_TRUE(Songs().empty());
+    // The play button as a click would press it, then the media key for the next track.
+    CSkinElement* button = ControlOf(wnd, SkinKind::PlayPause);
+    ASSERT_NE(button, nullptr);
+    wnd.OnSkinControl(button);
+    wnd.OnCommand(CPanelWnd::ID_MEDIA_NEXT);
+    EXPECT_FALSE(wnd.GetPlayer().playing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Playing() != nullptr; }, kDeadlineMs));
+    Settle();
+    ASSERT_EQ(Songs().size(), 3u);
+    EXPECT_EQ(Playing(), Songs()[1]) << "play, then next, in the order given";
+    EXPECT_TRUE(wnd.GetPlayer().playing);
+    // A pause needs no rows: it is not held behind a fill.
+    wnd.FillList(nullptr);
+    ASSERT_TRUE(wnd.GetListFill().IsRunning());
+    wnd.OnCommand(CPanelWnd::ID_MEDIA_PLAYPAUSE);
+    EXPECT_TRUE(wnd.GetPlayer().paused);
+}
 
 TEST_F(PlayerFlow, CommandsControlsAndHotKeysDriveThePlayer)
 {
