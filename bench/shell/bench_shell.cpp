@@ -9,6 +9,9 @@
 //   bench_shell start PLAYER            starts PLAYER and prints "startup_ms: N" once its
 //                                       window is shown with something painted in it, then
 //                                       "pid: N"; the player keeps running
+//   bench_shell start-list PLAYER       the same, and before the pid "list_ms: N" once the
+//                                       window's picture next changes (the restored list's
+//                                       rows are in)
 //   bench_shell probe SECONDS [METHOD]  asks the player for its playback status over D-Bus
 //                                       every 10 ms for SECONDS (from the moment it appears
 //                                       on the bus), calls Player.METHOD 300 ms in, and
@@ -46,6 +49,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -148,25 +152,31 @@ Window FindShown(Display* display, const std::string& caption = "Plumo")
     return found;
 }
 
-// True when any pixel of the window is not black: the skin has been painted into it.
-bool Painted(Display* display, Window window)
+// A sample of the window's pixels (every fourth in each direction); empty when it cannot be read.
+std::vector<unsigned long> Pixels(Display* display, Window window)
 {
+    std::vector<unsigned long> pixels;
     XWindowAttributes attributes {};
     if (!XGetWindowAttributes(display, window, &attributes))
-        return false;
+        return pixels;
     XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
         static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (!image)
-        return false;
-    bool painted = false;
-    for (int y = 0; y < image->height && !painted; y += 4)
-        for (int x = 0; x < image->width && !painted; x += 4)
-            painted = (XGetPixel(image, x, y) & 0xFFFFFF) != 0;
+        return pixels;
+    for (int y = 0; y < image->height; y += 4)
+        for (int x = 0; x < image->width; x += 4)
+            pixels.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
     XDestroyImage(image);
-    return painted;
+    return pixels;
 }
 
-int Start(char** argv)
+// True when any pixel is not black: the skin has been painted into the window.
+bool Painted(const std::vector<unsigned long>& pixels)
+{
+    return std::any_of(pixels.begin(), pixels.end(), [](unsigned long p) { return p != 0; });
+}
+
+int Start(char** argv, bool waitForList)
 {
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
@@ -190,9 +200,20 @@ int Start(char** argv)
     }
     while (clock.elapsed() < kWaitMs) {
         const Window window = FindShown(display);
-        if (window != 0 && Painted(display, window)) {
-            std::printf(
-                "startup_ms: %lld\npid: %d\n", static_cast<long long>(clock.elapsed()), pid);
+        const std::vector<unsigned long> first
+            = window != 0 ? Pixels(display, window) : std::vector<unsigned long>();
+        if (Painted(first)) {
+            std::printf("startup_ms: %lld\n", static_cast<long long>(clock.elapsed()));
+            // The restored list's rows follow on a worker: the next change of the picture.
+            while (waitForList && clock.elapsed() < kWaitMs) {
+                const std::vector<unsigned long> now = Pixels(display, window);
+                if (!now.empty() && now != first) {
+                    std::printf("list_ms: %lld\n", static_cast<long long>(clock.elapsed()));
+                    break;
+                }
+                usleep(2000);
+            }
+            std::printf("pid: %d\n", pid);
             XCloseDisplay(display);
             return 0;
         }
@@ -320,8 +341,8 @@ int ClickUpdate(int argc, char** argv)
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "start" && argc > 2)
-        return Start(argv + 2);
+    if ((command == "start" || command == "start-list") && argc > 2)
+        return Start(argv + 2, command == "start-list");
     if (command == "update" && argc == 3)
         return ClickUpdate(argc, argv);
     QCoreApplication app(argc, argv);
@@ -334,6 +355,6 @@ int main(int argc, char** argv)
         return Probe(args[2].toDouble(), args.size() > 3 ? args[3] : QString());
     QTextStream(stderr)
         << "usage: bench_shell library PROFILE COUNT | track PROFILE PATH |"
-           " start PLAYER [ARGS] | probe SECONDS [METHOD] | update PROGRAM_FOLDER\n";
+           " start[-list] PLAYER [ARGS] | probe SECONDS [METHOD] | update PROGRAM_FOLDER\n";
     return 2;
 }
