@@ -77,11 +77,12 @@ bool CPanelWnd::HoldWhileFilling(int id)
         return false;
     // Pausing needs no rows; starting, choosing a row and stepping do. A play request from the
     // desktop right after start-up must find the restored list, not the empty one before it.
+    // Once one command waits, the ones after it wait too: a stop must not overtake a play.
     const auto handler = row->handler;
     const bool needsRows = handler == &CPanelWnd::Play || handler == &CPanelWnd::PlayRow
         || handler == &CPanelWnd::Next || handler == &CPanelWnd::Previous
         || (handler == &CPanelWnd::PlayPause && !m_player.playing);
-    if (!needsRows)
+    if (!needsRows && m_held.empty())
         return false;
     m_held.push_back(id);
     return true;

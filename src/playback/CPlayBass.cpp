@@ -299,12 +299,12 @@ void CPlayBass::SeekWorker(
             m_audio.StreamFree(handle);
         } else if (handle != 0) {
             SetUpFileChannelLocked(lock, handle);
-            InstallMainLocked(lock, handle);
             m_audio.ChannelSetVolume(handle, 0.0f);
-            if (!m_paused) {
+            if (!m_paused)
                 m_audio.ChannelSlideVolume(handle, m_effectiveVolume, kFadeMs);
+            InstallMainLocked(lock, handle);
+            if (!m_paused)
                 m_audio.ChannelPlay(handle);
-            }
         }
         m_openersDone.push_back(std::this_thread::get_id());
     } catch (...) {

@@ -458,6 +458,17 @@ TEST_F(PlayerFlow, CommandsGivenWhileTheStartUpListIsReadWaitForItsRows)
     ASSERT_TRUE(wnd.GetListFill().IsRunning());
     wnd.OnCommand(CPanelWnd::ID_MEDIA_PLAYPAUSE);
     EXPECT_TRUE(wnd.GetPlayer().paused);
+    // A stop given after a held command waits behind it rather than overtaking it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wnd.GetListFill().IsRunning(); }, kDeadlineMs));
+    wnd.FillList(nullptr);
+    ASSERT_TRUE(wnd.GetListFill().IsRunning());
+    wnd.OnCommand(CPanelWnd::ID_MEDIA_NEXT);
+    wnd.OnCommand(CPanelWnd::ID_MEDIA_STOP);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wnd.GetListFill().IsRunning(); }, kDeadlineMs));
+    QCoreApplication::processEvents(); // the held commands run from the queue
+    Settle();
+    EXPECT_FALSE(wnd.GetPlayer().playing);
+    EXPECT_EQ(Playing(), nullptr);
 }
 
 TEST_F(PlayerFlow, CommandsControlsAndHotKeysDriveThePlayer)

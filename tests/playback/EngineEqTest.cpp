@@ -32,6 +32,14 @@ protected:
         engine->Stop();
         fake.Advance(600);
     }
+    // A seek rebuilds the channel on a worker: waits until the new one is set up and playing.
+    bool SoughtChannelPlays()
+    {
+        return EngineTarget::PumpUntil([this] {
+            const auto channel = fake.Get(engine->GetChannel());
+            return channel.has_value() && channel->playing;
+        }, 20000);
+    }
     std::unique_ptr<CPlayBass> MakeEngine()
     {
         auto e = std::make_unique<CPlayBass>(fake);
@@ -82,7 +90,7 @@ TEST_F(EngineEq, EveryNewChannelGetsThePreampAndTheTenBands)
         fake.Advance(3000); // the next file gets fresh effects too
     }
     engine->Seek(30000);
-    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return engine->GetChannel() != 0; }, 20000));
+    ASSERT_TRUE(SoughtChannelPlays());
     EXPECT_EQ(Effects().size(), 2u);
 }
 

@@ -38,6 +38,14 @@ protected:
         EXPECT_EQ(fake.LiveCount(), 0);
     }
     float Volume() const { return fake.Get(engine->GetChannel())->volume; }
+    // A seek rebuilds the channel on a worker: waits until the new one is set up and playing.
+    bool SoughtChannelPlays()
+    {
+        return EngineTarget::PumpUntil([this] {
+            const auto channel = fake.Get(engine->GetChannel());
+            return channel.has_value() && channel->playing;
+        }, 20000);
+    }
 
     FakeAudioLib fake;
     TestProfile profile;
@@ -127,7 +135,7 @@ TEST_F(EngineLogic, SeekRebuildsTheChannelAndFadesIn)
     engine->Seek(50000);
     EXPECT_EQ(engine->GetChannel(), 0u) << "the old channel goes at once";
     EXPECT_FALSE(fake.IsLive(a));
-    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return engine->GetChannel() != 0; }, 20000));
+    ASSERT_TRUE(SoughtChannelPlays());
     const HCHANNEL b = engine->GetChannel();
     EXPECT_NE(a, b);
     EXPECT_FALSE(fake.IsLive(a));
@@ -147,7 +155,7 @@ TEST_F(EngineLogic, SeekToTheEndRunsTheEndHandlingAndAnEmptyAnswerEndsPlayback)
 {
     ASSERT_TRUE(engine->PlayFile("a.mp3"));
     engine->Seek(100000);
-    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return engine->GetChannel() != 0; }, 20000));
+    ASSERT_TRUE(SoughtChannelPlays());
     fake.Advance(20);
     EXPECT_EQ(target.nextRequests, 1);
     EXPECT_FALSE(engine->IsPlaying());
