@@ -2,8 +2,12 @@
 // Copyright (c) 2026 The Plumo developers
 //
 // Helpers of bench/shell/run, each a subcommand:
-//   bench_shell library PROFILE COUNT   a profile whose stored list is one genre of COUNT
-//                                       generated tracks, filled when the player starts
+//   bench_shell library PROFILE COUNT [GENRE]
+//                                       a profile with one genre, "Rock", of COUNT generated
+//                                       tracks; its stored list is that genre, or GENRE, which
+//                                       then gets ten tracks of its own
+//   bench_shell click X Y               clicks at X, Y of the player's window and waits until
+//                                       the window's picture changes
 //   bench_shell track PROFILE PATH      a profile whose stored list is the one row PATH (a
 //                                       file, a pipe or a stream address)
 //   bench_shell start PLAYER            starts PLAYER and prints "startup_ms: N" once its
@@ -77,8 +81,8 @@ void SaveSettings(const QString& profile, const QString& genre)
     settings.Save(profile);
 }
 
-TrackRecord Record(
-    const std::string& title, const std::string& artist, const std::string& album, int number)
+TrackRecord Record(const std::string& title, const std::string& artist, const std::string& album,
+    int number, const std::string& genre = "Rock")
 {
     TrackRecord r;
     r.size = 5000000;
@@ -86,7 +90,7 @@ TrackRecord Record(
     r.title = title;
     r.artist = artist;
     r.album = album;
-    r.genre = "Rock";
+    r.genre = genre;
     r.hasNumber = true;
     r.number = number;
     r.time = 240;
@@ -94,7 +98,7 @@ TrackRecord Record(
     return r;
 }
 
-int MakeLibrary(const QString& profile, int count)
+int MakeLibrary(const QString& profile, int count, const QString& shown)
 {
     QDir().mkpath(profile);
     CDBase db;
@@ -110,8 +114,14 @@ int MakeLibrary(const QString& profile, int count)
                 "Artist " + std::to_string(album % 2500), "Album " + std::to_string(album),
                 row % 12 + 1));
     }
+    // A small genre of its own when another list than the big one is to be shown at start.
+    for (int row = 0; shown != QLatin1String("Rock") && row < 10; ++row) {
+        db.InsertLibraryRow("/music/shown/" + std::to_string(row) + ".mp3", "2024-05-06 07:08:09",
+            Record("Shown " + std::to_string(row), "Shown Artist", "Shown Album", row + 1,
+                shown.toStdString()));
+    }
     db.Commit(DbConn::Library);
-    SaveSettings(profile, QStringLiteral("Rock"));
+    SaveSettings(profile, shown);
     return 0;
 }
 
@@ -336,6 +346,45 @@ int ClickUpdate(int argc, char** argv)
     return clicked ? 0 : 1;
 }
 
+// Clicks at x, y of the player's window and waits until its picture changes: a click that
+// changes nothing missed what it was meant for, and the figures taken around it say nothing.
+int Click(int x, int y)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 1;
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    const Window window = FindShown(display);
+    int rootX = 0;
+    int rootY = 0;
+    Window child = 0;
+    const std::vector<unsigned long> before
+        = window != 0 ? Pixels(display, window) : std::vector<unsigned long>();
+    if (before.empty()
+        || !XTranslateCoordinates(
+            display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child)) {
+        XCloseDisplay(display);
+        std::fprintf(stderr, "bench_shell: no player window to click\n");
+        return 1;
+    }
+    XTestFakeMotionEvent(display, -1, rootX, rootY, 0);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    XTestFakeButtonEvent(display, 1, False, 0);
+    XFlush(display);
+    QElapsedTimer clock;
+    clock.start();
+    bool changed = false;
+    while (!changed && clock.elapsed() < kWaitMs) {
+        usleep(5000);
+        const std::vector<unsigned long> now = Pixels(display, window);
+        changed = !now.empty() && now != before;
+    }
+    XCloseDisplay(display);
+    if (!changed)
+        std::fprintf(stderr, "bench_shell: the click at %d,%d changed nothing\n", x, y);
+    return changed ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -347,14 +396,16 @@ int main(int argc, char** argv)
         return ClickUpdate(argc, argv);
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (command == "library" && args.size() == 4)
-        return MakeLibrary(args[2], args[3].toInt());
+    if (command == "library" && (args.size() == 4 || args.size() == 5))
+        return MakeLibrary(args[2], args[3].toInt(), args.value(4, QStringLiteral("Rock")));
+    if (command == "click" && args.size() == 4)
+        return Click(args[2].toInt(), args[3].toInt());
     if (command == "track" && args.size() == 4)
         return MakeTrack(args[2], args[3]);
     if (command == "probe" && args.size() >= 3)
         return Probe(args[2].toDouble(), args.size() > 3 ? args[3] : QString());
     QTextStream(stderr)
-        << "usage: bench_shell library PROFILE COUNT | track PROFILE PATH |"
+        << "usage: bench_shell library PROFILE COUNT [GENRE] | click X Y | track PROFILE PATH |"
            " start[-list] PLAYER [ARGS] | probe SECONDS [METHOD] | update PROGRAM_FOLDER\n";
     return 2;
 }
