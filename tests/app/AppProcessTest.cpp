@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 // The player as a user starts it: real processes, a temporary profile, no display server.
 #include "CSingleInstance.h"
+#include "PlayerHome.h"
 #include "TestProfile.h"
 
 #include <QDir>
@@ -17,23 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString PlayerPath()
-{
-    return qEnvironmentVariable("PLUMO_BUILD_DIR") + "/bin/plumo";
-}
-
-// An environment whose profile, configuration and runtime folders lie in home.
-QProcessEnvironment PlayerEnv(const TestProfile& home)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("SDL_AUDIODRIVER", "dummy");
-    env.insert("XDG_DATA_HOME", home.File("data"));
-    env.insert("XDG_CONFIG_HOME", home.File("config"));
-    env.insert("XDG_RUNTIME_DIR", home.File("run"));
-    return env;
-}
 
 QString ProfileOf(const TestProfile& home)
 {
@@ -79,9 +63,6 @@ class PlayerProcess {
 public:
     explicit PlayerProcess(const TestProfile& home)
     {
-        QDir().mkpath(home.File("run"));
-        QFile::setPermissions(home.File("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                | QFileDevice::ExeOwner);
         m_process.setProcessEnvironment(PlayerEnv(home));
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(PlayerPath(), {});

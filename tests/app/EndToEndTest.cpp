@@ -10,6 +10,8 @@
 #include "CSettings.h"
 #include "IcyServer.h"
 #include "OutputLevels.h"
+#include "PlayerHome.h"
+#include "PrivateBus.h"
 #include "TestProfile.h"
 
 #include <QDBusConnection>
@@ -21,7 +23,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -39,27 +40,18 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-        if (daemon.isEmpty())
+        if (!PrivateBus::IsAvailable())
             GTEST_SKIP() << "dbus-daemon is not installed";
-        m_bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
-        ASSERT_TRUE(m_bus.waitForReadyRead(10000));
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-        ASSERT_FALSE(m_address.isEmpty());
+        ASSERT_TRUE(m_bus.Start());
         m_client = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(m_address, "plumo-e2e"));
+            QDBusConnection::connectToBus(m_bus.Address(), "plumo-e2e"));
         ASSERT_TRUE(m_client->isConnected());
-        QDir().mkpath(m_home.File("run"));
-        QFile::setPermissions(m_home.File("run"),
-            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     void TearDown() override
     {
         StopPlayer();
         if (m_client)
             QDBusConnection::disconnectFromBus("plumo-e2e");
-        m_bus.kill();
-        m_bus.waitForFinished(5000);
     }
 
     QString Profile() const { return m_home.File("data") + "/Plumo"; }
@@ -135,17 +127,13 @@ protected:
 
     void StartPlayer()
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcessEnvironment env = PlayerEnv(m_home);
         env.insert("SDL_AUDIODRIVER", "disk");
         env.insert("SDL_DISKAUDIOFILE", Output());
-        env.insert("XDG_DATA_HOME", m_home.File("data"));
-        env.insert("XDG_CONFIG_HOME", m_home.File("config"));
-        env.insert("XDG_RUNTIME_DIR", m_home.File("run"));
-        env.insert("DBUS_SESSION_BUS_ADDRESS", m_address);
+        env.insert("DBUS_SESSION_BUS_ADDRESS", m_bus.Address());
         m_player.setProcessEnvironment(env);
         m_player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_player.start(qEnvironmentVariable("PLUMO_BUILD_DIR") + "/bin/plumo", {});
+        m_player.start(PlayerPath(), {});
         ASSERT_TRUE(m_player.waitForStarted(10000));
         ASSERT_TRUE(QTest::qWaitFor([this] {
             return m_client->interface()->isServiceRegistered(kService).value();
@@ -237,8 +225,7 @@ protected:
 
     TestProfile m_home;
     QString m_playlistFile;
-    QProcess m_bus;
-    QString m_address;
+    PrivateBus m_bus;
     std::unique_ptr<QDBusConnection> m_client;
     QProcess m_player;
 };

@@ -6,6 +6,8 @@
 #include "AudioFixture.h"
 #include "CPanelWnd.h"
 #include "SessionSupport.h"
+#include "PlayerHome.h"
+#include "PrivateBus.h"
 #include "TestProfile.h"
 
 #include <QDir>
@@ -14,7 +16,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
@@ -77,10 +78,7 @@ class NoWait : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QCoreApplication::setApplicationName("Plumo");
-        QCoreApplication::setOrganizationName(QString());
-        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+        UseHome(m_home);
         qputenv("SDL_AUDIODRIVER", "dummy");
         m_pipe = m_home.File("pipe/1.mp3");
         ASSERT_TRUE(MakePipe(m_pipe));
@@ -149,18 +147,12 @@ class NoWaitProcess : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-        if (daemon.isEmpty())
+        if (!PrivateBus::IsAvailable())
             GTEST_SKIP() << "dbus-daemon is not installed";
-        m_bus.start(daemon, { "--session", "--nofork", "--print-address=1" });
-        ASSERT_TRUE(m_bus.waitForReadyRead(10000));
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        ASSERT_TRUE(m_bus.Start());
         m_client = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(m_address, "plumo-nowait"));
+            QDBusConnection::connectToBus(m_bus.Address(), "plumo-nowait"));
         ASSERT_TRUE(m_client->isConnected());
-        QDir().mkpath(m_home.File("run"));
-        QFile::setPermissions(m_home.File("run"),
-            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     void TearDown() override
     {
@@ -170,8 +162,6 @@ protected:
         }
         if (m_client)
             QDBusConnection::disconnectFromBus("plumo-nowait");
-        m_bus.kill();
-        m_bus.waitForFinished(5000);
     }
     QString Profile() const { return m_home.File("data") + "/Plumo"; }
 
@@ -179,16 +169,11 @@ protected:
     void StartAndPlay(const QString& path)
     {
         MakeProfile(Profile(), { path });
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("SDL_AUDIODRIVER", "dummy");
-        env.insert("XDG_DATA_HOME", m_home.File("data"));
-        env.insert("XDG_CONFIG_HOME", m_home.File("config"));
-        env.insert("XDG_RUNTIME_DIR", m_home.File("run"));
-        env.insert("DBUS_SESSION_BUS_ADDRESS", m_address);
+        QProcessEnvironment env = PlayerEnv(m_home);
+        env.insert("DBUS_SESSION_BUS_ADDRESS", m_bus.Address());
         m_player.setProcessEnvironment(env);
         m_player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_player.start(qEnvironmentVariable("PLUMO_BUILD_DIR") + "/bin/plumo", {});
+        m_player.start(PlayerPath(), {});
         ASSERT_TRUE(m_player.waitForStarted(10000));
         ASSERT_TRUE(QTest::qWaitFor(
             [this] {
@@ -215,8 +200,7 @@ protected:
     }
 
     TestProfile m_home;
-    QProcess m_bus;
-    QString m_address;
+    PrivateBus m_bus;
     std::unique_ptr<QDBusConnection> m_client;
     QProcess m_player;
 };

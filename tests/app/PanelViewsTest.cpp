@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 #include "CPanelWnd.h"
+#include "PlayerHome.h"
 #include "TestProfile.h"
 
 #include <QApplication>
@@ -19,10 +20,7 @@ class PanelViewsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QCoreApplication::setApplicationName("Plumo");
-        QCoreApplication::setOrganizationName(QString());
-        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+        UseHome(m_home);
         const QString profile = m_home.File("data") + "/Plumo";
         QDir().mkpath(profile);
         m_home.Write("data/Plumo/Settings.xml", "<?xml version=\"1.0\"?><Settings/>");

@@ -4,6 +4,7 @@
 // act on the window itself.
 #include "CDlgSkin.h"
 #include "CPanelWnd.h"
+#include "PlayerHome.h"
 #include "TestProfile.h"
 
 #include <QApplication>
@@ -21,10 +22,7 @@ class PanelWndSkin : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QCoreApplication::setApplicationName("Plumo");
-        QCoreApplication::setOrganizationName(QString());
-        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+        UseHome(m_home);
         // Not a first run, and a skin that does not exist.
         m_home.Write("data/Plumo/Settings.xml",
             "<Settings><Skin ID=\"Gone\"/><Shuffle ID=\"1\"/></Settings>");

@@ -4,6 +4,7 @@
 #include "CDlgLibrary.h"
 #include "CLibraryFolders.h"
 #include "CPanelWnd.h"
+#include "PlayerHome.h"
 #include "TestProfile.h"
 
 #include <QApplication>
@@ -26,10 +27,7 @@ class PanelWndTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QCoreApplication::setApplicationName("Plumo");
-        QCoreApplication::setOrganizationName(QString());
-        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+        UseHome(m_home);
     }
 
     QString Profile() const { return m_home.File("data") + "/Plumo"; }

@@ -5,6 +5,7 @@
 #include "AudioFixture.h"
 #include "CPanelWnd.h"
 #include "SessionSupport.h"
+#include "PlayerHome.h"
 #include "TestProfile.h"
 
 #include <QApplication>
@@ -39,10 +40,7 @@ class PlayerFlow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QCoreApplication::setApplicationName("Plumo");
-        QCoreApplication::setOrganizationName(QString());
-        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+        UseHome(m_home);
         qputenv("SDL_AUDIODRIVER", "dummy");
     }
     void TearDown() override

@@ -12,6 +12,7 @@
 #include "OutputLevels.h"
 #include "QtPrinters.h"
 #include "SessionSupport.h"
+#include "PlayerHome.h"
 #include "TestProfile.h"
 
 #include <QDir>
@@ -36,10 +37,7 @@ class UserSession : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QCoreApplication::setApplicationName("Plumo");
-        QCoreApplication::setOrganizationName(QString());
-        qputenv("XDG_DATA_HOME", m_home.File("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", m_home.File("config").toUtf8());
+        UseHome(m_home);
         qputenv("SDL_AUDIODRIVER", "disk");
         qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(Output()));
         qunsetenv("SDL_DISKAUDIODELAY");

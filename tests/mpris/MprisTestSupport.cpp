@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QStandardPaths>
 
 namespace {
 constexpr int kDeadlineMs = 20000;
@@ -22,30 +21,6 @@ bool Pump(const std::function<bool()>& done)
     return true;
 }
 } // namespace
-
-PrivateBus::~PrivateBus()
-{
-    if (m_daemon.state() != QProcess::NotRunning) {
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(10000))
-            m_daemon.kill();
-        m_daemon.waitForFinished(5000);
-    }
-}
-
-bool PrivateBus::Start()
-{
-    const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-    if (daemon.isEmpty())
-        return false;
-    m_daemon.start(daemon, {"--session", "--nofork", "--print-address=1"});
-    if (!m_daemon.waitForStarted(10000))
-        return false;
-    while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(kDeadlineMs)) {
-    }
-    m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
-    return !m_address.isEmpty();
-}
 
 QDBusMessage WaitFor(const QDBusPendingCall& call)
 {

@@ -2,28 +2,17 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "PrivateBus.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QObject>
-#include <QProcess>
 #include <QVariantMap>
 
 #include <functional>
 #include <vector>
-
-// A session bus of the test's own: a dbus-daemon that ends with the object.
-class PrivateBus {
-public:
-    ~PrivateBus();
-    bool Start();
-    const QString& Address() const { return m_address; }
-
-private:
-    QProcess m_daemon;
-    QString m_address;
-};
 
 // Waits (running the event loop) for an asynchronous call's answer.
 QDBusMessage WaitFor(const QDBusPendingCall& call);
