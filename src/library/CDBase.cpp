@@ -38,6 +38,8 @@ enum class Sql : int {
     CountPlaylist,
     SkipLibrary,
     SkipPlaylist,
+    GetRatingLibrary,
+    GetRatingPlaylist,
     ShortLibrary,
     ShortPlaylist,
     FullLibrary,
@@ -88,6 +90,8 @@ constexpr std::array<std::string_view, static_cast<int>(Sql::Count_)> kSql = {
     "UPDATE playlist SET count=count+1,lastcount=? WHERE id=?;",
     "UPDATE library SET skip=skip+1,lastskip=? WHERE id=?;",
     "UPDATE playlist SET skip=skip+1,lastskip=? WHERE id=?;",
+    "SELECT rating FROM library WHERE id=?;",
+    "SELECT rating FROM playlist WHERE id=?;",
     "SELECT title,artist,album,time FROM library WHERE id=?;",
     "SELECT title,artist,album,time FROM playlist WHERE id=?;",
     "SELECT file,number,title,artist,album,year,genre,bitrate,sample,channel FROM library "
@@ -467,26 +471,32 @@ int CDBase::LargestPosition(DbConn conn)
     }
 }
 
+sqlite3* CDBase::TrackValueTarget(int libraryId, int playlistId, int* id, bool* library)
+{
+    *library = libraryId != 0 && m_library.IsOpen();
+    if (*library) {
+        *id = libraryId;
+        return m_library.Get();
+    }
+    if (playlistId == 0) {
+        return nullptr;
+    }
+    *id = playlistId;
+    return Writable(m_playing.IsOpen() ? DbConn::Playing : DbConn::Viewed);
+}
+
 bool CDBase::UpdateTrackValue(int libraryId, int playlistId, int libSql, int plsSql, int value,
                               const std::string& time)
 {
-    sqlite3* db = nullptr;
     int id = 0;
-    Sql sql = Sql::Count_;
-    if (libraryId != 0 && m_library.IsOpen()) {
-        db = m_library.Get();
-        id = libraryId;
-        sql = static_cast<Sql>(libSql);
-    } else if (playlistId != 0) {
-        db = Writable(m_playing.IsOpen() ? DbConn::Playing : DbConn::Viewed);
-        id = playlistId;
-        sql = static_cast<Sql>(plsSql);
-    }
+    bool library = false;
+    sqlite3* db = TrackValueTarget(libraryId, playlistId, &id, &library);
     if (db == nullptr) {
-        return false;
+        // A track without a row (a radio station) has nothing to store.
+        return true;
     }
     try {
-        SqliteStmt stmt(db, Text(sql));
+        SqliteStmt stmt(db, Text(static_cast<Sql>(library ? libSql : plsSql)));
         if (time.empty()) {
             stmt.Bind(value, id);
         } else {
@@ -499,23 +509,44 @@ bool CDBase::UpdateTrackValue(int libraryId, int playlistId, int libSql, int pls
     }
 }
 
-void CDBase::SetRating(int libraryId, int playlistId, int stars)
+bool CDBase::SetRating(int libraryId, int playlistId, int stars)
 {
     const int clamped = std::clamp(stars, 0, 5);
-    UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::RatingLibrary),
-                     static_cast<int>(Sql::RatingPlaylist), clamped * 20, {});
+    return UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::RatingLibrary),
+                            static_cast<int>(Sql::RatingPlaylist), clamped * 20, {});
 }
 
-void CDBase::CountPlay(int libraryId, int playlistId)
+bool CDBase::CountPlay(int libraryId, int playlistId)
 {
-    UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::CountLibrary),
-                     static_cast<int>(Sql::CountPlaylist), 0, NowText());
+    return UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::CountLibrary),
+                            static_cast<int>(Sql::CountPlaylist), 0, NowText());
 }
 
-void CDBase::CountSkip(int libraryId, int playlistId)
+bool CDBase::CountSkip(int libraryId, int playlistId)
 {
-    UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::SkipLibrary),
-                     static_cast<int>(Sql::SkipPlaylist), 0, NowText());
+    return UpdateTrackValue(libraryId, playlistId, static_cast<int>(Sql::SkipLibrary),
+                            static_cast<int>(Sql::SkipPlaylist), 0, NowText());
+}
+
+bool CDBase::GetRating(int libraryId, int playlistId, int* stars)
+{
+    int id = 0;
+    bool library = false;
+    sqlite3* db = TrackValueTarget(libraryId, playlistId, &id, &library);
+    if (db == nullptr) {
+        return false;
+    }
+    try {
+        SqliteStmt stmt(db, Text(library ? Sql::GetRatingLibrary : Sql::GetRatingPlaylist));
+        stmt.Bind(id);
+        if (!stmt.Step()) {
+            return false;
+        }
+        *stars = std::clamp(stmt.Int(0) / 20, 0, 5);
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
 }
 
 bool CDBase::ReadRow(int libSql, int plsSql, int libraryId, int playlistId, int columns,

@@ -124,9 +124,13 @@ public:
 
     // Per-track values. The library row is changed when libraryId is non-zero and the library is
     // open, else the playlist row (on the playing connection when held, else the viewed one).
-    void SetRating(int libraryId, int playlistId, int stars);
-    void CountPlay(int libraryId, int playlistId);
-    void CountSkip(int libraryId, int playlistId);
+    // False when the value was not stored (no such row, a locked or read-only file); true
+    // when stored, or when the track has no row on an open connection to store it in.
+    bool SetRating(int libraryId, int playlistId, int stars);
+    bool CountPlay(int libraryId, int playlistId);
+    bool CountSkip(int libraryId, int playlistId);
+    // The stars (0..5) stored for the row SetRating would change; false when it cannot be read.
+    bool GetRating(int libraryId, int playlistId, int* stars);
     // Title, artist, album, time (decimal seconds). False when no row matches.
     bool GetShortInfo(int libraryId, int playlistId, QStringList* out);
     // file, number, title, artist, album, year, genre, bitrate, sample, channel; NULL gives "".
@@ -153,6 +157,8 @@ private:
     // The connection's handle for a change, after making sure its file still exists.
     sqlite3* Writable(DbConn conn);
     const SqliteDb& Db(DbConn conn) const;
+    // The connection and id a per-track value of the track goes to; null when none.
+    sqlite3* TrackValueTarget(int libraryId, int playlistId, int* id, bool* library);
     bool UpdateTrackValue(int libraryId, int playlistId, int libSql, int plsSql, int value,
                           const std::string& time);
     bool ReadRow(int libSql, int plsSql, int libraryId, int playlistId, int columns,

@@ -69,8 +69,10 @@ void CLibraryUpdate::UpdateLibrary(const QStringList& folders)
     m_position = 0;
     m_progress.SetRange(m_stats.files);
     const bool empty = m_db.IsLibraryEmpty();
-    m_db.Begin(DbConn::Library);
     sqlite3* library = m_db.Handle(DbConn::Library);
+    // A run that fails on the way (a tag reader that throws, a commit that cannot get its
+    // lock) is undone whole: the flags of half a run would delete rows at the next one.
+    SqliteTransaction transaction(library);
     CKnownRows known;
     // A table that cannot be read is left as it is: without its rows no file can be judged.
     if (empty || known.Load(library)) {
@@ -81,7 +83,7 @@ void CLibraryUpdate::UpdateLibrary(const QStringList& folders)
         if (!empty)
             m_stats.removed = known.Finish(library, complete && !walk.Incomplete());
     }
-    m_db.Commit(DbConn::Library);
+    transaction.Commit();
     Vacuum(DbConn::Library);
 }
 
@@ -197,13 +199,16 @@ void CLibraryUpdate::AppendPaths(DbConn conn, const std::vector<WalkFile>& files
     m_stats.files = static_cast<int>(files.size());
     m_position = 0;
     m_progress.SetRange(m_stats.files);
-    m_db.Begin(conn);
+    if (!m_db.IsOpen(conn))
+        return;
+    m_db.KeepPlaylistFile(conn);
+    SqliteTransaction transaction(m_db.Handle(conn));
     {
         CTagPrefetch prefetch(files, nullptr, m_reader, m_threads, m_cancel);
         for (std::size_t i = 0; i < files.size() && !Cancelled(); ++i)
             AppendFile(conn, files[i], prefetch.Get(static_cast<int>(i)), base);
     }
-    m_db.Commit(conn);
+    transaction.Commit();
 }
 
 void CLibraryUpdate::AddToViewed(const QStringList& paths, int base)
@@ -244,7 +249,8 @@ void CLibraryUpdate::ImportPlaylist(const QString& plsPath, const QString& playl
     m_progress.SetRange(m_stats.files);
     if (!m_db.OpenPlaylist(DbConn::Target, playlistFile))
         return;
-    m_db.Begin(DbConn::Target);
+    m_db.KeepPlaylistFile(DbConn::Target);
+    SqliteTransaction transaction(m_db.Handle(DbConn::Target));
     {
         CTagPrefetch prefetch(files, nullptr, m_reader, m_threads, m_cancel);
         std::size_t next = 0;
@@ -257,7 +263,7 @@ void CLibraryUpdate::ImportPlaylist(const QString& plsPath, const QString& playl
                 AppendFile(DbConn::Target, files[next], prefetch.Get(static_cast<int>(next)), base);
         }
     }
-    m_db.Commit(DbConn::Target);
+    transaction.Commit();
     Vacuum(DbConn::Target);
     m_db.CloseTargetPlaylist();
 }

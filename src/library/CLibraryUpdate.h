@@ -43,7 +43,8 @@ struct UpdateStats {
 // viewed playlist and importing a playlist file. Runs on one worker thread, which alone
 // touches the database while it runs; the cancel flag is set from the user-interface thread
 // and tested before each file and after each folder. Every job ends with its work committed,
-// also when cancelled.
+// also when cancelled. A job that throws (its tag reader, SQLite refusing the commit) leaves
+// its transaction rolled back, so the file is as before the job and takes later changes.
 class CLibraryUpdate {
 public:
     CLibraryUpdate(CDBase& db, TagReadFn reader, IUpdateProgress& progress,

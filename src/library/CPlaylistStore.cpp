@@ -104,7 +104,7 @@ bool CPlaylistStore::LoadRegistry(ITreeSink* sink)
     return true;
 }
 
-bool CPlaylistStore::SaveRegistry() const
+bool CPlaylistStore::SaveRegistry()
 {
     // Written even when empty: otherwise the last playlist deleted would come back at the
     // next start from the old file.
@@ -118,7 +118,8 @@ bool CPlaylistStore::SaveRegistry() const
         e->SetAttribute("File", entry.file.toUtf8().constData());
         root->InsertEndChild(e);
     }
-    return XmlFile::Write(RegistryPath(), doc);
+    m_registrySaved = XmlFile::Write(RegistryPath(), doc);
+    return m_registrySaved;
 }
 
 void CPlaylistStore::SetOrder(const QStringList& files)
@@ -341,19 +342,20 @@ bool CPlaylistStore::DeleteRows(const std::vector<int>& playlistIds)
     if (!m_db.IsOpen(DbConn::Viewed)) {
         return false;
     }
-    m_db.Begin(DbConn::Viewed);
-    bool ok = true;
+    m_db.KeepPlaylistFile(DbConn::Viewed);
     try {
+        SqliteTransaction transaction(m_db.Handle(DbConn::Viewed));
         SqliteStmt stmt(m_db.Handle(DbConn::Viewed), Text(Sql::DeleteRow));
         for (const int id : playlistIds) {
             stmt.Reset();
             stmt.Bind(id).Run();
         }
+        transaction.Commit();
     } catch (const SqliteError&) {
-        ok = false;
+        // Rolled back: the list must not lose rows the file still holds.
+        return false;
     }
-    m_db.Commit(DbConn::Viewed);
-    return ok;
+    return true;
 }
 
 bool CPlaylistStore::Reorder(const std::vector<int>& playlistIds, IListSink& sink)
@@ -361,19 +363,20 @@ bool CPlaylistStore::Reorder(const std::vector<int>& playlistIds, IListSink& sin
     if (!m_db.IsOpen(DbConn::Viewed)) {
         return false;
     }
-    m_db.Begin(DbConn::Viewed);
-    bool ok = true;
+    m_db.KeepPlaylistFile(DbConn::Viewed);
     try {
+        SqliteTransaction transaction(m_db.Handle(DbConn::Viewed));
         SqliteStmt stmt(m_db.Handle(DbConn::Viewed), Text(Sql::SetIdx));
         int idx = 0;
         for (const int id : playlistIds) {
             stmt.Reset();
             stmt.Bind(++idx, id).Run();
         }
+        transaction.Commit();
     } catch (const SqliteError&) {
-        ok = false;
+        // Rolled back: half a new order would put the rows into an order nobody chose.
+        return false;
     }
-    m_db.Commit(DbConn::Viewed);
     Renumber(sink);
-    return ok;
+    return true;
 }

@@ -43,7 +43,10 @@ public:
     bool LoadRegistry(ITreeSink* sink);
     // Writes "Playlist.xml" from the entries; with none, an empty "Playlist" element. False
     // (old file kept) when it cannot be written.
-    bool SaveRegistry() const;
+    bool SaveRegistry();
+    // False while the last attempt to write "Playlist.xml" (by any change here) failed, so the
+    // file does not hold the entries: the caller tells the user.
+    bool IsRegistrySaved() const { return m_registrySaved; }
     const std::vector<PlaylistEntry>& Entries() const { return m_entries; }
     // Index of the entry with this file name, or -1.
     int IndexOfFile(const QString& file) const;
@@ -74,10 +77,12 @@ public:
     // Copies rows into the playlist at targetIndex, after its last row, in one transaction:
     // library tracks as whole rows (with their library id), playlist rows as file and title.
     bool CopyToPlaylist(int targetIndex, bool fromLibrary, const std::vector<SelectedRow>& rows);
-    // Deletes rows of the viewed playlist; the caller removes them from the list and then
-    // calls Renumber. idx values of the other rows stay.
+    // Deletes rows of the viewed playlist, all or none: false (file unchanged) when any
+    // statement fails. On success the caller removes them from the list and then calls
+    // Renumber. idx values of the other rows stay.
     bool DeleteRows(const std::vector<int>& playlistIds);
-    // Stores the list order (playlist row ids in their new order) as idx 1..n and renumbers.
+    // Stores the list order (playlist row ids in their new order) as idx 1..n and renumbers,
+    // all or none: false, with the file and the position texts unchanged, on any failure.
     bool Reorder(const std::vector<int>& playlistIds, IListSink& sink);
 
 private:
@@ -89,4 +94,5 @@ private:
 
     CDBase& m_db;
     std::vector<PlaylistEntry> m_entries;
+    bool m_registrySaved = true;
 };

@@ -72,6 +72,26 @@ bool SqliteDb::Exec(std::string_view sql) const
     }
 }
 
+SqliteTransaction::SqliteTransaction(sqlite3* db) : m_db(db)
+{
+    SqliteStmt(db, "BEGIN;").Run();
+}
+
+SqliteTransaction::~SqliteTransaction()
+{
+    // SQLite may have ended the transaction itself after an I/O error; a ROLLBACK then fails
+    // and is not needed.
+    if (!m_done && sqlite3_get_autocommit(m_db) == 0) {
+        sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+    }
+}
+
+void SqliteTransaction::Commit()
+{
+    SqliteStmt(m_db, "COMMIT;").Run();
+    m_done = true;
+}
+
 SqliteStmt::SqliteStmt(sqlite3* db, std::string_view sql)
 {
     if (db == nullptr) {

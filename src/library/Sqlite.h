@@ -58,6 +58,26 @@ private:
     sqlite3* m_db = nullptr;
 };
 
+// One transaction on a connection: "BEGIN;" when made, "COMMIT;" by Commit, and "ROLLBACK;"
+// when destroyed uncommitted. So a failed statement or an exception on the way leaves the file
+// as it was, and no transaction stays open to swallow the changes made after it.
+class SqliteTransaction {
+public:
+    // Throws SqliteError when db is closed or "BEGIN;" fails.
+    explicit SqliteTransaction(sqlite3* db);
+    ~SqliteTransaction();
+    SqliteTransaction(const SqliteTransaction&) = delete;
+    SqliteTransaction& operator=(const SqliteTransaction&) = delete;
+
+    // Throws SqliteError when "COMMIT;" fails (a lock held too long, a full disk); the
+    // destructor then rolls the transaction back.
+    void Commit();
+
+private:
+    sqlite3* m_db;
+    bool m_done = false; // committed, or nothing left to roll back
+};
+
 // Value bound as SQL NULL.
 struct SqlNull {};
 

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -401,5 +403,83 @@ TEST(LibraryUpdateThreads, ReadersAheadGiveTheRowsOfASequentialRun)
     EXPECT_GT(dumps[0].size(), 250);
     EXPECT_EQ(dumps[0], dumps[1]);
 }
+
+// A run that fails on the way: the progress report throws at a step (as anything on the job's
+// thread may), or SQLite refuses the commit (a deferred foreign key that a trigger breaks).
+struct FailingRun {
+    const char* name;
+    int threads;
+    int progressThrowsAt; // 0: never
+    bool commitFails;
+};
+
+class ThrowingProgress : public IUpdateProgress {
+public:
+    explicit ThrowingProgress(int throwAt) : m_throwAt(throwAt) {}
+    void SetRange(int) override {}
+    void Step() override
+    {
+        if (++m_position == m_throwAt)
+            throw std::runtime_error("progress failed");
+    }
+    void SetStatus(const QString&) override {}
+
+private:
+    int m_throwAt;
+    int m_position = 0;
+};
+
+class FailingUpdateTest : public LibraryUpdateTest,
+                          public ::testing::WithParamInterface<FailingRun> {};
+
+// The library stays as it was before the run, and no transaction is left open: a rating and a
+// play count given afterwards are still there after a restart.
+TEST_P(FailingUpdateTest, IsUndoneWholeAndLaterValuesAreKept)
+{
+    const FailingRun& run = GetParam();
+    Track(QStringLiteral("a.mp3"), "A|Artist|Album");
+    Track(QStringLiteral("b.mp3"), "B|Artist|Album");
+    Update({Music()});
+    m_db.SetRating(IdOf(QStringLiteral("a.mp3")), 0, 3);
+    ASSERT_TRUE(QFile::remove(m_dir.File(QStringLiteral("music/a.mp3"))));
+    Track(QStringLiteral("b.mp3"), "B2|Artist|Album", 5);
+    Track(QStringLiteral("c.mp3"), "C|Artist|Album");
+    Track(QStringLiteral("d.mp3"), "D|Artist|Album");
+    if (run.commitFails) {
+        for (const char* sql : {"PRAGMA foreign_keys=ON;",
+                 "CREATE TABLE parent (id INTEGER PRIMARY KEY);",
+                 "CREATE TABLE child (p INTEGER REFERENCES parent(id) DEFERRABLE INITIALLY "
+                 "DEFERRED);",
+                 "CREATE TRIGGER broken AFTER INSERT ON library BEGIN INSERT INTO child "
+                 "VALUES (999); END;"})
+            SqliteStmt(m_db.Handle(DbConn::Library), sql).Run();
+    }
+    std::atomic<bool> cancel{false};
+    ThrowingProgress progress(run.progressThrowsAt);
+    CLibraryUpdate job(m_db, ReadTextTags, progress, cancel);
+    job.SetStartTime(kSecondRun);
+    job.SetReaderThreads(run.threads);
+    bool threw = false;
+    try {
+        job.UpdateLibrary({Music()});
+    } catch (const std::exception&) {
+        threw = true;
+    }
+    EXPECT_TRUE(threw);
+
+    const int b = IdOf(QStringLiteral("b.mp3"));
+    m_db.SetRating(b, 0, 4);
+    m_db.CountPlay(b, 0);
+    m_db.OpenLibrary();
+    EXPECT_EQ(Rows("SELECT file,title,rating,count,added FROM library ORDER BY id;"),
+        QStringList({QStringLiteral("~/a.mp3|A|60|0|2026-01-01 10:00:00"),
+            QStringLiteral("~/b.mp3|B|80|1|2026-01-01 10:00:00")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, FailingUpdateTest,
+    ::testing::Values(FailingRun{"ThrowsReadingAlone", 0, 3, false},
+        FailingRun{"ThrowsWithReaders", 2, 2, false},
+        FailingRun{"CommitRefused", 2, 0, true}),
+    [](const ::testing::TestParamInfo<FailingRun>& run) { return std::string(run.param.name); });
 
 } // namespace

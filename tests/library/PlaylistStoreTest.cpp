@@ -107,6 +107,27 @@ TEST_F(PlaylistStoreTest, RenameAndDeleteKeepTheRegistryInStep)
     EXPECT_FALSE(m_store.DeletePlaylist(0, nullptr));
 }
 
+// Every change that cannot write "Playlist.xml" (here a folder stands in its place) leaves the
+// store saying so until a later write succeeds.
+TEST_F(PlaylistStoreTest, AFailedRegistryWriteIsKnownUntilTheNextGoodOne)
+{
+    const std::optional<int> first = m_store.CreatePlaylist(QStringLiteral("First"), nullptr);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(m_store.IsRegistrySaved());
+    const QString registry = m_db.GetFolder() + QStringLiteral("Playlist.xml");
+    ASSERT_TRUE(QFile::remove(registry));
+    ASSERT_TRUE(QDir().mkpath(registry));
+    ASSERT_TRUE(m_store.CreatePlaylist(QStringLiteral("Second"), nullptr));
+    EXPECT_FALSE(m_store.IsRegistrySaved());
+    EXPECT_FALSE(m_store.RenamePlaylist(*first, QStringLiteral("Renamed")));
+    EXPECT_FALSE(m_store.IsRegistrySaved());
+    m_store.SetOrder({File(1), File(0)});
+    EXPECT_FALSE(m_store.IsRegistrySaved());
+    ASSERT_TRUE(QDir(registry).removeRecursively());
+    ASSERT_TRUE(m_store.DeletePlaylist(1, nullptr));
+    EXPECT_TRUE(m_store.IsRegistrySaved());
+}
+
 TEST_F(PlaylistStoreTest, PositionTextsWidenWithTheRowCount)
 {
     CreateAndView("Radio");
@@ -168,6 +189,42 @@ TEST_F(PlaylistStoreTest, DeleteLeavesGapsReorderRewritesIdx)
     m_store.FillList(m_list);
     EXPECT_EQ(m_list.Slot(2), QStringList({"Radio 4", "Radio 1"}));
     EXPECT_EQ(m_list.clears, 1);
+}
+
+// A statement refused part-way (a trigger stops the change of row 3) leaves the file exactly
+// as it was, the position texts untouched, and no transaction open behind later changes.
+TEST_F(PlaylistStoreTest, DeleteAndReorderAreAllOrNothing)
+{
+    struct Case {
+        const char* trigger;
+        bool (*run)(CPlaylistStore& store, RecordingList& list);
+    };
+    const Case cases[] = {
+        {"CREATE TRIGGER refuse BEFORE DELETE ON playlist WHEN old.id=3 "
+         "BEGIN SELECT RAISE(ABORT,'refused'); END;",
+         [](CPlaylistStore& store, RecordingList&) { return store.DeleteRows({1, 2, 3, 4}); }},
+        {"CREATE TRIGGER refuse BEFORE UPDATE OF idx ON playlist WHEN old.id=3 "
+         "BEGIN SELECT RAISE(ABORT,'refused'); END;",
+         [](CPlaylistStore& store, RecordingList& list) {
+             return store.Reorder({4, 2, 3, 1}, list);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.trigger);
+        const int shown = CreateAndView("Guarded");
+        Streams(4);
+        SqliteStmt(m_db.Handle(DbConn::Viewed), c.trigger).Run();
+        const int recalcs = m_list.recalcs;
+        EXPECT_FALSE(c.run(m_store, m_list));
+        EXPECT_EQ(m_list.recalcs, recalcs);
+        EXPECT_TRUE(m_store.AppendStream(QStringLiteral("http://radio/5"),
+                                         QStringLiteral("Radio 5"), m_list));
+        m_db.CloseViewedPlaylist(false);
+        ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, File(shown)));
+        EXPECT_EQ(Rows(DbConn::Viewed, "SELECT id,idx FROM playlist ORDER BY idx;"),
+                  QStringList({"1|1", "2|2", "3|3", "4|4", "5|5"}));
+        m_list.Clear();
+    }
 }
 
 TEST_F(PlaylistStoreTest, RowsOfRemovedLibraryTracksRateThePlaylistRow)
