@@ -38,8 +38,19 @@ CDlgLibrary::CDlgLibrary(const QStringList& lines, const QString& profileFolder,
 {
     setObjectName(IdName(kTemplateId));
     BuildControls();
-    m_folders.Load(m_profileFolder);
+    m_loadFailed = !m_folders.Load(m_profileFolder);
+    if (m_loadFailed) {
+        ShowNote(tr("\"%1\" could not be read, so the list of library folders is empty. Add "
+                    "the folders again; Update with no folders leaves the library as it is.")
+                     .arg(QDir::toNativeSeparators(CLibraryFolders::FilePath(m_profileFolder))));
+    }
     FillList();
+}
+
+void CDlgLibrary::ShowNote(const QString& text)
+{
+    m_note->setText(text);
+    m_note->show();
 }
 
 QString CDlgLibrary::LineText(int index) const
@@ -54,6 +65,11 @@ void CDlgLibrary::BuildControls()
     text1->setObjectName(IdName(kIdText1));
     auto* text2 = new QLabel(LineText(6), this);
     text2->setObjectName(IdName(kIdText2));
+
+    m_note = new QLabel(this);
+    m_note->setObjectName(IdName(kIdNote));
+    m_note->setWordWrap(true);
+    m_note->hide();
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(IdName(kIdList));
@@ -85,6 +101,7 @@ void CDlgLibrary::BuildControls()
     layout->addWidget(text1);
     layout->addWidget(text2);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_note);
     layout->addLayout(buttons);
 
     connect(add, &QPushButton::clicked, this, &CDlgLibrary::OnAdd);
@@ -140,8 +157,15 @@ void CDlgLibrary::OnDelete()
 
 void CDlgLibrary::OnUpdate()
 {
-    // A failed write is not shown: the update still runs over the list the user confirmed.
-    m_folders.Save(m_profileFolder);
+    // An empty list that only stands for a file that could not be read is no choice of the
+    // user's: updating over it would empty the library, and writing it would bury the file.
+    if (m_loadFailed && m_folders.Folders().isEmpty()) {
+        ShowNote(tr("The library is left as it is: add its folders first."));
+        return;
+    }
+    // A failed write does not stop the update, which walks the list the user confirmed; the
+    // owner tells the user that the list was not kept.
+    m_saveFailed = !m_folders.Save(m_profileFolder);
     accept();
 }
 

@@ -14,7 +14,9 @@ class QPushButton;
 class QTreeWidget;
 
 // The library folders dialog (template 103): edits the folder list of "Library.xml".
-// Update saves the list and accepts; Close and Esc reject and save nothing.
+// Update saves the list and accepts; Close and Esc reject and save nothing. A "Library.xml"
+// that is there but cannot be read is named in a note under the list, and Update then refuses
+// an empty list: it would remove every track from the library.
 // UI thread only. Each control's object name is its template id in decimal.
 class CDlgLibrary : public QDialog {
     Q_OBJECT
@@ -27,6 +29,7 @@ public:
     static constexpr int kIdDelete = 1002;
     static constexpr int kIdText1 = 1039;
     static constexpr int kIdText2 = 1040;
+    static constexpr int kIdNote = 1041; // the note on a file that could not be read
     static constexpr int kListColumnWidth = 280;
 
     // Asks for a folder: (owner, title, chosen path) -> chosen.
@@ -36,9 +39,13 @@ public:
     CDlgLibrary(const QStringList& lines, const QString& profileFolder, QWidget* parent = nullptr);
 
     // Shows the dialog modally. True when the user pressed Update; then Folders() is the list
-    // that was written.
+    // the user confirmed, for the update to walk, whether or not it could be written.
     bool Run();
     QStringList Folders() const { return m_folders.Folders(); }
+    // After Run: "Library.xml" could not be written, so the list will not be offered next time.
+    bool SaveFailed() const { return m_saveFailed; }
+    // "Library.xml" was there but could not be read when the dialog opened.
+    bool LoadFailed() const { return m_loadFailed; }
 
     // Replaces the folder chooser that Add opens (tests, or a host with its own picker).
     void SetFolderPicker(FolderPicker picker) { m_picker = std::move(picker); }
@@ -51,12 +58,16 @@ private:
     void OnDelete();
     void OnUpdate();
     void OnSelectionChanged();
+    void ShowNote(const QString& text);
     QString LineText(int index) const;
 
     QStringList m_lines;
     QString m_profileFolder;
     CLibraryFolders m_folders;
     FolderPicker m_picker;
+    bool m_loadFailed = false;
+    bool m_saveFailed = false;
+    QLabel* m_note = nullptr;
     QTreeWidget* m_list = nullptr;
     QPushButton* m_delete = nullptr;
 };

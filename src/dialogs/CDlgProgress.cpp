@@ -68,6 +68,7 @@ int CDlgProgress::Run()
     m_startTime = CDBase::NowText();
     m_cancel = false;
     m_finished = false;
+    m_failed = false;
     m_worker = std::thread([this] { WorkerEntry(); });
     const int result = exec();
     JoinWorker();
@@ -93,8 +94,9 @@ void CDlgProgress::WorkerEntry()
             m_stats = job.Stats();
         }
     } catch (...) {
-        // The job's database work is committed or rolled back by SQLite; the dialog must
-        // still close.
+        // The job has rolled its transaction back; the dialog must still close, and its owner
+        // tells the user that nothing was stored.
+        m_failed = true;
     }
     QMetaObject::invokeMethod(this, [this] {
         m_finished = true;

@@ -59,6 +59,8 @@ public:
     int Run();
     // What the job did; valid after Run.
     const UpdateStats& Stats() const { return m_stats; }
+    // True when the job ended in an error and stored nothing; valid after Run.
+    bool Failed() const { return m_failed; }
     // The `added` text of the run, taken when Run starts.
     const std::string& StartTime() const { return m_startTime; }
 
@@ -98,6 +100,7 @@ private:
     bool m_finished = false; // UI thread: the worker's close request has arrived
     std::thread m_worker;
     UpdateStats m_stats;     // written by the worker before its close request
+    bool m_failed = false;   // the same
 
     // Progress waiting to be shown, guarded by m_pendingMutex.
     std::mutex m_pendingMutex;

@@ -5,6 +5,7 @@
 #include "XmlFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <tinyxml2.h>
 
@@ -20,22 +21,27 @@ QString CLibraryFolders::FilePath(const QString& profileFolder)
     return QDir(profileFolder).filePath(QStringLiteral("Library.xml"));
 }
 
-void CLibraryFolders::Load(const QString& profileFolder)
+bool CLibraryFolders::Load(const QString& profileFolder)
 {
     m_folders.clear();
+    const QString path = FilePath(profileFolder);
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+        return true;
+    }
     tinyxml2::XMLDocument doc;
-    if (!XmlFile::Read(FilePath(profileFolder), doc)) {
-        return;
+    if (!XmlFile::Read(path, doc)) {
+        return false;
     }
     const tinyxml2::XMLElement* root = doc.FirstChildElement("Library");
     if (root == nullptr) {
-        return;
+        return false;
     }
     // Paths are kept whole: cutting one at a fixed length would name another folder.
     for (const tinyxml2::XMLElement* e = root->FirstChildElement(); e != nullptr;
          e = e->NextSiblingElement()) {
         m_folders.append(QString::fromUtf8(e->Attribute("Path")));
     }
+    return true;
 }
 
 bool CLibraryFolders::Save(const QString& profileFolder) const

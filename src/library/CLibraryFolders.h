@@ -11,8 +11,10 @@
 class CLibraryFolders {
 public:
     // Reads "Library.xml" from profileFolder. Every child of the first "Library" element gives
-    // its "Path" attribute, in order. A missing or damaged file gives an empty list, silently.
-    void Load(const QString& profileFolder);
+    // its "Path" attribute, in order. A missing file gives an empty list (no folders chosen
+    // yet). False, with an empty list, when the file is there but cannot be read, does not
+    // parse or has no "Library" element: an empty list then says nothing about the folders.
+    bool Load(const QString& profileFolder);
     // Writes "Library.xml" into profileFolder, replacing it. False when it cannot be written
     // (the old file is then left as it was).
     bool Save(const QString& profileFolder) const;

@@ -5,6 +5,8 @@
 #include "TestProfile.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -137,6 +139,48 @@ TEST(DlgLibrary, UpdateWithNoFileAndNoFoldersWritesAnEmptyLibrary)
     EXPECT_TRUE(dlg.Folders().isEmpty());
     EXPECT_EQ(profile.Read(QStringLiteral("Library.xml")),
               QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Library/>\n"));
+}
+
+// A "Library.xml" that is there but gives no list (damaged, or a folder in its place): the note
+// names it, Update refuses the empty list and leaves the file, and once a folder is added the
+// update gets the list the user confirmed, also when the file cannot be replaced.
+TEST(DlgLibrary, AnUnreadableFileIsNamedAndItsEmptyListRunsNoUpdate)
+{
+    for (const bool folderInPlace : {false, true}) {
+        SCOPED_TRACE(folderInPlace ? "folder in place" : "damaged file");
+        TestProfile profile;
+        const QString file = profile.File(QStringLiteral("Library.xml"));
+        const QByteArray damaged = "<Library><Folder Path=\"/music/a\"></Libr";
+        if (folderInPlace)
+            ASSERT_TRUE(QDir().mkpath(file));
+        else
+            profile.Write(QStringLiteral("Library.xml"), damaged);
+        CDlgLibrary dlg(kLines, profile.Path());
+        dlg.SetFolderPicker([](QWidget*, const QString&, QString* path) {
+            *path = QStringLiteral("/music/new");
+            return true;
+        });
+        dlg.show();
+        EXPECT_TRUE(dlg.LoadFailed());
+        auto* note = Control<QLabel>(dlg, CDlgLibrary::kIdNote);
+        EXPECT_TRUE(note->isVisible());
+        EXPECT_TRUE(note->text().contains(QStringLiteral("Library.xml")));
+        EXPECT_TRUE(ListTexts(dlg).isEmpty());
+
+        Control<QPushButton>(dlg, CDlgLibrary::kIdUpdate)->click();
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_NE(dlg.result(), QDialog::Accepted);
+        if (folderInPlace)
+            EXPECT_TRUE(QFileInfo(file).isDir());
+        else
+            EXPECT_EQ(profile.Read(QStringLiteral("Library.xml")), damaged);
+
+        Control<QPushButton>(dlg, CDlgLibrary::kIdAdd)->click();
+        Control<QPushButton>(dlg, CDlgLibrary::kIdUpdate)->click();
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+        EXPECT_EQ(dlg.Folders(), QStringList({"/music/new"}));
+        EXPECT_EQ(dlg.SaveFailed(), folderInPlace);
+    }
 }
 
 } // namespace

@@ -35,18 +35,20 @@ TEST(LibraryFolders, ReadsChildrenOfAnyNameAndDefaultsWhenDamaged)
     profile.Write(QStringLiteral("Library.xml"),
                   "<?xml version=\"1.0\"?><Library><Folder Path=\"/a\"/><Other Path=\"/b\"/>"
                   "<Folder/></Library>");
-    folders.Load(profile.Path());
+    EXPECT_TRUE(folders.Load(profile.Path()));
     EXPECT_EQ(folders.Folders(), QStringList({"/a", "/b", ""}));
 
-    profile.Write(QStringLiteral("Library.xml"), "<Library><Folder Path=\"/a\"></Library");
-    folders.Load(profile.Path());
-    EXPECT_TRUE(folders.Folders().isEmpty());
+    // A file that is there but gives no list is a failure, not an empty choice of folders.
+    const QByteArray damaged[] = {"<Library><Folder Path=\"/a\"></Library",
+                                  QByteArray("\x00\xff\x13garbage", 10),
+                                  "<?xml version=\"1.0\"?><Folders/>"};
+    for (const QByteArray& bytes : damaged) {
+        profile.Write(QStringLiteral("Library.xml"), bytes);
+        EXPECT_FALSE(folders.Load(profile.Path())) << bytes.constData();
+        EXPECT_TRUE(folders.Folders().isEmpty());
+    }
 
-    profile.Write(QStringLiteral("Library.xml"), QByteArray("\x00\xff\x13garbage", 10));
-    folders.Load(profile.Path());
-    EXPECT_TRUE(folders.Folders().isEmpty());
-
-    folders.Load(profile.File(QStringLiteral("missing")));
+    EXPECT_TRUE(folders.Load(profile.File(QStringLiteral("missing"))));
     EXPECT_TRUE(folders.Folders().isEmpty());
 }
 
