@@ -76,10 +76,9 @@ CPanelWnd::CPanelWnd()
         QMetaObject::invokeMethod(this, &CPanelWnd::RunHeldCommands, Qt::QueuedConnection);
     });
     connect(&m_tree, &CSkinTree::DroppedOnPlaylist, this, &CPanelWnd::OnDroppedOnPlaylist);
-    connect(&m_list, &CSkinList::FilesDropped, this, [this](const QStringList& paths) {
-        if (m_db.IsOpen(DbConn::Viewed))
-            AddPathsToPlaylist(paths);
-    });
+    connect(&m_list, &CSkinList::FilesDropped, this, &CPanelWnd::DropFiles);
+    m_list.installEventFilter(this);
+    m_tree.installEventFilter(this);
 }
 
 CPanelWnd::~CPanelWnd() = default;
@@ -314,19 +313,15 @@ void CPanelWnd::RunFirstRun()
     RegisterOnBus();
     if (!m_libraryError.isEmpty())
         ShowLibraryError();
-    if (ChooseLibraryFolders() && !m_shutDown)
-        RunLibraryUpdate();
+    QStringList folders;
+    if (ChooseLibraryFolders(&folders) && !m_shutDown)
+        RunLibraryUpdate(folders);
 }
 
 void CPanelWnd::ShowLibraryError()
 {
     // A note that does not wait: the first-run dialog and the player go on behind it.
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Plumo"), m_libraryError,
-        QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-    m_statusText = m_libraryError;
-    Q_EMIT StatusShown(m_libraryError);
+    ReportFailure(m_libraryError);
 }
 
 CPanelWnd::ModalBracket::ModalBracket(CPanelWnd& wnd)

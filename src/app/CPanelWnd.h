@@ -217,6 +217,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Notes which view (list or tree) was clicked last.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The skin painter's window.
     void SetSkinLayered(bool layered) override;
@@ -242,6 +244,12 @@ private:
     void SaveSettings();
     void OpenLibrary();
     void ShowLibraryError();
+    // Tells the user that something was not stored, in a note that does not wait.
+    void ReportFailure(const QString& text);
+    // After a rating that was not stored: row shows the stars its file holds.
+    void ShowStoredRating(CSkinListNode* row);
+    // After a change of the playlists: tells the user when "Playlist.xml" was not written.
+    void CheckRegistrySaved();
 
     void InitEngine();
     void LoadSkin();
@@ -253,8 +261,9 @@ private:
     void RunCommand(int id);
     bool HoldWhileFilling(int id);
     void RunHeldCommands();
-    bool ChooseLibraryFolders();
-    void RunLibraryUpdate();
+    // Shows the library folders dialog; true with the confirmed folders when Update was pressed.
+    bool ChooseLibraryFolders(QStringList* folders);
+    void RunLibraryUpdate(const QStringList& folders);
     void OnLibraryFolders();
     void OnExit();
     void OnHideInTray();
@@ -328,6 +337,9 @@ private:
     void CloseViewedList();
     int CurrentPlaylistIndex() const;
     void AddPathsToPlaylist(const QStringList& paths);
+    // Files dropped on the window or the list: added to the shown playlist, or a note says
+    // that only a playlist takes them.
+    void DropFiles(const QStringList& paths);
     // Adds files to a playlist the list does not show, by its file name in "Playlist".
     void AddPathsToStoredPlaylist(const QString& file, const QStringList& paths);
     void AfterLibraryUpdate();
@@ -373,6 +385,9 @@ private:
     };
     OpeningRow m_opening;
     QString m_statusText;
+    // The list or the tree, whichever the user clicked last (null before the first click):
+    // Delete and "Remove from Playlist" act on the list's rows only after a click on the list.
+    const QWidget* m_lastClickedView = nullptr;
     QString m_libraryError;
     bool m_ownDrag = false;
     bool m_hideInTray = false;

@@ -15,6 +15,7 @@
 #include "CLibraryFolders.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -141,21 +142,32 @@ void CPanelWnd::OnRepeat()
 
 void CPanelWnd::OnLibraryFolders()
 {
-    if (ChooseLibraryFolders())
-        RunLibraryUpdate();
+    QStringList folders;
+    if (ChooseLibraryFolders(&folders))
+        RunLibraryUpdate(folders);
 }
 
-bool CPanelWnd::ChooseLibraryFolders()
+bool CPanelWnd::ChooseLibraryFolders(QStringList* folders)
 {
-    ModalBracket bracket(*this);
-    CDlgLibrary dlg(m_language.Section(LangSection::LibraryDialog), m_profileFolder, this);
-    return dlg.Run();
+    bool saveFailed = false;
+    {
+        ModalBracket bracket(*this);
+        CDlgLibrary dlg(m_language.Section(LangSection::LibraryDialog), m_profileFolder, this);
+        if (!dlg.Run())
+            return false;
+        *folders = dlg.Folders();
+        saveFailed = dlg.SaveFailed();
+    }
+    if (saveFailed)
+        ReportFailure(tr("The library folders could not be saved to \"%1\"; the library is "
+                         "updated from them now, but they will not be listed next time.")
+                          .arg(QDir::toNativeSeparators(CLibraryFolders::FilePath(m_profileFolder))));
+    return true;
 }
 
-void CPanelWnd::RunLibraryUpdate()
+void CPanelWnd::RunLibraryUpdate(const QStringList& folders)
 {
-    CLibraryFolders folders;
-    folders.Load(m_profileFolder);
+    bool failed = false;
     {
         ModalBracket bracket(*this);
         CDlgProgress dlg(this);
@@ -163,11 +175,14 @@ void CPanelWnd::RunLibraryUpdate()
         dlg.SetDatabase(&m_db);
         dlg.SetTagReader(&CPlayBass::ReadTags);
         dlg.SetJob(ProgressJob::LibraryUpdate);
-        dlg.SetPaths(folders.Folders());
+        dlg.SetPaths(folders);
         dlg.Run();
+        failed = dlg.Failed();
     }
     if (m_shutDown)
         return;
+    if (failed)
+        ReportFailure(tr("The library update failed and was undone; the library is as it was."));
     if (!m_db.IsOpen(DbConn::Library)) {
         ModalBracket bracket(*this);
         QMessageBox::warning(this, QStringLiteral("Plumo"),
@@ -259,16 +274,24 @@ void CPanelWnd::OnSelectAll()
 
 void CPanelWnd::OnRemoveRows()
 {
-    // Delete acts on the list only while the list has the focus (not while the tree has it).
-    if (QApplication::focusWidget() != &m_list || !m_db.IsOpen(DbConn::Viewed))
+    // Delete acts on the list after a click on it, wherever the keyboard focus went since;
+    // after a click on the tree it removes nothing.
+    if (m_lastClickedView != &m_list || !m_db.IsOpen(DbConn::Viewed))
         return;
     std::vector<int> ids;
     for (CSkinListNode* row : m_list.Rows().Selection()) {
         if (row->IsSong())
             ids.push_back(row->m_playlistId);
     }
-    if (ids.empty() || !m_playlists.DeleteRows(ids))
+    if (ids.empty())
         return;
+    if (!m_playlists.DeleteRows(ids)) {
+        ReportFailure(tr("The rows could not be removed: the playlist file is locked or "
+                         "read-only."));
+        return;
+    }
+    // Only the deleted rows go: the rest keep their place on screen and the playing mark.
     m_player.prepared = nullptr;
-    FillList(nullptr);
+    m_list.DeleteSelected();
+    m_playlists.Renumber(m_list);
 }

@@ -10,6 +10,7 @@
 #include "IRadioTreeSink.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -207,6 +208,37 @@ int CPanelWnd::CurrentPlaylistIndex() const
     return m_playlists.IndexOfFile(m_db.PlaylistFile(DbConn::Viewed));
 }
 
+void CPanelWnd::ReportFailure(const QString& text)
+{
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Plumo"), text,
+        QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    m_statusText = text;
+    Q_EMIT StatusShown(text);
+}
+
+void CPanelWnd::ShowStoredRating(CSkinListNode* row)
+{
+    // Stars that were not saved would come back different at the next fill.
+    int stored = 0;
+    if (m_db.GetRating(row->m_libraryId, row->m_playlistId, &stored))
+        row->m_rating = stored;
+    m_list.update();
+    if (row == m_list.Rows().Playing())
+        m_skinDraw.SetRating(row->m_rating);
+    ReportFailure(tr("The rating could not be saved: the library or playlist file is locked "
+                     "or read-only."));
+}
+
+void CPanelWnd::CheckRegistrySaved()
+{
+    if (!m_playlists.IsRegistrySaved())
+        ReportFailure(tr("The list of playlists could not be saved to \"%1\"; changes to it "
+                         "will be lost at exit.")
+                          .arg(QDir::toNativeSeparators(m_profileFolder + "/Playlist.xml")));
+}
+
 LResult CPanelWnd::OnTreeReorder(WParam, LParam)
 {
     QStringList files;
@@ -215,7 +247,7 @@ LResult CPanelWnd::OnTreeReorder(WParam, LParam)
             files << child->m_key;
     }
     m_playlists.SetOrder(files);
-    m_playlists.SaveRegistry();
+    CheckRegistrySaved();
     return 0;
 }
 
@@ -228,7 +260,12 @@ LResult CPanelWnd::OnListReorder(WParam, LParam)
     std::vector<int> ids;
     for (const CSkinListNode* row : m_list.Rows().Songs())
         ids.push_back(row->m_playlistId);
-    m_playlists.Reorder(ids, m_list);
+    if (m_playlists.Reorder(ids, m_list))
+        return 0;
+    // The rows were moved on screen only: show the order the file still holds.
+    FillList(nullptr);
+    ReportFailure(tr("The new order could not be saved: the playlist file is locked or "
+                     "read-only."));
     return 0;
 }
 
@@ -244,6 +281,7 @@ void CPanelWnd::OnNewPlaylist()
 {
     m_playlists.CreatePlaylist(m_language.Line(LangSection::Library, 2), &m_tree);
     m_tree.RecalcLayout();
+    CheckRegistrySaved();
 }
 
 void CPanelWnd::OnRenamePlaylist()
@@ -256,10 +294,11 @@ void CPanelWnd::OnRenamePlaylist()
     CDlgRename dlg(m_language.Section(LangSection::RenameDialog), node->Label(), this);
     if (index < 0 || dlg.exec() != QDialog::Accepted)
         return;
-    if (m_playlists.RenamePlaylist(index, dlg.Name())) {
-        node->m_text = dlg.Name();
-        m_tree.update();
-    }
+    // The name is the entry's now, saved or not: the tree shows what a later save writes.
+    m_playlists.RenamePlaylist(index, dlg.Name());
+    node->m_text = dlg.Name();
+    m_tree.update();
+    CheckRegistrySaved();
 }
 
 void CPanelWnd::OnDeletePlaylist()
@@ -272,8 +311,10 @@ void CPanelWnd::OnDeletePlaylist()
     const bool shown = stored.node1Type == 1 && stored.node2String == node->m_key;
     if (shown)
         m_player.prepared = nullptr;
-    if (index >= 0 && m_playlists.DeletePlaylist(index, shown ? &m_list : nullptr))
+    if (index >= 0 && m_playlists.DeletePlaylist(index, shown ? &m_list : nullptr)) {
         m_tree.DeleteNode(node);
+        CheckRegistrySaved();
+    }
 }
 
 void CPanelWnd::AddPathsToPlaylist(const QStringList& paths)
@@ -305,6 +346,7 @@ void CPanelWnd::AddPathsToPlaylist(const QStringList& paths)
     }
     m_player.prepared = nullptr;
     m_playlists.FillAfter(last, m_list);
+    m_list.ScrollToEnd();
 }
 
 void CPanelWnd::OnAddFiles()
@@ -360,6 +402,7 @@ void CPanelWnd::OnOpenPlaylistFile()
         m_playlists.CreatePlaylist(QFileInfo(path).completeBaseName(), &m_tree);
     if (!index)
         return;
+    CheckRegistrySaved();
     const QString file = m_playlists.Entries()[static_cast<std::size_t>(*index)].file;
     {
         ModalBracket bracket(*this);
@@ -405,8 +448,6 @@ void CPanelWnd::dragEnterEvent(QDragEnterEvent* event)
 
 void CPanelWnd::dropEvent(QDropEvent* event)
 {
-    if (!m_db.IsOpen(DbConn::Viewed))
-        return;
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile() && url.toLocalFile().size() <= 519)
@@ -415,7 +456,24 @@ void CPanelWnd::dropEvent(QDropEvent* event)
     if (paths.isEmpty())
         return;
     event->acceptProposedAction();
-    AddPathsToPlaylist(paths);
+    DropFiles(paths);
+}
+
+void CPanelWnd::DropFiles(const QStringList& paths)
+{
+    if (m_db.IsOpen(DbConn::Viewed)) {
+        AddPathsToPlaylist(paths);
+        return;
+    }
+    // A library view takes no files: a drop that silently did nothing would look broken.
+    Warn(4, 2, QMessageBox::Information);
+}
+
+bool CPanelWnd::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress && (watched == &m_list || watched == &m_tree))
+        m_lastClickedView = static_cast<QWidget*>(watched);
+    return QWidget::eventFilter(watched, event);
 }
 
 void CPanelWnd::OnDroppedOnPlaylist(CSkinTreeNode* playlist, bool fromList, const QStringList& paths)

@@ -71,7 +71,10 @@ LResult CPanelWnd::OnListRating(WParam wParam, LParam)
     auto* row = reinterpret_cast<CSkinListNode*>(wParam);
     if (!row)
         return 0;
-    m_db.SetRating(row->m_libraryId, row->m_playlistId, row->m_rating);
+    if (!m_db.SetRating(row->m_libraryId, row->m_playlistId, row->m_rating)) {
+        ShowStoredRating(row);
+        return 0;
+    }
     if (row == m_list.Rows().Playing())
         m_skinDraw.SetRating(row->m_rating);
     return 0;

@@ -367,12 +367,16 @@ void CPanelWnd::Stop()
 
 void CPanelWnd::CountPlay()
 {
-    m_db.CountPlay(m_player.libraryId, m_player.playlistId);
+    if (!m_db.CountPlay(m_player.libraryId, m_player.playlistId))
+        ReportFailure(tr("The play could not be counted: the library or playlist file is "
+                         "locked or read-only."));
 }
 
 void CPanelWnd::CountSkip()
 {
-    m_db.CountSkip(m_player.libraryId, m_player.playlistId);
+    if (!m_db.CountSkip(m_player.libraryId, m_player.playlistId))
+        ReportFailure(tr("The skip could not be counted: the library or playlist file is "
+                         "locked or read-only."));
 }
 
 void CPanelWnd::Next()
@@ -545,11 +549,14 @@ void CPanelWnd::RateTrack(int value, bool fromControl)
     CSkinListNode* row = m_list.Rows().Playing();
     if (!row)
         return;
+    if (!m_db.SetRating(row->m_libraryId, row->m_playlistId, value)) {
+        ShowStoredRating(row);
+        return;
+    }
     row->m_rating = value;
     m_list.update();
     if (!fromControl)
         m_skinDraw.SetRating(value);
-    m_db.SetRating(row->m_libraryId, row->m_playlistId, value);
 }
 
 void CPanelWnd::OnPositionTick()

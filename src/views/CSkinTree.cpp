@@ -261,9 +261,7 @@ void CSkinTree::mouseReleaseEvent(QMouseEvent* event)
 
 void CSkinTree::mouseMoveEvent(QMouseEvent* event)
 {
-    if (hasFocus() == false && isActiveWindow()) {
-        setFocus(Qt::MouseFocusReason);
-    }
+    // Passing over the tree takes no focus: keys meant for the list must still reach it.
     Handle(m_rows.MouseMove(event->position().toPoint()));
 }
 
