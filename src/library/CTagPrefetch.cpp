@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <system_error>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -22,8 +23,17 @@ CTagPrefetch::CTagPrefetch(const std::vector<WalkFile>& files, const CKnownRows*
     : m_files(files), m_known(known), m_reader(std::move(reader)), m_cancel(cancel),
       m_items(files.size()), m_ready(files.size())
 {
-    for (int i = 0; i < threads; ++i)
-        m_threads.emplace_back([this] { ReaderLoop(); });
+    // A thread the system refuses (no memory for its stack, a process limit) must not end the
+    // update: the readers already started do the work, and with none Get() does it itself.
+    // Throwing here instead would destroy running threads unjoined.
+    m_threads.reserve(static_cast<std::size_t>(std::max(threads, 0)));
+    for (int i = 0; i < threads; ++i) {
+        try {
+            m_threads.emplace_back([this] { ReaderLoop(); });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
 }
 
 CTagPrefetch::~CTagPrefetch()

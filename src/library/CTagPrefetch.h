@@ -45,7 +45,9 @@ class CTagPrefetch {
 public:
     // Files with a row of known whose modified text is their current one are expected
     // unchanged and are only examined; every other file (all of them without known) also has
-    // its tags read. threads 0 does all the work in Get(), on the writer's thread.
+    // its tags read. threads 0 does all the work in Get(), on the writer's thread; so does a
+    // prefetch whose threads the system refuses to start (fewer readers when only some start).
+    // Does not throw once a reader runs.
     CTagPrefetch(const std::vector<WalkFile>& files, const CKnownRows* known, TagReadFn reader,
         int threads, const std::atomic<bool>& cancel);
     ~CTagPrefetch();

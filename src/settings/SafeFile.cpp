@@ -8,24 +8,63 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace safefile {
+
+ReadStatus OpenRegular(const QString& path, qint64 maxBytes, QFile& file)
+{
+    if (path.isEmpty())
+        return ReadStatus::Missing;
+#ifdef Q_OS_UNIX
+    // A plain open of a pipe waits for a writer, for ever if none comes. Opened without
+    // waiting, the type is then asked of the descriptor itself, so a file swapped between a
+    // check and the open cannot slip through.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const bool missing = errno == ENOENT || errno == ENOTDIR;
+        return missing ? ReadStatus::Missing : ReadStatus::Unreadable;
+    }
+    struct stat info {};
+    ReadStatus status = ReadStatus::Ok;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        status = ReadStatus::Unreadable;
+    else if (info.st_size > maxBytes)
+        status = ReadStatus::TooLarge;
+    if (status == ReadStatus::Ok
+        && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        status = ReadStatus::Unreadable;
+    if (status != ReadStatus::Ok)
+        ::close(fd);
+    return status;
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ReadStatus::Missing;
+    if (!info.isFile())
+        return ReadStatus::Unreadable;
+    if (info.size() > maxBytes)
+        return ReadStatus::TooLarge;
+    file.setFileName(path);
+    return file.open(QIODevice::ReadOnly) ? ReadStatus::Ok : ReadStatus::Unreadable;
+#endif
+}
 
 ReadStatus Read(const QString& path, qint64 maxBytes, QByteArray& bytes)
 {
     bytes.clear();
-    const QFileInfo info(path);
-    if (!info.exists())
-        return ReadStatus::Missing;
-    if (info.isDir())
-        return ReadStatus::Unreadable;
-    // A regular file's size is checked before anything is read, so a huge file costs nothing.
-    if (info.isFile() && info.size() > maxBytes)
-        return ReadStatus::TooLarge;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ReadStatus::Unreadable;
-    // The size may have changed since it was asked, and special files report none: the read
-    // itself is bounded too, in chunks, so memory follows what the file really holds.
+    QFile file;
+    // The size is checked before anything is read, so a huge file costs nothing.
+    const ReadStatus opened = OpenRegular(path, maxBytes, file);
+    if (opened != ReadStatus::Ok)
+        return opened;
+    // The file may have grown since its size was asked: the read itself is bounded too, in
+    // chunks, so memory follows what the file really holds.
     constexpr qint64 kChunk = 64 * 1024;
     QByteArray data;
     while (data.size() <= maxBytes) {

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 // Whole-file reads with a size limit and whole-file writes that replace the old file in one
 // step. Used for the small XML files of the profile and program folders. Any thread.
 namespace safefile {
@@ -12,13 +14,20 @@ namespace safefile {
 enum class ReadStatus {
     Ok,
     Missing, // no such file (a dangling link counts as missing)
-    Unreadable, // present but could not be opened or read (a folder, no permission, I/O error)
+    // present but could not be opened or read (a folder, a pipe, a device, no permission, I/O
+    // error)
+    Unreadable,
     TooLarge, // larger than the limit; nothing beyond the limit was read
 };
 
-// Reads path whole into bytes when it holds at most maxBytes. Files whose size the system
-// does not know in advance (pipes, devices) are read up to maxBytes + 1 and refused beyond.
-// bytes is empty unless the result is Ok.
+// Opens path (links followed) for reading into file when it is a regular file. The open never
+// waits: a pipe, socket or device in its place is refused (Unreadable) as a folder is, without
+// blocking on it. TooLarge when the file holds more than maxBytes.
+ReadStatus OpenRegular(const QString& path, qint64 maxBytes, QFile& file);
+
+// Reads path whole into bytes when it is a regular file of at most maxBytes (see OpenRegular).
+// The read is bounded too, in case the file grows meanwhile. bytes is empty unless the result
+// is Ok.
 ReadStatus Read(const QString& path, qint64 maxBytes, QByteArray& bytes);
 
 // Writes bytes to a new temporary file beside path, flushes it to the disk and renames it over
