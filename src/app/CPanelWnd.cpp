@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CPanelWnd.h"
 
+#include "EmbeddedCover.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -62,6 +64,7 @@ CPanelWnd::CPanelWnd()
     m_spectrumTimer.setInterval(kSpectrumTimerMs);
     connect(&m_positionTimer, &QTimer::timeout, this, &CPanelWnd::OnPositionTick);
     connect(&m_spectrumTimer, &QTimer::timeout, this, &CPanelWnd::OnSpectrumTick);
+    m_skinDraw.SetPictureReader(&EmbeddedCover);
     m_skinDraw.SetCoverListener([this](const QString& image) {
         m_player.coverFile = image;
         UpdateMpris();

@@ -21,6 +21,20 @@ QString Field(QString text)
 
 } // namespace
 
+CLastFM::CLastFM()
+{
+    m_limit.setSingleShot(true);
+    m_limit.setInterval(kSendLimitMs);
+    QObject::connect(&m_limit, &QTimer::timeout, [this] { Finish(); });
+}
+
+CLastFM::~CLastFM()
+{
+    // Its signals would reach a link half gone.
+    if (m_socket)
+        QObject::disconnect(m_socket.get(), nullptr, nullptr, nullptr);
+}
+
 QString CLastFM::ClientPath()
 {
     const QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
@@ -82,18 +96,44 @@ void CLastFM::SendStop()
     Send(QByteArray("STOP c=") + kClientId + '\n');
 }
 
-void CLastFM::Send(const QByteArray& line) const
+void CLastFM::Send(const QByteArray& line)
 {
     if (!m_started)
         return;
-    // A client that is not running refuses at once; one that hangs costs the time limits.
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress(QHostAddress::LocalHost), m_port);
-    if (!socket.waitForConnected(kSendLimitMs))
+    m_queue.push_back({ m_port, line });
+    SendNext();
+}
+
+void CLastFM::SendNext()
+{
+    if (m_socket || m_queue.empty())
         return;
-    socket.write(line);
-    socket.waitForBytesWritten(kSendLimitMs);
-    socket.disconnectFromHost();
-    if (socket.state() != QAbstractSocket::UnconnectedState)
-        socket.waitForDisconnected(kSendLimitMs);
+    const Line line = m_queue.front();
+    m_queue.pop_front();
+    m_socket = std::make_unique<QTcpSocket>();
+    QTcpSocket* socket = m_socket.get();
+    // Connected: the line goes out and the connection closes once it is written. Whatever
+    // ends the connection (closed, refused, reset) sends the next line.
+    QObject::connect(socket, &QTcpSocket::connected, socket, [this, socket, line] {
+        m_limit.start();
+        socket->write(line.text);
+        socket->disconnectFromHost();
+    });
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, [this] { Finish(); });
+    QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [this] { Finish(); });
+    m_limit.start();
+    socket->connectToHost(QHostAddress(QHostAddress::LocalHost), line.port);
+}
+
+void CLastFM::Finish()
+{
+    m_limit.stop();
+    if (!m_socket)
+        return;
+    // Called from the socket's own signals: it goes once they have returned.
+    QTcpSocket* socket = m_socket.release();
+    QObject::disconnect(socket, nullptr, nullptr, nullptr);
+    socket->abort();
+    socket->deleteLater();
+    SendNext();
 }

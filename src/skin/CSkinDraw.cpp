@@ -22,15 +22,12 @@ const QString kDefaultSkin = QStringLiteral("Default");
 } // namespace
 
 CSkinDraw::CSkinDraw()
-    : m_coverBusy(std::make_shared<std::atomic<bool>>(false))
-    , m_context(std::make_unique<QObject>())
+    : m_context(std::make_unique<QObject>())
+    , m_coverWorker(m_context.get())
 {
 }
 
-CSkinDraw::~CSkinDraw()
-{
-    JoinCoverWorker();
-}
+CSkinDraw::~CSkinDraw() = default;
 
 void CSkinDraw::SetProgramFolder(const QString& folder)
 {
@@ -104,7 +101,8 @@ bool CSkinDraw::ApplySkin(const QString& name)
     // looked up again for the new ones.
     m_captured = nullptr;
     const QString coverFile = m_coverFile;
-    const QString coverKey = m_coverKey;
+    const QString coverAlbum = m_coverAlbum;
+    const bool hadCover = !m_coverKey.isEmpty();
     ClearCover();
     if (m_panels)
         m_panels->clear();
@@ -114,8 +112,8 @@ bool CSkinDraw::ApplySkin(const QString& name)
             m_panels->clear();
         LoadSkin(kDefaultSkin);
     }
-    if (!coverKey.isEmpty())
-        ShowCover(coverFile, coverKey);
+    if (hadCover)
+        ShowCover(coverFile, coverAlbum);
     return ok;
 }
 

@@ -2,8 +2,10 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "CCoverWorker.h"
 #include "CSkinPanel.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QObject>
 #include <QPoint>
@@ -13,7 +15,7 @@
 
 #include <functional>
 #include <memory>
-#include <thread>
+#include <vector>
 
 class CMoveResize;
 class CSettings;
@@ -35,12 +37,12 @@ public:
 // window shows) and the scratch buffer (the panels' backgrounds, so that one control can be
 // redrawn alone), and routes mouse events to the controls. Buffers are in device pixels
 // (ratio set by SetDevicePixelRatio); every coordinate here is in logical client pixels.
-// UI thread only, except where noted; the cover worker is a thread of its own that reports
-// back to the UI thread.
+// UI thread only, except where noted; the cover worker (CCoverWorker) finds, decodes and
+// scales covers on a thread of its own that reports back to the UI thread.
 class CSkinDraw {
 public:
     CSkinDraw();
-    // Waits for the cover worker.
+    // Drops the cover search under way without waiting for it.
     ~CSkinDraw();
     CSkinDraw(const CSkinDraw&) = delete;
     CSkinDraw& operator=(const CSkinDraw&) = delete;
@@ -105,13 +107,20 @@ public:
     void SetPosition(int value);
     void SetTexts(const QString& title, const QString& artist, const QString& album);
     void SetRating(int value);
-    // Finds the cover of file on the worker thread unless key is the one shown; the Cover
-    // controls get the image file (or none) on the UI thread.
-    void ShowCover(const QString& file, const QString& key);
+    // Shows the cover of the album that file (a track) belongs to, unless that album is the
+    // one shown: album is the track's album title, and an album is its title in its folder, so
+    // two albums of one title in different folders each show their own. The worker searches
+    // the folder (CCoverLoader), else takes the picture from the track's tags (the picture
+    // reader), and scales it to every Cover control's size; the controls get it on the UI
+    // thread. A newer request or ClearCover drops an older one's answer, never waiting for it.
+    void ShowCover(const QString& file, const QString& album);
     void ClearCover();
-    // Called on the UI thread with the image file the Cover controls take for each cover shown
-    // (empty when the track has none).
+    // Called on the UI thread with the image file the Cover controls show for each cover shown
+    // (empty when the track has none, or when the cover came from its tags).
     void SetCoverListener(std::function<void(const QString&)> listener);
+    // The encoded picture stored in a track's tags, empty for none; called on the worker
+    // thread, so it must be safe on any thread. None by default.
+    void SetPictureReader(std::function<QByteArray(const QString&)> reader);
     // True while a cover search runs (tests wait on it).
     bool IsCoverBusy() const;
 
@@ -142,9 +151,8 @@ private:
     void SetSliders(int kind, int value);
     void EnsureBuffers();
     void CopyScratch(QPainter& frame, const SkinRect& box) const;
-    void StartCoverWorker();
-    void DeliverCover(unsigned generation, const QString& image);
-    void JoinCoverWorker();
+    void StartCoverSearch();
+    void DeliverCover(const QString& image, const std::vector<CExImage>& covers);
 
     ISkinWindow* m_window = nullptr;
     SkinPanels* m_panels = nullptr;
@@ -163,13 +171,13 @@ private:
     QImage m_scratch;
     CSkinElement* m_captured = nullptr;
 
-    // Cover worker: started and joined on the UI thread only; it reads m_coverFile's copy
-    // and posts its result through m_context, so it shares no member with the UI thread.
+    // Cover search, UI thread: the worker gets copies of what it needs and its answer comes
+    // back through m_context, so it shares no member with the UI thread.
     QString m_coverFile;
-    QString m_coverKey;
-    unsigned m_coverGeneration = 0;
-    std::function<void(const QString&)> m_coverListener; // UI thread
-    std::thread m_coverThread;
-    std::shared_ptr<std::atomic<bool>> m_coverBusy;
+    QString m_coverAlbum;
+    QString m_coverKey; // folder and album title of the cover shown or being searched
+    std::function<void(const QString&)> m_coverListener;
+    std::function<QByteArray(const QString&)> m_pictureReader;
     std::unique_ptr<QObject> m_context;
+    CCoverWorker m_coverWorker; // after m_context, which receives its answers
 };

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 //
-// Mouse routing, state pushed in by the main window, and the cover worker.
-// Threads: everything runs on the UI thread except the cover worker, which gets copies of the
-// file to look up and a generation number, and posts its answer back through m_context. An
-// answer whose generation is no longer current (another cover asked for, the cover cleared or
-// the skin replaced) is dropped; destroying m_context drops answers still queued.
+// Mouse routing, state pushed in by the main window, and the cover search.
+// Threads: everything runs on the UI thread except the cover search, which runs on
+// m_coverWorker with copies of the file, the sizes and the picture reader, and returns its
+// answer to m_context. An answer overtaken by another request (another cover asked for, the
+// cover cleared or the skin replaced) is dropped by the worker (CCoverWorker::Drop); the UI
+// thread never waits for a search.
 #include "CSkinDraw.h"
 
 #include "CCoverLoader.h"
+#include "CoverPicture.h"
 
-#include <QMetaObject>
+#include <QDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -170,62 +174,78 @@ void CSkinDraw::SetRating(int value)
 
 bool CSkinDraw::IsCoverBusy() const
 {
-    return m_coverBusy->load();
+    return m_coverWorker.IsBusy();
 }
 
-void CSkinDraw::JoinCoverWorker()
+void CSkinDraw::ShowCover(const QString& file, const QString& album)
 {
-    if (m_coverThread.joinable())
-        m_coverThread.join();
-}
-
-void CSkinDraw::ShowCover(const QString& file, const QString& key)
-{
+    // The folder stands for the album with the title: a title alone ("Greatest Hits") names
+    // many albums, and each folder has its own picture.
+    const QString path = QDir::fromNativeSeparators(file);
+    const QString key = path.left(path.lastIndexOf(u'/') + 1) + u'\n' + album;
     if (key == m_coverKey)
         return;
-    JoinCoverWorker();
     m_coverFile = file;
+    m_coverAlbum = album;
     m_coverKey = key;
-    StartCoverWorker();
+    m_coverWorker.Drop();
+    StartCoverSearch();
 }
 
 void CSkinDraw::ClearCover()
 {
     m_coverKey.clear();
     m_coverFile.clear();
-    JoinCoverWorker();
-    ++m_coverGeneration;
-    DeliverCover(m_coverGeneration, QString());
+    m_coverAlbum.clear();
+    m_coverWorker.Drop();
+    DeliverCover(QString(), {});
 }
 
-void CSkinDraw::StartCoverWorker()
+void CSkinDraw::StartCoverSearch()
 {
-    const unsigned generation = ++m_coverGeneration;
-    const QString file = m_coverFile;
-    QObject* context = m_context.get();
-    std::shared_ptr<std::atomic<bool>> busy = m_coverBusy;
-    busy->store(true);
-    m_coverThread = std::thread([this, generation, file, context, busy] {
+    // Copies only: the search may outlive this object when its read never returns.
+    struct Wanted {
+        QSize size;
+        qreal dpr;
+    };
+    std::vector<Wanted> wanted;
+    ForEachControl([&](const CSkinPanel&, CSkinElement* c) {
+        if (c->GetType() == static_cast<int>(SkinKind::Cover))
+            wanted.push_back({ c->GetCoverSize(), c->GetDevicePixelRatio() });
+    });
+    m_coverWorker.Queue([this, file = m_coverFile, wanted = std::move(wanted),
+                            reader = m_pictureReader]() -> CCoverWorker::Delivery {
         CCoverLoader finder;
-        const QString image = finder.FindCover(file) ? finder.GetCoverPath() : QString();
-        // Only the queued call touches this object, on the UI thread.
-        QMetaObject::invokeMethod(
-            context, [this, generation, image] { DeliverCover(generation, image); },
-            Qt::QueuedConnection);
-        busy->store(false);
+        QString image = finder.FindCover(file) ? finder.GetCoverPath() : QString();
+        std::vector<CExImage> covers;
+        for (const Wanted& w : wanted)
+            covers.push_back(PrepareCoverPicture(image, QImage(), w.size, w.dpr));
+        const bool shown = std::any_of(
+            covers.begin(), covers.end(), [](const CExImage& c) { return c.IsLoaded(); });
+        if (!image.isEmpty() && (shown || wanted.empty()))
+            return [this, image, covers] { DeliverCover(image, covers); };
+        // No picture beside the track, or one that does not load: the one in its tags.
+        image.clear();
+        CExImage tagged;
+        if (reader)
+            tagged.LoadBytes(reader(file));
+        covers.clear();
+        for (const Wanted& w : wanted)
+            covers.push_back(PrepareCoverPicture(QString(), tagged.GetImage(), w.size, w.dpr));
+        return [this, covers] { DeliverCover(QString(), covers); };
     });
 }
 
-void CSkinDraw::DeliverCover(unsigned generation, const QString& image)
+void CSkinDraw::DeliverCover(const QString& image, const std::vector<CExImage>& covers)
 {
-    if (generation != m_coverGeneration)
-        return;
     if (m_coverListener)
         m_coverListener(image);
+    std::size_t index = 0;
     ForEachControl([&](const CSkinPanel&, CSkinElement* c) {
         if (c->GetType() != static_cast<int>(SkinKind::Cover))
             return;
-        c->SetString(image);
+        c->SetCover(index < covers.size() ? covers[index] : CExImage());
+        ++index;
         if (!c->IsHidden())
             RepaintControl(c);
     });
@@ -234,4 +254,9 @@ void CSkinDraw::DeliverCover(unsigned generation, const QString& image)
 void CSkinDraw::SetCoverListener(std::function<void(const QString&)> listener)
 {
     m_coverListener = std::move(listener);
+}
+
+void CSkinDraw::SetPictureReader(std::function<QByteArray(const QString&)> reader)
+{
+    m_pictureReader = std::move(reader);
 }

@@ -54,6 +54,13 @@ void CSkinElement::SetState(int /*state*/) {}
 
 void CSkinElement::SetString(const QString& /*text*/) {}
 
+QSize CSkinElement::GetCoverSize() const
+{
+    return {};
+}
+
+void CSkinElement::SetCover(const CExImage& /*cover*/) {}
+
 SkinKind CSkinElement::GetKind() const
 {
     return m_type >= 0 && m_type <= static_cast<int>(SkinKind::Equalizer)

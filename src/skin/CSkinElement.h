@@ -6,11 +6,13 @@
 #include "SkinRect.h"
 
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
+class CExImage;
 class QPainter;
 class QWidget;
 
@@ -56,7 +58,7 @@ enum class SkinKind : int {
 //
 // Coordinates are logical skin pixels in the main window's client area; the rectangle is a
 // SkinRect (left, top, right, bottom, with right and bottom the first column and row outside).
-// User-interface thread only (a cover worker prepares pictures with CSkinCover::PrepareCover
+// User-interface thread only (a cover worker prepares pictures at GetCoverSize
 // and hands them over on that thread).
 class CSkinElement {
 public:
@@ -86,6 +88,11 @@ public:
     virtual void SetState(int state);
     // A text (text controls) or a picture file path (cover); empty means none. Base: ignored.
     virtual void SetString(const QString& text);
+    // Cover controls: the logical size their pictures are shown at. Base: empty (no picture).
+    virtual QSize GetCoverSize() const;
+    // Cover controls: shows a picture already scaled to GetCoverSize; an empty image drops the
+    // one shown. Base: ignored.
+    virtual void SetCover(const CExImage& cover);
 
     int GetType() const { return m_type; }
     SkinKind GetKind() const;

@@ -116,11 +116,10 @@ CSkinListNode* CSkinList::AddSong(int playlistId, CSkinListNode* parent, const Q
 
 void CSkinList::DeleteAll()
 {
-    // The worker may be reading queued rows: it stops before they go and starts again after.
+    // Covers still on their way are for rows about to go: they are dropped, never waited for.
     m_worker.Stop();
     m_rows.DeleteAll();
     m_lastHead = nullptr;
-    m_worker.Start();
     if (m_rows.AutoLayout()) {
         RecalcLayout();
     }

@@ -19,10 +19,8 @@ enum class PlayState : int { Stop = 1, Play = 2, Pause = 4 };
 // Left and Right blocks. The list owns every node; deleting a node deletes its blocks, its
 // cover and its children.
 //
-// Threads: everything belongs to the UI thread except the cover fields. The cover worker
-// reads m_file, m_coverWidth and m_coverHeight of a queued node (written before it was queued,
-// never changed afterwards) and stores m_cover once, from null to a complete image; the UI
-// thread reads m_cover while painting. Queued nodes are deleted only after the worker stopped.
+// Threads: UI thread only. The cover worker gets copies of m_file and the cover size; the
+// picture it loads is stored in m_cover on the UI thread, once, from null to a complete image.
 class CSkinListNode {
 public:
     CSkinListNode() = default;

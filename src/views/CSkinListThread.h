@@ -2,56 +2,45 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "skin/CCoverWorker.h"
+
 #include <QWidget>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
+#include <vector>
 
 class CSkinListNode;
 
-// The list view's cover worker. Paints queue heads and blocks whose Cover element is shown;
+// The list view's cover loading. Paints queue heads and blocks whose Cover element is shown;
 // the worker finds each one's picture (an image in the track's folder, else a picture in the
-// track's tags), loads it at the wanted size and publishes it on the node, then asks the
-// window to repaint. Each node is queued at most once in its life (CSkinListNode::
+// track's tags) and loads it at the wanted size, and the UI thread publishes it on the node
+// and repaints the window. Each node is queued at most once in its life (CSkinListNode::
 // m_coverQueued, UI thread).
 //
-// Threads: Queue, Signal, Stop and Start run on the UI thread; the loop on the worker. m_mutex
-// guards m_queue, m_signalled and m_stop and is never held while a picture loads. A queued
-// node stays alive until Stop has returned, which the list guarantees by stopping the worker
-// before it deletes rows. Stop abandons what is still queued after the picture being loaded,
-// so it never keeps the UI thread waiting for a long queue.
+// Threads: UI thread only; the pictures are found and decoded on a CCoverWorker, which gets
+// copies of each node's file and size, never the node. Stop never waits for the worker: a
+// picture still being read (a dead network share, a pipe behind an image name) is abandoned
+// and the covers of the next rows still come.
 class CSkinListThread {
 public:
-    // window: repainted (queued to its thread) after each cover; dpr: pixel ratio of covers.
+    // window: repainted after each cover, and the thread covers are published on; dpr: pixel
+    // ratio of covers.
     explicit CSkinListThread(QWidget* window, qreal dpr = 1.0);
-    virtual ~CSkinListThread();
     CSkinListThread(const CSkinListThread&) = delete;
     CSkinListThread& operator=(const CSkinListThread&) = delete;
 
-    // Appends node (file and wanted size already set). UI thread.
+    // Appends node (file and wanted size already set); it must stay alive until Stop.
     void Queue(CSkinListNode* node);
-    // Wakes the worker for what was queued since the last signal (once per paint).
+    // Hands the worker what was queued since the last signal (once per paint).
     void Signal();
-    // Ends the worker and forgets the queue; returns once the worker has ended.
+    // Forgets the queue and every cover not yet published, so the queued nodes may go.
     void Stop();
-    // Starts a worker after Stop (the constructor starts the first).
-    void Start();
     void SetDpr(qreal dpr) { m_dpr = dpr; }
-    // Nodes still waiting, for tests and benchmarks.
-    std::size_t LockPending();
+    // True while covers are waiting or being loaded, for tests and benchmarks.
+    bool IsBusy() const { return !m_queued.empty() || m_worker.IsBusy(); }
 
 private:
-    void Run();
-    void LoadCover(CSkinListNode* node) const;
-
-    QWidget* m_window; // outlives the worker: the list stops it before it goes
+    QWidget* m_window;
     qreal m_dpr;
-    std::mutex m_mutex;
-    std::condition_variable m_event;
-    std::deque<CSkinListNode*> m_queue; // guarded by m_mutex
-    bool m_signalled = false;           // guarded by m_mutex
-    bool m_stop = false;                // guarded by m_mutex
-    std::thread m_thread;
+    std::vector<CSkinListNode*> m_queued; // queued since the last Signal
+    CCoverWorker m_worker;
 };

@@ -2,14 +2,16 @@
 // Copyright (c) 2026 The Plumo developers
 // The window never waits on a file or a stream: a named pipe behind an audio name, a newer
 // request while a file opens, and the real player process closed while a pipe is being opened
-// or a stream connects to a server that never answers.
+// or a stream connects to a server that never answers; a cover picture whose open hangs.
 #include "AudioFixture.h"
+#include "BlockedOpen.h"
 #include "CPanelWnd.h"
 #include "SessionSupport.h"
 #include "PlayerHome.h"
 #include "PrivateBus.h"
 #include "TestProfile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -138,6 +140,66 @@ TEST_F(NoWait, ASecondRequestWhileAFileOpensPlaysTheSecond)
     EXPECT_FALSE(m_wnd->GetPlayer().opening);
     EXPECT_EQ(Playing(), nullptr);
     EXPECT_TRUE(m_wnd->GetStatusText().isEmpty()) << "a stopped open is never told";
+}
+
+// ---- the now-playing cover -----------------------------------------------------------------
+
+// Two albums of one title in two folders; the first one's picture cannot be opened (its open
+// waits, as on a dead network share) until the test lets it.
+class NoWaitCover : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        UseHome(m_home);
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        QImage blue(8, 8, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        blue.save(&buffer, "PNG");
+        m_stuck = std::make_unique<BlockedOpen>(m_home.File("stuck/cover.png"), png, kDeadlineMs);
+        ASSERT_TRUE(m_stuck->IsHeld());
+        m_home.Write("good/cover.png", png);
+        ASSERT_TRUE(fixture::CopyTone("mp3", m_home.File("stuck/1.mp3")));
+        ASSERT_TRUE(fixture::CopyTone("mp3", m_home.File("good/2.mp3")));
+        MakeProfile(m_home.File("data") + "/Plumo",
+            { m_home.File("stuck/1.mp3"), m_home.File("good/2.mp3") });
+        m_wnd = std::make_unique<CPanelWnd>();
+        ASSERT_TRUE(session::CreateAndRestore(*m_wnd));
+        ASSERT_EQ(Songs().size(), 2u);
+    }
+    void TearDown() override
+    {
+        m_stuck->Release();
+        if (m_wnd)
+            m_wnd->Shutdown();
+        m_wnd.reset();
+    }
+    const std::vector<CSkinListNode*>& Songs() { return m_wnd->GetList().Rows().Songs(); }
+    CSkinListNode* Playing() { return m_wnd->GetList().Rows().Playing(); }
+
+    TestProfile m_home;
+    std::unique_ptr<BlockedOpen> m_stuck;
+    std::unique_ptr<CPanelWnd> m_wnd;
+};
+
+TEST_F(NoWaitCover, APictureThatCannotBeOpenedHoldsUpNeitherTheWindowNorTheNextAlbumsCover)
+{
+    m_wnd->PlayRow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_stuck->HasOpener(); }, kDeadlineMs))
+        << "the first album's picture is being opened";
+    EXPECT_EQ(Playing(), Songs()[0]);
+    bool answered = false;
+    QTimer::singleShot(0, m_wnd.get(), [&] { answered = true; });
+    m_wnd->Next();
+    // Same title, another folder: its own picture shows, though the first one's open hangs.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return m_wnd->GetPlayer().coverFile == m_home.File("good/cover.png"); },
+        kDeadlineMs));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(Playing(), Songs()[1]);
+    EXPECT_FALSE(m_stuck->Expired()) << "the window waited for the picture's open";
 }
 
 // ---- the player process --------------------------------------------------------------------

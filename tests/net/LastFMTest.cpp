@@ -12,9 +12,15 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -78,11 +84,13 @@ protected:
         QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Last.fm", "Client");
         settings.setValue("Path", path);
     }
-    // A client that writes its working folder and arguments next to itself.
+    // A client that writes its working folder and arguments next to itself; the record
+    // appears whole, renamed into place once written.
     QString FakeClient(const QString& folder)
     {
         const QString path = m_dir.Write(folder + "/client app",
-            "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > \"$(dirname \"$0\")/started.txt\"\n");
+            "#!/bin/sh\nd=$(dirname \"$0\")\nprintf '%s\\n' \"$PWD\" \"$@\" > \"$d/started.tmp\"\n"
+            "mv \"$d/started.tmp\" \"$d/started.txt\"\n");
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
         return path;
     }
@@ -107,8 +115,7 @@ TEST_F(LastFM, TheClientIsLaunchedInItsFolderWithTray)
     ASSERT_TRUE(m_link.Start());
     EXPECT_TRUE(m_link.IsStarted());
     const QString record = m_dir.File(folder + "/started.txt");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(record).size() > 0; }, 20000));
-    QTest::qWait(100); // the script may still be writing its second line
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(record); }, 20000));
     const QStringList lines = QString::fromUtf8(m_dir.Read(folder + "/started.txt")).split('\n');
     EXPECT_EQ(lines.value(0), QDir(m_dir.File(folder)).canonicalPath());
     EXPECT_EQ(lines.value(1), "--tray");
@@ -178,6 +185,59 @@ TEST_F(LastFM, AClientThatIsNotListeningLosesTheCommandQuietly)
     m_link.SetPort(m_listener.Port());
     m_link.SendPause();
     EXPECT_EQ(m_listener.WaitFor(1), QList<QByteArray>{"PAUSE c=pla\n"});
+}
+
+// A client whose port takes no more connections: the listener's queue holds one connection
+// nobody accepts, so the system leaves every further attempt unanswered.
+class SilentClient {
+public:
+    SilentClient()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof(address);
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (m_fd < 0 || ::bind(m_fd, any, size) != 0 || ::listen(m_fd, 0) != 0
+            || ::getsockname(m_fd, any, &size) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        m_filler.connectToHost(QHostAddress(QHostAddress::LocalHost), m_port);
+        m_filler.waitForConnected(20000);
+    }
+    ~SilentClient() { ::close(m_fd); }
+    quint16 Port() const { return m_port; }
+    bool IsFull() const { return m_filler.state() == QAbstractSocket::ConnectedState; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+    QTcpSocket m_filler;
+};
+
+TEST_F(LastFM, AClientThatNeverAnswersKeepsNoCommandWaiting)
+{
+    StartLink();
+    SilentClient silent;
+    ASSERT_TRUE(silent.IsFull());
+    m_link.SetPort(silent.Port());
+    // Posted before the commands: it runs as soon as the thread is free again.
+    bool answered = false;
+    bool sendingWhenAnswered = false;
+    QTimer::singleShot(0, [&] {
+        answered = true;
+        sendingWhenAnswered = m_link.IsSending();
+    });
+    m_link.SendStart("A", "T", "B", "1");
+    m_link.SendPause();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 20000));
+    EXPECT_TRUE(sendingWhenAnswered) << "the thread waited for the silent client";
+    // Each line waits its time limit and is lost; the link then speaks to a live client.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_link.IsSending(); }, 20000));
+    m_link.SetPort(m_listener.Port());
+    m_link.SendResume();
+    EXPECT_EQ(m_listener.WaitFor(1), QList<QByteArray>{"RESUME c=pla\n"});
 }
 
 } // namespace

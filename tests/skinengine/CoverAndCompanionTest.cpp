@@ -1,22 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
+#include "BlockedOpen.h"
+#include "CExImage.h"
 #include "CMoveLayered.h"
 #include "CTrigger.h"
 #include "SkinTestKit.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// A cover control that records the picture files it is given.
+constexpr int kDeadlineMs = 20000;
+constexpr QRgb kNone = 0;
+
+// A cover control that records the colour of each picture it is given (kNone for none).
 class RecordingCover : public CSkinElement {
 public:
-    void SetString(const QString& text) override { files << text; }
-    QStringList files;
+    QSize GetCoverSize() const override { return { 4, 4 }; }
+    void SetCover(const CExImage& cover) override
+    {
+        shown << (cover.IsLoaded() ? cover.GetImage().pixel(0, 0) : kNone);
+    }
+    QList<QRgb> shown;
 };
 
 std::unique_ptr<CSkinElement> RecordingFactory(int kind)
@@ -29,10 +41,21 @@ std::unique_ptr<CSkinElement> RecordingFactory(int kind)
 // Runs the event loop until done() holds; a generous deadline only turns a hang into a failure.
 bool WaitFor(const std::function<bool()>& done)
 {
-    QDeadlineTimer deadline(20000);
+    QDeadlineTimer deadline(kDeadlineMs);
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
+}
+
+QByteArray PngBytes(Qt::GlobalColor color)
+{
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 class Cover : public ::testing::Test {
@@ -45,46 +68,88 @@ protected:
             </Elements></Panel>)");
         ASSERT_TRUE(kit.Load("C", 100, 100));
         kit.WritePng("Music/A", "front.jpg", 4, 4, Qt::red);
-        kit.WritePng("Music/B", "x.txt", 1, 1, Qt::red);
-        trackA = kit.ProgramFolder() + "/Skin/Music/A/song.mp3";
-        trackB = kit.ProgramFolder() + "/Skin/Music/B/song.mp3";
+        kit.WritePng("Music/B", "folder.png", 4, 4, Qt::blue);
+        kit.Write("Music/C", "notes.txt", "no picture here");
+        kit.draw.SetCoverListener([this](const QString& file) { files << file; });
+        // The tracks' tags hold a green picture, seen only where the folder has none.
+        kit.draw.SetPictureReader([](const QString&) { return PngBytes(Qt::green); });
+    }
+    QString Track(const QString& folder) const
+    {
+        return kit.ProgramFolder() + "/Skin/Music/" + folder + "/song.mp3";
     }
     RecordingCover* CoverAt(int i)
     {
         return static_cast<RecordingCover*>(FindControl(kit.panels, "Cover", i));
     }
     SkinTestKit kit;
-    QString trackA;
-    QString trackB;
+    QStringList files;
 };
 
-TEST_F(Cover, EveryCoverControlGetsTheFoundPictureOnceForAKey)
+TEST_F(Cover, EachAlbumShowsThePictureOfItsOwnFolderOrElseOfItsTags)
 {
-    kit.draw.ShowCover(trackA, "A");
-    ASSERT_TRUE(WaitFor([&] { return CoverAt(1)->files.size() == 1; }));
-    for (int i : { 0, 1 })
-        EXPECT_TRUE(CoverAt(i)->files.at(0).endsWith("/Music/A/front.jpg")) << i;
-    kit.draw.ShowCover(trackA, "A");
-    EXPECT_FALSE(kit.draw.IsCoverBusy()) << "the same key starts no search";
-
-    kit.draw.ShowCover(trackB, "B");
-    ASSERT_TRUE(WaitFor([&] { return CoverAt(0)->files.size() == 2; }));
-    EXPECT_EQ(CoverAt(0)->files.at(1), "") << "no picture in the folder: no cover";
+    struct Step {
+        const char* folder;
+        const char* album;
+        QRgb shown;
+        const char* file; // what the listener hears: the picture's file, "" for none
+    };
+    // B has the title of A but a folder of its own; C's folder has no picture.
+    const Step steps[] = {
+        { "A", "Album", qRgb(255, 0, 0), "/Music/A/front.jpg" },
+        { "B", "Album", qRgb(0, 0, 255), "/Music/B/folder.png" },
+        { "C", "Other", qRgb(0, 255, 0), "" },
+        { "A", "Album", qRgb(255, 0, 0), "/Music/A/front.jpg" },
+    };
+    int count = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.folder);
+        kit.draw.ShowCover(Track(step.folder), step.album);
+        ++count;
+        ASSERT_TRUE(WaitFor([&] { return CoverAt(1)->shown.size() == count; }));
+        for (int i : { 0, 1 })
+            EXPECT_EQ(CoverAt(i)->shown.last(), step.shown) << i;
+        EXPECT_EQ(files.size(), count);
+        EXPECT_TRUE(step.file[0] == 0 ? files.last().isEmpty() : files.last().endsWith(step.file))
+            << files.last().toStdString();
+    }
+    // Another track of the album shown starts no search.
+    kit.draw.ShowCover(kit.ProgramFolder() + "/Skin/Music/A/other.mp3", "Album");
+    EXPECT_FALSE(kit.draw.IsCoverBusy());
 }
 
 TEST_F(Cover, AnswersOvertakenByANewerRequestAreDropped)
 {
-    kit.draw.ShowCover(trackA, "A");
-    kit.draw.ClearCover(); // waits for the search; its answer is still queued
-    ASSERT_EQ(CoverAt(0)->files, QStringList { "" });
+    kit.draw.ShowCover(Track("A"), "Album");
+    kit.draw.ClearCover();
+    ASSERT_EQ(CoverAt(0)->shown, QList<QRgb> { kNone });
+    ASSERT_TRUE(WaitFor([&] { return !kit.draw.IsCoverBusy(); }));
     QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(CoverAt(0)->files, QStringList { "" }) << "the cleared search's answer is dropped";
+    EXPECT_EQ(CoverAt(0)->shown, QList<QRgb> { kNone }) << "the cleared search's answer is dropped";
 
-    kit.draw.ShowCover(trackA, "A");
+    kit.draw.ShowCover(Track("A"), "Album");
     ASSERT_TRUE(kit.draw.ApplySkin("C")) << "a new skin looks the cover up again";
-    ASSERT_TRUE(WaitFor([&] { return !CoverAt(0)->files.isEmpty(); }));
-    EXPECT_TRUE(CoverAt(0)->files.last().endsWith("front.jpg"));
+    ASSERT_TRUE(WaitFor([&] { return !CoverAt(0)->shown.isEmpty(); }));
+    EXPECT_EQ(CoverAt(0)->shown.last(), qRgb(255, 0, 0));
+}
+
+TEST_F(Cover, APictureWhoseOpenHangsHoldsUpNeitherTheWindowNorTheNextCover)
+{
+    BlockedOpen stuck(kit.ProgramFolder() + "/Skin/Music/S/cover.jpg", PngBytes(Qt::yellow),
+        kDeadlineMs);
+    ASSERT_TRUE(stuck.IsHeld());
+    kit.draw.ShowCover(Track("S"), "Stuck");
+    ASSERT_TRUE(WaitFor([&] { return stuck.HasOpener(); })) << "the search opens the picture";
+    bool answered = false;
+    QTimer::singleShot(0, [&] { answered = true; });
+    kit.draw.ShowCover(Track("A"), "Album");
+    ASSERT_TRUE(WaitFor([&] { return !CoverAt(0)->shown.isEmpty(); }));
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(stuck.Expired()) << "the window waited for the stuck search";
+    EXPECT_EQ(CoverAt(0)->shown, QList<QRgb> { qRgb(255, 0, 0) });
+    stuck.Release();
+    kit.draw.ClearCover();
+    EXPECT_FALSE(stuck.Expired());
 }
 
 TEST(Companions, FollowTheirElementsThroughATrigger)

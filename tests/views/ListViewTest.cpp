@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 #include "AudioFixture.h"
+#include "BlockedOpen.h"
 #include "CSkinList.h"
 #include "CSkinTree.h"
 #include "SkinFixture.h"
@@ -278,7 +279,7 @@ TEST_F(ListViewTest, CoversLoadInTheBackgroundFromFolderOrTags)
     list.AddSong(0, c, profile.Path() + QStringLiteral("/broken/c.mp3"), 3, 0);
     Paint();
     ASSERT_TRUE(WaitFor([&] { return a->Cover() != nullptr && b->Cover() != nullptr
-                                     && list.Worker().LockPending() == 0; }));
+                                     && !list.Worker().IsBusy(); }));
     EXPECT_EQ(a->Cover()->GetWidth(), 26);
     EXPECT_EQ(c->Cover(), nullptr);
     EXPECT_TRUE(c->m_coverQueued);
@@ -291,6 +292,33 @@ TEST_F(ListViewTest, CoversLoadInTheBackgroundFromFolderOrTags)
     CSkinListNode* d = list.AddHead(folder + QStringLiteral("d.mp3"));
     Paint();
     EXPECT_TRUE(WaitFor([&] { return d->Cover() != nullptr; }));
+}
+
+TEST_F(ListViewTest, ARefillNeverWaitsForACoverWhoseOpenHangs)
+{
+    const QString stuckFolder = profile.Path() + QStringLiteral("/stuck/");
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(0xFF00AA55);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    BlockedOpen stuck(stuckFolder + QStringLiteral("cover.png"), png, 20000);
+    ASSERT_TRUE(stuck.IsHeld());
+    const QString folder = profile.Path() + QStringLiteral("/album/");
+    QDir().mkpath(folder);
+    WriteImage(folder + QStringLiteral("front.png"), {64, 64}, 0xFFAA5500);
+
+    list.AddHead(stuckFolder + QStringLiteral("s.mp3"));
+    Paint();
+    ASSERT_TRUE(WaitFor([&] { return stuck.HasOpener(); })) << "the worker opens the picture";
+    // The refill: the stuck row goes, the new row's cover comes while the open still hangs.
+    list.DeleteAll();
+    CSkinListNode* fresh = list.AddHead(folder + QStringLiteral("f.mp3"));
+    Paint();
+    EXPECT_TRUE(WaitFor([&] { return fresh->Cover() != nullptr; }));
+    EXPECT_FALSE(stuck.Expired()) << "the refill waited for the stuck worker";
+    stuck.Release();
 }
 
 TEST_F(ListViewTest, BadSkinsAndBadRowsDoNotBreakTheList)

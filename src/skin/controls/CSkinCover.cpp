@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CSkinCover.h"
 
+#include "CoverPicture.h"
 #include "SkinXml.h"
 
 #include <tinyxml2.h>
@@ -60,18 +61,7 @@ QSize CSkinCover::GetCoverSize() const
 CExImage CSkinCover::PrepareCover(const QString& imageFile, const QImage& picture, QSize size,
     qreal devicePixelRatio)
 {
-    CExImage cover;
-    if (size.width() <= 0 || size.height() <= 0)
-        return cover;
-    if (!imageFile.isEmpty()) {
-        cover.LoadThumbnail(imageFile, size.width(), size.height(), devicePixelRatio);
-        return cover;
-    }
-    QImage dense = picture;
-    dense.setDevicePixelRatio(devicePixelRatio >= 1.0 ? devicePixelRatio : 1.0);
-    if (!cover.LoadImage(dense) || !cover.ScaleTo(size.width(), size.height()))
-        cover.Free();
-    return cover;
+    return PrepareCoverPicture(imageFile, picture, size, devicePixelRatio);
 }
 
 void CSkinCover::SetString(const QString& path)

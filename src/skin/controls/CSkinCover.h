@@ -33,7 +33,7 @@ public:
 
     // The size covers are shown at: the default cover's, or the rectangle's when the skin has
     // no default cover.
-    QSize GetCoverSize() const;
+    QSize GetCoverSize() const override;
     bool HasMirror() const { return m_mirror != 0; }
     bool HasCover() const { return m_cover.IsLoaded(); }
     // A cover scaled to size at the given pixel density: from a file (imageFile) or a picture
@@ -42,7 +42,7 @@ public:
     static CExImage PrepareCover(const QString& imageFile, const QImage& picture, QSize size,
         qreal devicePixelRatio);
     // Shows cover (an empty image drops the current one); its reflection is made here.
-    void SetCover(const CExImage& cover);
+    void SetCover(const CExImage& cover) override;
 
 private:
     CExImage m_defaultCover;
