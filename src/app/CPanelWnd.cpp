@@ -78,6 +78,13 @@ CPanelWnd::CPanelWnd()
         // Queued: a fill that was dropped may be followed at once by the one replacing it.
         QMetaObject::invokeMethod(this, &CPanelWnd::RunHeldCommands, Qt::QueuedConnection);
     });
+    connect(&m_stationLoad, &CDirectoryLoad::BusyChanged, this, [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+    connect(&m_stationLoad, &CDirectoryLoad::Finished, this, &CPanelWnd::StationsLoaded);
     connect(&m_tree, &CSkinTree::DroppedOnPlaylist, this, &CPanelWnd::OnDroppedOnPlaylist);
     connect(&m_list, &CSkinList::FilesDropped, this, &CPanelWnd::DropFiles);
     m_list.installEventFilter(this);
@@ -430,6 +437,7 @@ void CPanelWnd::Shutdown()
         return;
     m_shutDown = true;
     m_held.clear();
+    m_stationLoad.Cancel();
     m_positionTimer.stop();
     m_spectrumTimer.stop();
     m_tray.Remove();

@@ -5,6 +5,7 @@
 #include "CAudioLib.h"
 #include "CContextMenu.h"
 #include "CDBase.h"
+#include "CDirectoryLoad.h"
 #include "CHotKey.h"
 #include "CKeyHook.h"
 #include "CLanguage.h"
@@ -96,6 +97,8 @@ public:
     const std::vector<std::unique_ptr<CSkinVis>>& GetVisualisers() const { return m_vis; }
     CContextMenu& GetMenus() { return m_menus; }
     CSHOUTcast& GetRadio() { return m_radio; }
+    // Loads a radio genre's stations; running from a genre's selection until they are listed.
+    CDirectoryLoad& GetStationLoad() { return m_stationLoad; }
     CLastFM& GetLastFM() { return m_lastFm; }
     CHotKey& GetHotKeys() { return m_hotKeys; }
     CTrayIcon& GetTray() { return m_tray; }
@@ -343,6 +346,7 @@ private:
     // Adds files to a playlist the list does not show, by its file name in "Playlist".
     void AddPathsToStoredPlaylist(const QString& file, const QStringList& paths);
     void AfterLibraryUpdate();
+    void StationsLoaded(bool listed, const std::vector<radio::Station>& stations);
 
     // Members in the order of construction; destruction runs in reverse, so the engine is
     // gone before the audio layer it plays through and before the port it posts to.
@@ -367,6 +371,7 @@ private:
     CLastFM m_lastFm;
     CSettings m_settings;
     CSHOUTcast m_radio;
+    CDirectoryLoad m_stationLoad;
     CHotKey m_hotKeys;
     std::unique_ptr<CKeyHook> m_keyHook;
     CMprisLink m_mpris;

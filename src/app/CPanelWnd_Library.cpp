@@ -8,6 +8,7 @@
 #include "CDlgRename.h"
 #include "CLibraryQuery.h"
 #include "IRadioTreeSink.h"
+#include "RadioStations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -151,24 +152,32 @@ void CPanelWnd::FillList(CSkinTreeNode* node)
         return;
     m_player.prepared = nullptr;
     if (node && node->m_type == NodeType::Radio) {
-        const StationFill result = m_radio.FillStations(m_list, node->m_key);
-        if (result == StationFill::Listed) {
-            // A library fill still reading must not replace the stations when it ends.
-            m_listFill.Cancel();
-            CloseViewedList();
-            m_list.SetRadioMode(true);
-        } else if (result == StationFill::Failed) {
-            Warn(8, 0);
-        }
+        // The newest choice wins: a library list still being read is dropped, the rows shown
+        // stay until the stations replace them.
+        m_listFill.Cancel();
+        m_radio.FillStations(m_stationLoad, node->m_key);
         return;
     }
-    m_radio.Abandon();
+    m_stationLoad.Cancel();
     WaitCursor wait;
     CloseViewedList();
     m_list.SetRadioMode(false);
     if (node)
         StoreNode(node);
     FillFromStoredNode();
+}
+
+void CPanelWnd::StationsLoaded(bool listed, const std::vector<radio::Station>& stations)
+{
+    if (!listed) {
+        Warn(8, 0);
+        return;
+    }
+    // The rows go in one step, and with them the row held as the engine's next track.
+    m_player.prepared = nullptr;
+    radio::ListStations(m_list, stations);
+    CloseViewedList();
+    m_list.SetRadioMode(true);
 }
 
 void CPanelWnd::FillFromStoredNode()

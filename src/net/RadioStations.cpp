@@ -85,8 +85,8 @@ std::vector<Station> ParseStations(const QByteArray& answer, const QString& serv
     if (!list)
         return {};
     std::vector<Station> stations;
-    for (const tinyxml2::XMLElement* e = list->FirstChildElement("station"); e;
-         e = e->NextSiblingElement("station")) {
+    for (const tinyxml2::XMLElement* e = list->FirstChildElement("station");
+         e && stations.size() < kMaxStations; e = e->NextSiblingElement("station")) {
         const int rating = Rating(Integer(e->Attribute("lc")).value_or(0));
         if (rating == 0)
             continue;

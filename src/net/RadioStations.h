@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
 #include <vector>
 
 class IListSink;
@@ -16,6 +17,9 @@ namespace radio {
 inline constexpr qint64 kMinListeners = 20;
 // Longer station names are cut (in UTF-16 units, never inside a surrogate pair).
 inline constexpr int kMaxNameLength = 259;
+// At most this many stations are listed from one answer, the first ones in document order: a
+// directory's whole catalogue in one answer would otherwise become as many rows.
+inline constexpr std::size_t kMaxStations = 10000;
 // The time slot of every station row: a stream has no length.
 inline constexpr const char* kTimeText = "8:88";
 
@@ -36,7 +40,7 @@ QString TuneInAddress(const QString& server, qint64 id);
 // blank line and an XML document whose "stationlist" element holds "station" elements with
 // "name", "id" and "lc" attributes; without a blank line the whole answer is taken as XML, and a
 // NUL byte ends it. An answer that is not XML, nests too deep or has no "stationlist" lists
-// nothing. "lc" and "id" count as 0 when missing, not a decimal integer, out of the 64-bit
+// nothing. Reading stops after kMaxStations listed stations. "lc" and "id" count as 0 when missing, not a decimal integer, out of the 64-bit
 // range, or (for "id") negative.
 std::vector<Station> ParseStations(const QByteArray& answer, const QString& server);
 

@@ -4,9 +4,11 @@
 // address answers with a pls playlist that names the stream, and the stream is heard on SDL's
 // disk driver.
 #include "AudioFixture.h"
+#include "CDirectoryLoad.h"
 #include "CPlayBass.h"
 #include "CSHOUTcast.h"
 #include "DirectoryServer.h"
+#include "RadioStations.h"
 #include "TestProfile.h"
 #include "audio/CAudioLib.h"
 
@@ -67,7 +69,16 @@ TEST(StationPlayback, AStationRowPlaysThroughItsTuneInPlaylist)
     CSHOUTcast radio;
     radio.SetServer(server.Server());
     RecordingList list;
-    ASSERT_EQ(radio.FillStations(list, QStringLiteral("Jazz")), StationFill::Listed);
+    CDirectoryLoad load;
+    bool listed = false;
+    QObject::connect(&load, &CDirectoryLoad::Finished,
+        [&](bool ok, const std::vector<radio::Station>& stations) {
+            listed = ok;
+            radio::ListStations(list, stations);
+        });
+    radio.FillStations(load, QStringLiteral("Jazz"));
+    ASSERT_TRUE(EngineTarget::PumpUntil([&] { return !load.IsRunning(); }, 30000));
+    ASSERT_TRUE(listed);
     ASSERT_EQ(list.SongCount(), 1);
     const QString row = list.rows[0];
     const QString address = row.section(QLatin1Char('|'), 1, 1);

@@ -4,6 +4,7 @@
 // prints the listed stations in list order as the list shows them, one line each: position
 // text, title, file (the tune-in address) and rating, separated by tabs. Exit status 0 also
 // when nothing is listed, 1 when the file cannot be read.
+#include "CDirectoryLoad.h"
 #include "CSHOUTcast.h"
 #include "RadioStations.h"
 
@@ -28,7 +29,7 @@ int main(int argc, char** argv)
         return 1;
     }
     // The player stops reading an answer at the same size.
-    const QByteArray answer = file.read(CSHOUTcast::Limits().maxAnswerBytes);
+    const QByteArray answer = file.read(CDirectoryLoad::Limits().maxAnswerBytes);
     if (file.error() != QFileDevice::NoError) {
         err << "cannot read: " << args.at(1) << '\n';
         return 1;

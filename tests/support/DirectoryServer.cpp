@@ -2,8 +2,6 @@
 // Copyright (c) 2026 The Plumo developers
 #include "DirectoryServer.h"
 
-#include <QPointer>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <memory>
@@ -40,7 +38,11 @@ void DirectoryServer::Accept()
             QByteArray target = request->split(' ').value(1);
             if (target.startsWith("http://"))
                 target = target.mid(target.indexOf('/', 7));
-            Serve(socket, m_handler(target));
+            const Answer answer = m_handler(target);
+            if (answer.mode == Mode::Held)
+                m_held.append({socket, target, answer.bytes});
+            else
+                Serve(socket, answer);
         });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
             ++clientsGone;
@@ -68,9 +70,27 @@ void DirectoryServer::Serve(QTcpSocket* socket, const Answer& answer)
         Flood(socket, answer.bytes);
         break;
     case Mode::Drop:
+    case Mode::Held:
         socket->disconnectFromHost();
         break;
     }
+}
+
+int DirectoryServer::Release(const QByteArray& suffix)
+{
+    int released = 0;
+    for (qsizetype i = 0; i < m_held.size();) {
+        if (!m_held[i].target.endsWith(suffix)) {
+            ++i;
+            continue;
+        }
+        const HeldAnswer held = m_held.takeAt(i);
+        if (held.socket && held.socket->state() == QAbstractSocket::ConnectedState) {
+            Serve(held.socket, {held.bytes, Mode::Close});
+            ++released;
+        }
+    }
+    return released;
 }
 
 void DirectoryServer::Trickle(QTcpSocket* socket, QByteArray rest)

@@ -4,12 +4,13 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include <functional>
 
-class QTcpSocket;
 
 // A web server on 127.0.0.1 served by the test's own thread, so it answers while the code under
 // test waits in its event loop. Each request is read up to its blank line and recorded whole;
@@ -24,6 +25,7 @@ public:
         Hold,    // the answer at once, the connection kept open
         Endless, // the answer over and over until the client goes
         Drop,    // close without a byte
+        Held,    // nothing until Release, then the answer and close: a slow directory
     };
     struct Answer {
         QByteArray bytes;
@@ -39,6 +41,9 @@ public:
     quint16 Port() const { return m_server.serverPort(); }
     // "127.0.0.1:port", as the directory client takes its server.
     QString Server() const;
+    // Sends the held answers whose target ends with suffix (all for an empty one) and closes
+    // them; returns how many were still connected.
+    int Release(const QByteArray& suffix = {});
 
     QList<QByteArray> requests;
     qint64 sent = 0;      // bytes written to clients
@@ -50,8 +55,15 @@ private:
     void Trickle(QTcpSocket* socket, QByteArray rest);
     void Flood(QTcpSocket* socket, const QByteArray& bytes);
 
+    struct HeldAnswer {
+        QPointer<QTcpSocket> socket;
+        QByteArray target;
+        QByteArray bytes;
+    };
+
     QTcpServer m_server;
     Handler m_handler;
+    QList<HeldAnswer> m_held;
 };
 
 // The XML of a station list: attributes given as written, e.g. R"(name="A" id="1" lc="20")".
