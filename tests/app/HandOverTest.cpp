@@ -29,6 +29,7 @@
 
 #if defined(PLUMO_TEST_XTST)
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #endif
 
@@ -188,6 +189,33 @@ protected:
     QProcess m_player;
 };
 
+#if defined(PLUMO_TEST_XTST)
+// The shown top-level window whose class names the program; 0 for none.
+Window ShownWindowOf(Display* display, const char* program)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+        XWindowAttributes attributes;
+        XClassHint hint {};
+        if (!XGetWindowAttributes(display, children[i], &attributes)
+            || attributes.map_state != IsViewable || !XGetClassHint(display, children[i], &hint))
+            continue;
+        if (hint.res_name && qstrcmp(hint.res_name, program) == 0)
+            found = children[i];
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    XFree(children);
+    return found;
+}
+#endif
+
 } // namespace
 
 #if defined(PLUMO_TEST_XTST)
@@ -214,15 +242,29 @@ TEST_F(HandOver, FilesGivenToARunningPlayerPlayAndOneMediaKeyPressIsOneStep)
     ASSERT_FALSE(mine.isEmpty()) << "with no playlist shown they go to \"My Playlist\"";
     EXPECT_EQ(Column(mine, "file"), QStringList({File(1), File(2), File(3)}));
 
-    // The hand-over raised the window and gave it the focus; the pointer rests on it too (the
-    // window stands where the stored settings put it).
-    XTestFakeMotionEvent(display, 0, 400, 300, 0);
-    XTestFakeKeyEvent(display, next, True, 0);
-    XTestFakeKeyEvent(display, next, False, 0);
+    // The user gives the player's window the focus (as a window manager does on a click).
+    const Window window = ShownWindowOf(display, "plumo");
+    ASSERT_NE(window, 0u);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
     XSync(display, False);
-    XCloseDisplay(display);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    ASSERT_EQ(focus, window);
+    const auto press = [display](KeyCode key) {
+        XTestFakeKeyEvent(display, key, True, 0);
+        XTestFakeKeyEvent(display, key, False, 0);
+        XSync(display, False);
+    };
+    press(next);
     ASSERT_TRUE(QTest::qWaitFor([this] { return PlayingUrl() == Url(File(2)); }, kDeadlineMs))
         << PlayingUrl().toStdString();
+    // Play/pause pauses, and stays paused.
+    if (const KeyCode play = XKeysymToKeycode(display, 0x1008ff14)) { // XF86AudioPlay
+        press(play);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return Playback() == "Paused"; }, kDeadlineMs));
+    }
+    XCloseDisplay(display);
     // Stop after the press has reached the player by every path it takes; the counters then
     // tell how many times it acted.
     Call("Stop");
