@@ -18,6 +18,8 @@
 #include <QShortcut>
 #include <QStandardPaths>
 
+#include "VirtualKey.h"
+
 #include <algorithm>
 
 namespace {
@@ -311,7 +313,21 @@ void CPanelWnd::InstallAccelerators()
         shortcut->setContext(Qt::WindowShortcut);
         const int id = a.id;
         connect(shortcut, &QShortcut::activated, this, [this, id] { OnCommand(id); });
+        if (id >= ID_MEDIA_PLAYPAUSE && id <= ID_MEDIA_PREV)
+            m_mediaShortcuts.emplace_back(shortcut, vkey::FromQtKey(a.key[0].key(), false));
     }
+    UpdateMediaAccelerators();
+}
+
+void CPanelWnd::UpdateMediaAccelerators()
+{
+    // A media key pressed in the window also reaches the key hook (the X11 hook sees every
+    // key; the focus hook sees the window's own). Where the hot-key table acts on the key, the
+    // hook alone does, so one press is one action; a key the table leaves out still works
+    // here. A disabled shortcut lets the key through to the window, where the focus hook
+    // sees it.
+    for (const auto& [shortcut, code] : m_mediaShortcuts)
+        shortcut->setEnabled(m_hotKeys.LookupMessage(code, 0) == 0);
 }
 
 void CPanelWnd::RunFirstRun()
@@ -326,6 +342,17 @@ void CPanelWnd::RunFirstRun()
     QStringList folders;
     if (ChooseLibraryFolders(&folders) && !m_shutDown)
         RunLibraryUpdate(folders);
+}
+
+void CPanelWnd::ShowNote(const QString& text)
+{
+    // Window-modal but not waiting, like the warnings of the player.
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Plumo"), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    m_statusText = text;
+    Q_EMIT StatusShown(text);
 }
 
 void CPanelWnd::ShowLibraryError()
@@ -438,6 +465,7 @@ void CPanelWnd::Shutdown()
     m_shutDown = true;
     m_held.clear();
     m_stationLoad.Cancel();
+    m_jobs.Close();
     m_positionTimer.stop();
     m_spectrumTimer.stop();
     m_tray.Remove();

@@ -7,6 +7,7 @@
 #include "CDBase.h"
 #include "CDirectoryLoad.h"
 #include "CHotKey.h"
+#include "CJobQueue.h"
 #include "CKeyHook.h"
 #include "CLanguage.h"
 #include "CLastFM.h"
@@ -31,7 +32,10 @@
 #include <QTimer>
 #include <QWidget>
 
+class QShortcut;
+
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The main window: a caption-less top-level window that owns every other object of the player
@@ -153,9 +157,14 @@ public:
     void SetRepeat(bool on);
     void SetShuffle(bool on);
     void RateTrack(int value, bool fromControl);
-    // Adds files or stream addresses to the open playlist, as if dropped on the window, and
-    // plays the first of them.
+    // What the desktop and a later start hand over (files, folders, playlist files and stream
+    // addresses): added to the playlist the list shows or, when it shows none, to
+    // "My Playlist" (made again when missing), which is then shown; a playlist file adds its
+    // entries. The first added row plays. Runs as a database job (see CJobQueue): when one
+    // runs already, after it, and this call returns at once.
     void OpenFiles(const QStringList& paths);
+    // Whether a database job runs (its progress dialog is up), and how many wait behind it.
+    const CJobQueue& GetJobs() const { return m_jobs; }
     // Fills the list from a tree node; without one, from the node stored in settings.
     void FillList(CSkinTreeNode* node);
     // Empties the tree and builds its category heads with the saved playlists.
@@ -266,7 +275,9 @@ private:
     void RunHeldCommands();
     // Shows the library folders dialog; true with the confirmed folders when Update was pressed.
     bool ChooseLibraryFolders(QStringList* folders);
+    // Queues the update of the given folders behind the database jobs asked for before it.
     void RunLibraryUpdate(const QStringList& folders);
+    void RunLibraryUpdateNow(const QStringList& folders);
     void OnLibraryFolders();
     void OnExit();
     void OnHideInTray();
@@ -287,6 +298,7 @@ private:
     void OnRemoveRows();
     void OnSelectAll();
     void OnOpenPlaylistFile();
+    void ImportPlaylistFile(const QString& path);
     void OnAddToPlaylist(int index);
 
     // Private messages, one handler each.
@@ -339,12 +351,21 @@ private:
     void FillFromStoredNode();
     void CloseViewedList();
     int CurrentPlaylistIndex() const;
+    // Adds to the shown playlist as a database job (see OpenFiles for the kinds of paths).
     void AddPathsToPlaylist(const QStringList& paths);
     // Files dropped on the window or the list: added to the shown playlist, or a note says
     // that only a playlist takes them.
     void DropFiles(const QStringList& paths);
+    void AddPathsNow(const QStringList& paths);
+    void OpenFilesNow(const QStringList& paths);
+    // Shows "My Playlist", made first when there is none. False when no playlist is shown then.
+    bool ShowMyPlaylist();
+    // The window's media-key shortcuts step aside for the keys the hook acts on.
+    void UpdateMediaAccelerators();
+    void ShowNote(const QString& text);
     // Adds files to a playlist the list does not show, by its file name in "Playlist".
     void AddPathsToStoredPlaylist(const QString& file, const QStringList& paths);
+    void AddPathsToStoredPlaylistNow(const QString& file, const QStringList& paths);
     void AfterLibraryUpdate();
     void StationsLoaded(bool listed, const std::vector<radio::Station>& stations);
 
@@ -375,6 +396,7 @@ private:
     CHotKey m_hotKeys;
     std::unique_ptr<CKeyHook> m_keyHook;
     CMprisLink m_mpris;
+    CJobQueue m_jobs;
 
     QTimer m_positionTimer; // 100: position, 500 ms
     QTimer m_spectrumTimer; // 200: spectrum, 30 ms
@@ -397,6 +419,8 @@ private:
     bool m_ownDrag = false;
     bool m_hideInTray = false;
     std::vector<int> m_held; // commands waiting for a library fill to end, in their order
+    // The media-key shortcuts of the window with the virtual-key code the hook reports.
+    std::vector<std::pair<QShortcut*, int>> m_mediaShortcuts;
     bool m_created = false;
     bool m_shutDown = false;
 };

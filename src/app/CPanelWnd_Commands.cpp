@@ -167,6 +167,14 @@ bool CPanelWnd::ChooseLibraryFolders(QStringList* folders)
 
 void CPanelWnd::RunLibraryUpdate(const QStringList& folders)
 {
+    m_jobs.Run([this, folders] {
+        if (!m_shutDown)
+            RunLibraryUpdateNow(folders);
+    });
+}
+
+void CPanelWnd::RunLibraryUpdateNow(const QStringList& folders)
+{
     bool failed = false;
     {
         ModalBracket bracket(*this);
@@ -230,6 +238,7 @@ void CPanelWnd::OnHotKeys()
 {
     ModalBracket bracket(*this);
     CDlgHotKey::Run(this, m_language, m_hotKeys, m_keyHook && m_keyHook->IsGlobal());
+    UpdateMediaAccelerators();
 }
 
 void CPanelWnd::OnOpenURL()
@@ -237,13 +246,25 @@ void CPanelWnd::OnOpenURL()
     ModalBracket bracket(*this);
     CDlgOpenURL dlg(this);
     dlg.SetLines(m_language.Section(LangSection::OpenURLDialog));
-    if (dlg.exec() != QDialog::Accepted || !m_db.IsOpen(DbConn::Viewed))
+    if (dlg.exec() != QDialog::Accepted)
         return;
+    // What the user typed is never dropped without a word: the list may have stopped showing
+    // a playlist while the dialog was up, and the playlist file may refuse the row.
+    if (!m_db.IsOpen(DbConn::Viewed)) {
+        Warn(4, 2, QMessageBox::Information);
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_player.prepared = nullptr;
-    m_playlists.AppendStream(dlg.Address(), dlg.Name(), m_list);
-    m_list.ScrollToEnd();
+    const bool stored = m_playlists.AppendStream(dlg.Address(), dlg.Name(), m_list);
+    if (stored)
+        m_list.ScrollToEnd();
     QApplication::restoreOverrideCursor();
+    if (!stored) {
+        ShowNote(tr("The stream \"%1\" could not be added to the playlist: its file \"%2\" "
+                    "cannot be written.")
+                     .arg(dlg.Address(), m_db.PlaylistFile(DbConn::Viewed)));
+    }
 }
 
 void CPanelWnd::OnProperties()

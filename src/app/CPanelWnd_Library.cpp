@@ -7,6 +7,7 @@
 #include "CDlgProgress.h"
 #include "CDlgRename.h"
 #include "CLibraryQuery.h"
+#include "CPlsFile.h"
 #include "IRadioTreeSink.h"
 #include "RadioStations.h"
 
@@ -18,6 +19,10 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -328,33 +333,57 @@ void CPanelWnd::OnDeletePlaylist()
 
 void CPanelWnd::AddPathsToPlaylist(const QStringList& paths)
 {
-    // The desktop's media controls and a second start may hand over stream addresses: those
-    // become stream rows, as if typed into the address dialog; no file job could read them.
+    m_jobs.Run([this, paths] {
+        if (!m_shutDown && m_db.IsOpen(DbConn::Viewed))
+            AddPathsNow(paths);
+    });
+}
+
+void CPanelWnd::AddPathsNow(const QStringList& paths)
+{
+    // In the order given: files and folders in runs, each playlist file's entries where it
+    // stands, and stream addresses (from the desktop's media controls or a later start) as
+    // stream rows, as if typed into the address dialog; no file job could read them.
+    const int first = m_db.LargestPosition(DbConn::Viewed);
     QStringList files;
-    for (const QString& path : paths) {
-        if (!CPlayBass::IsStreamAddress(path)) {
-            files << path;
-            continue;
-        }
-        m_player.prepared = nullptr;
-        m_playlists.AppendStream(path, path, m_list);
-    }
-    if (files.isEmpty())
-        return;
-    const int last = m_db.LargestPosition(DbConn::Viewed);
-    {
+    const auto runJob = [this, &files](ProgressJob job, const QString& plsPath) {
         ModalBracket bracket(*this);
         CDlgProgress dlg(this);
         dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
         dlg.SetDatabase(&m_db);
         dlg.SetTagReader(&CPlayBass::ReadTags);
-        dlg.SetJob(ProgressJob::AddToViewed);
-        dlg.SetBase(last);
-        dlg.SetPaths(files);
+        dlg.SetJob(job);
+        dlg.SetBase(m_db.LargestPosition(DbConn::Viewed));
+        if (job == ProgressJob::ImportPlaylist)
+            dlg.SetImport(plsPath, m_db.PlaylistFile(DbConn::Viewed));
+        else
+            dlg.SetPaths(std::exchange(files, {}));
         dlg.Run();
+    };
+    for (const QString& path : paths) {
+        if (m_shutDown)
+            return;
+        const bool stream = CPlayBass::IsStreamAddress(path);
+        const bool playlist
+            = !stream && CPlsFile::FormatFromExtension(QFileInfo(path).suffix()) != PlsFormat::None;
+        if (!stream && !playlist) {
+            files << path;
+            continue;
+        }
+        if (!files.isEmpty())
+            runJob(ProgressJob::AddToViewed, QString());
+        if (stream)
+            m_db.InsertPlaylistStream(
+                DbConn::Viewed, m_db.LargestPosition(DbConn::Viewed) + 1, path, path);
+        else
+            runJob(ProgressJob::ImportPlaylist, path);
     }
+    if (!files.isEmpty())
+        runJob(ProgressJob::AddToViewed, QString());
+    if (m_shutDown)
+        return;
     m_player.prepared = nullptr;
-    m_playlists.FillAfter(last, m_list);
+    m_playlists.FillAfter(first, m_list);
     m_list.ScrollToEnd();
 }
 
@@ -404,7 +433,13 @@ void CPanelWnd::OnOpenPlaylistFile()
                            "Advanced Stream Redirector (*.asx);;"
                            "XML Shareable Playlist Format (*.xspf)"));
     }
-    if (path.isEmpty())
+    if (!path.isEmpty())
+        m_jobs.Run([this, path] { ImportPlaylistFile(path); });
+}
+
+void CPanelWnd::ImportPlaylistFile(const QString& path)
+{
+    if (m_shutDown)
         return;
     CloseViewedList();
     const std::optional<int> index =
@@ -424,7 +459,7 @@ void CPanelWnd::OnOpenPlaylistFile()
         dlg.Run();
     }
     CSkinTreeNode* playlists = m_tree.Rows().PlaylistsCategory();
-    if (playlists && !playlists->m_children.empty()) {
+    if (playlists && !playlists->m_children.empty() && !m_shutDown) {
         CSkinTreeNode* node = playlists->m_children.back();
         m_tree.Rows().SetSelection(node);
         m_tree.RecalcLayout();
@@ -505,6 +540,14 @@ void CPanelWnd::OnDroppedOnPlaylist(CSkinTreeNode* playlist, bool fromList, cons
 
 void CPanelWnd::AddPathsToStoredPlaylist(const QString& file, const QStringList& paths)
 {
+    m_jobs.Run([this, file, paths] {
+        if (!m_shutDown)
+            AddPathsToStoredPlaylistNow(file, paths);
+    });
+}
+
+void CPanelWnd::AddPathsToStoredPlaylistNow(const QString& file, const QStringList& paths)
+{
     ModalBracket bracket(*this);
     CDlgProgress dlg(this);
     dlg.SetLines(m_language.Section(LangSection::ProcessDialog));
@@ -518,14 +561,55 @@ void CPanelWnd::AddPathsToStoredPlaylist(const QString& file, const QStringList&
 
 void CPanelWnd::OpenFiles(const QStringList& paths)
 {
-    if (!m_db.IsOpen(DbConn::Viewed)) {
+    m_jobs.Run([this, paths] { OpenFilesNow(paths); });
+}
+
+void CPanelWnd::OpenFilesNow(const QStringList& paths)
+{
+    if (paths.isEmpty() || m_shutDown)
+        return;
+    // What the desktop hands over is meant to be heard now: with no playlist to take it, the
+    // user's own default playlist does rather than a note asking to open one first.
+    if ((!m_db.IsOpen(DbConn::Viewed) || m_list.Rows().RadioMode()) && !ShowMyPlaylist()) {
         Warn(4, 2, QMessageBox::Information);
         return;
     }
     const std::size_t before = m_list.Rows().Songs().size();
-    AddPathsToPlaylist(paths);
-    // The desktop hands over what its user wants to hear: the first of them plays.
+    AddPathsNow(paths);
+    // The first of them plays.
     const std::vector<CSkinListNode*>& songs = m_list.Rows().Songs();
     if (songs.size() > before && !m_shutDown)
         PlayNode(songs[before]);
+}
+
+bool CPanelWnd::ShowMyPlaylist()
+{
+    const QString name = QStringLiteral("My Playlist");
+    const std::vector<PlaylistEntry>& entries = m_playlists.Entries();
+    auto entry = std::find_if(
+        entries.begin(), entries.end(), [&name](const PlaylistEntry& e) { return e.name == name; });
+    QString file;
+    if (entry != entries.end()) {
+        file = entry->file;
+    } else {
+        // Deleted by the user since the first start: made again, at the end of the tree.
+        const std::optional<int> index = m_playlists.CreatePlaylist(name, &m_tree);
+        if (!index)
+            return false;
+        file = m_playlists.Entries()[static_cast<std::size_t>(*index)].file;
+    }
+    CSkinTreeNode* playlists = m_tree.Rows().PlaylistsCategory();
+    CSkinTreeNode* node = nullptr;
+    if (playlists) {
+        for (CSkinTreeNode* child : playlists->m_children) {
+            if (child->m_key == file)
+                node = child;
+        }
+    }
+    if (!node)
+        return false;
+    m_tree.Rows().SetSelection(node);
+    m_tree.RecalcLayout();
+    FillList(node);
+    return m_db.IsOpen(DbConn::Viewed);
 }

@@ -126,15 +126,18 @@ void CPanelWnd::OpenFinished(int code, LParam request)
 
 void CPanelWnd::FileOpened(int code)
 {
-    m_player.opening = false;
     if (code != 0) {
-        // One row that cannot be played is told in the title strip, not in a box per file.
-        m_player.stream = false;
-        ForgetPlayingRow();
+        // The engine let the track before go when this one was asked for: whatever played,
+        // the player is now stopped, and says so everywhere (controls, timers, desktop). A
+        // row picked by the user that cannot be played stops rather than skips, so a list
+        // of files gone (a drive taken away) does not run through silently. One row that
+        // cannot be played is told in the title strip, not in a box per file.
+        Stop();
         ShowStatus(
             m_language.Line(LangSection::Messages, 3) + QStringLiteral(" ") + m_opening.file);
         return;
     }
+    m_player.opening = false;
     if (CSkinListNode* row = m_list.Rows().Playing()) {
         PlayStarted(row);
         return;

@@ -5,18 +5,34 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QThread>
 #include <QUrl>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
 
 namespace {
 constexpr char kRaiseRequest[] = "raise\n";
 // Each file handed over follows the raise request on a line of its own, after this prefix.
 constexpr char kOpenPrefix[] = "open ";
+// The last line of a request; the running instance answers it with kConfirm.
+constexpr char kEndRequest[] = "end\n";
+constexpr char kConfirm[] = "ok\n";
+// A whole request, however many files it names.
 constexpr qint64 kMaxRequestBytes = 16 * 1024 * 1024;
 constexpr int kAskTimeoutMs = 3000;
+constexpr int kConfirmTimeoutMs = 10000;
 
 QString KeyHash(const QString& key)
 {
@@ -24,14 +40,52 @@ QString KeyHash(const QString& key)
         QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
 }
 
-// The lock lives where only this user can write; the temp folder is the fall-back.
-QString LockPath(const QString& key)
+#ifdef Q_OS_UNIX
+// A real folder (not a link) of this user that no one else may read, write or enter.
+bool IsPrivateFolder(const QString& path)
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty() || !QDir().mkpath(dir))
-        dir = QDir::tempPath();
-    return dir + "/PlumoMutex-" + KeyHash(key) + ".lock";
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
 }
+
+// Makes the fall-back folder, or takes it back to 0700 when it is this user's already.
+bool MakePrivateFolder(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    QDir().mkpath(QFileInfo(path).path());
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    return (st.st_mode & 077) == 0 || ::chmod(native.constData(), 0700) == 0;
+}
+
+// Only this user's processes may talk to the running player; the folder's mode already keeps
+// others out, and the peer's credentials say so again where the system tells them.
+bool IsOwnUser(const QLocalSocket& socket)
+{
+#if defined(SO_PEERCRED)
+    struct ucred cred {};
+    socklen_t length = sizeof cred;
+    if (::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &cred,
+            &length)
+        != 0)
+        return false;
+    return cred.uid == ::geteuid();
+#else
+    Q_UNUSED(socket);
+    return true;
+#endif
+}
+#else
+bool IsOwnUser(const QLocalSocket&)
+{
+    return true;
+}
+#endif
 } // namespace
 
 CSingleInstance::CSingleInstance(const QString& key, QObject* parent)
@@ -48,13 +102,38 @@ CSingleInstance::~CSingleInstance()
         m_lock->unlock();
 }
 
-QString CSingleInstance::ServerName(const QString& key)
+QString CSingleInstance::PrivateFolder()
 {
-    // On Unix a bare name is placed in the shared temp folder: qualify it with the user.
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = qEnvironmentVariable("USERNAME");
-    return "PlumoMutex-" + KeyHash(user + '\n' + key);
+#ifdef Q_OS_UNIX
+    // The shared temp folder is no place for it: anyone may make the name first there, and
+    // then receive what a later start hands over, or keep the player from listening at all.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && IsPrivateFolder(runtime))
+        return runtime;
+    // Without one, a folder in the user's own cache folder; per host, as a home folder may be
+    // shared by several machines whose players cannot reach each other.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (cache.isEmpty())
+        return {};
+    const QString own = cache + "/plumo-" + QSysInfo::machineHostName();
+    return MakePrivateFolder(own) ? own : QString();
+#else
+    return QDir::tempPath();
+#endif
+}
+
+QString CSingleInstance::ServerName(const QString& key, const QString& folder)
+{
+#ifdef Q_OS_UNIX
+    const QString dir = folder.isEmpty() ? PrivateFolder() : folder;
+    if (dir.isEmpty())
+        return {};
+    return dir + "/PlumoMutex-" + KeyHash(key);
+#else
+    // A pipe name: qualified with the user, as pipes share one namespace.
+    Q_UNUSED(folder);
+    return "PlumoMutex-" + KeyHash(qEnvironmentVariable("USERNAME") + '\n' + key);
+#endif
 }
 
 QStringList CSingleInstance::FilesFromArguments(const QStringList& arguments)
@@ -77,20 +156,26 @@ QStringList CSingleInstance::FilesFromArguments(const QStringList& arguments)
 
 bool CSingleInstance::Acquire(const QStringList& files)
 {
-    m_lock = std::make_unique<QLockFile>(LockPath(m_key));
+    const QString folder = PrivateFolder();
+    if (folder.isEmpty())
+        return true; // nowhere safe to meet a later start: run rather than refuse to start
+    const QString name = ServerName(m_key, folder);
+    m_lock = std::make_unique<QLockFile>(name + ".lock");
     m_lock->setStaleLockTime(0); // a lock is stale only when its owner is gone
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError) {
             m_lock.reset();
-            AskRunningToRaise(ServerName(m_key), files);
+            m_handedOver = AskRunningToRaise(name, files);
             return false;
         }
         // The lock cannot be made at all (unwritable folder): run rather than refuse to start.
         m_lock.reset();
     }
-    const QString name = ServerName(m_key);
-    QLocalServer::removeServer(name); // a socket left by a crashed owner of the lock
+    // A socket left by a crashed owner of the lock; in the private folder it can only be ours.
+    QLocalServer::removeServer(name);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    // A failed listen leaves the player running; a later start then finds the lock taken and
+    // says that it cannot reach this one.
     m_server.listen(name);
     return true;
 }
@@ -103,18 +188,28 @@ bool CSingleInstance::AskRunningToRaise(const QString& name, const QStringList& 
     while (clock.elapsed() < kAskTimeoutMs) {
         QLocalSocket socket;
         socket.connectToServer(name);
-        if (socket.waitForConnected(500)) {
-            QByteArray request(kRaiseRequest);
-            for (const QString& file : files) {
-                if (!file.contains('\n'))
-                    request += kOpenPrefix + file.toUtf8() + '\n';
-            }
-            socket.write(request);
-            const bool sent = socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            return sent;
+        if (!socket.waitForConnected(500)) {
+            QThread::msleep(100);
+            continue;
         }
-        QThread::msleep(100);
+        QByteArray request(kRaiseRequest);
+        for (const QString& file : files) {
+            if (!file.contains('\n'))
+                request += kOpenPrefix + file.toUtf8() + '\n';
+        }
+        request += kEndRequest;
+        socket.write(request);
+        if (!socket.waitForBytesWritten(kConfirmTimeoutMs))
+            return false;
+        // Written is not received: the running one confirms once it has the whole request.
+        QElapsedTimer wait;
+        wait.start();
+        while (!socket.canReadLine() && wait.elapsed() < kConfirmTimeoutMs
+            && socket.state() == QLocalSocket::ConnectedState)
+            socket.waitForReadyRead(200);
+        const bool confirmed = socket.canReadLine() && socket.readLine() == kConfirm;
+        socket.disconnectFromServer();
+        return confirmed;
     }
     return false;
 }
@@ -122,24 +217,44 @@ bool CSingleInstance::AskRunningToRaise(const QString& name, const QStringList& 
 void CSingleInstance::OnNewConnection()
 {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!IsOwnUser(*socket)) {
+            socket->abort();
+            continue;
+        }
         auto files = std::make_shared<QStringList>();
-        auto readLines = [this, socket, files] {
+        auto received = std::make_shared<qint64>(0);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, files, received] {
             while (socket->canReadLine()) {
                 QByteArray line = socket->readLine(kMaxRequestBytes);
+                *received += line.size();
+                if (*received > kMaxRequestBytes) {
+                    socket->abort();
+                    return;
+                }
                 if (line.endsWith('\n'))
                     line.chop(1);
-                if (line == "raise" && m_raise)
+                if (line == "raise" && m_raise) {
                     m_raise();
-                else if (line.startsWith(kOpenPrefix))
+                } else if (line.startsWith(kOpenPrefix)) {
                     files->append(QString::fromUtf8(line.mid(int(sizeof kOpenPrefix) - 1)));
+                } else if (line == "end") {
+                    // Confirmed before the files are opened: opening may take a while, and
+                    // the later start only waits to know they arrived.
+                    socket->write(kConfirm);
+                    socket->flush();
+                    // Queued: opening may run a dialog's loop, in which this socket could go.
+                    if (!files->isEmpty()) {
+                        QMetaObject::invokeMethod(this,
+                            [this, list = *files] { Q_EMIT FilesReceived(list); },
+                            Qt::QueuedConnection);
+                    }
+                    return;
+                }
             }
-        };
-        connect(socket, &QLocalSocket::readyRead, this, readLines);
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket, files, readLines] {
-            readLines();
-            socket->deleteLater();
-            if (!files->isEmpty())
-                Q_EMIT FilesReceived(*files);
+            // A line longer than a whole request may be never ends.
+            if (socket->bytesAvailable() > kMaxRequestBytes)
+                socket->abort();
         });
     }
 }

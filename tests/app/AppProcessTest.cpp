@@ -24,13 +24,19 @@ QString ProfileOf(const TestProfile& home)
     return home.File("data") + "/Plumo";
 }
 
-bool WaitUntilListening(const QString& profile, int ms = 10000)
+// The player's socket, in the runtime folder PlayerEnv gives it.
+QString ServerOf(const TestProfile& home)
+{
+    return CSingleInstance::ServerName(ProfileOf(home), home.File("run"));
+}
+
+bool WaitUntilListening(const TestProfile& home, int ms = 10000)
 {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < ms) {
         QLocalSocket socket;
-        socket.connectToServer(CSingleInstance::ServerName(profile));
+        socket.connectToServer(ServerOf(home));
         if (socket.waitForConnected(200))
             return true;
         QThread::msleep(100);
@@ -88,7 +94,7 @@ TEST(AppProcess, SecondStartHandsOverAndExitsZero)
     WriteSettings(home);
     PlayerProcess first(home);
     ASSERT_TRUE(first.Get().waitForStarted(10000)) << first.Get().errorString().toStdString();
-    ASSERT_TRUE(WaitUntilListening(ProfileOf(home)));
+    ASSERT_TRUE(WaitUntilListening(home));
 
     PlayerProcess second(home);
     ASSERT_TRUE(second.Get().waitForFinished(15000)) << "the second start must end by itself";
@@ -104,7 +110,7 @@ TEST(AppProcess, TerminationSignalsRunTheOrderedShutDown)
         WriteSettings(home);
         PlayerProcess player(home);
         ASSERT_TRUE(player.Get().waitForStarted(10000));
-        ASSERT_TRUE(WaitUntilListening(ProfileOf(home)));
+        ASSERT_TRUE(WaitUntilListening(home));
         // The instance answers before the window reads its settings; taking the file away
         // earlier would make this a first start.
         ASSERT_TRUE(WaitUntilSettingsRead(home));
@@ -130,12 +136,34 @@ TEST(AppProcess, AStaleLockFromACrashedPlayerDoesNotBlockTheNextStart)
     {
         PlayerProcess crashed(home);
         ASSERT_TRUE(crashed.Get().waitForStarted(10000));
-        ASSERT_TRUE(WaitUntilListening(ProfileOf(home)));
+        ASSERT_TRUE(WaitUntilListening(home));
         crashed.Get().kill(); // SIGKILL: no clean-up at all
         crashed.Get().waitForFinished(5000);
     }
     PlayerProcess next(home);
     ASSERT_TRUE(next.Get().waitForStarted(10000));
-    EXPECT_TRUE(WaitUntilListening(ProfileOf(home)));
+    EXPECT_TRUE(WaitUntilListening(home));
     EXPECT_EQ(next.Get().state(), QProcess::Running);
+}
+
+// Something not ours stands where the socket goes (here a folder): the player starts all the
+// same, and a later start says it cannot reach it rather than pretend it handed over.
+TEST(AppProcess, ASecondStartThatCannotReachTheFirstSaysSo)
+{
+    TestProfile home;
+    WriteSettings(home);
+    PlayerEnv(home); // makes the runtime folder
+    ASSERT_TRUE(QDir().mkpath(ServerOf(home)));
+    PlayerProcess first(home);
+    ASSERT_TRUE(first.Get().waitForStarted(10000));
+    ASSERT_TRUE(WaitUntilSettingsRead(home)) << "the player starts without its socket";
+
+    QProcess second;
+    second.setProcessEnvironment(PlayerEnv(home));
+    second.start(PlayerPath(), {home.File("a.mp3")});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(second.readAllStandardError().contains("cannot be reached"));
+    EXPECT_EQ(first.Get().state(), QProcess::Running);
 }

@@ -7,9 +7,7 @@
 #include "CHotKey.h"
 #include "CKeyHookX11.h"
 #include "DesktopSupport.h"
-
-#include <QProcess>
-#include <QStandardPaths>
+#include "XServer.h"
 
 #include <array>
 #include <memory>
@@ -27,39 +25,6 @@ constexpr KeySym kControlL = 0xffe3;
 constexpr KeySym kAltL = 0xffe9;
 constexpr KeySym kP = 'p';
 constexpr KeySym kQ = 'q';
-
-// An Xvfb of the test's own on a free display (it names the display on its standard output).
-class XServer {
-public:
-    XServer()
-    {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        if (xvfb.isEmpty())
-            return;
-        m_process.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
-        if (!m_process.waitForStarted(10000))
-            return;
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(30000)) {
-        }
-        const QByteArray number = m_process.readLine().trimmed();
-        if (!number.isEmpty())
-            m_name = ":" + number;
-    }
-    ~XServer()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(10000))
-                m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    const QByteArray& Name() const { return m_name; }
-
-private:
-    QProcess m_process;
-    QByteArray m_name;
-};
 
 // Another program: a window of its own connection that holds the keyboard focus.
 class FocusedWindow {
