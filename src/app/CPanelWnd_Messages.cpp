@@ -121,6 +121,8 @@ LResult CPanelWnd::OnPlayerConnect(WParam wParam, LParam lParam)
 LResult CPanelWnd::OnHookKeyDown(WParam wParam, LParam lParam)
 {
     const int action = m_hotKeys.LookupMessage(static_cast<int>(wParam), static_cast<int>(lParam));
+    if ((lParam & CHotKey::kBitRepeat) != 0 && !CHotKey::RepeatsWhileHeld(action))
+        return 1;
     switch (action) {
     // Routed as the menu's commands, so a key pressed while the list fills waits for its rows.
     case CHotKey::ActionPlay: OnCommand(CContextMenu::ID_PLAY); break;
