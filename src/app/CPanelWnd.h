@@ -24,13 +24,16 @@
 #include "CSkinTree.h"
 #include "CSkinVis.h"
 #include "CTrayIcon.h"
+#include "CWheelSteps.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The main window: a caption-less top-level window that owns every other object of the player
@@ -67,7 +70,8 @@ public:
     CMsgTarget* MsgTarget();
 
     // Wraps every modal dialog the window opens: with a layered skin the companion windows
-    // are disabled while it lives, so only the dialog takes input.
+    // are disabled while it lives, so only the dialog takes input. The ones it disabled are
+    // enabled again when it ends, even when the dialog changed the skin meanwhile.
     class ModalBracket {
     public:
         explicit ModalBracket(CPanelWnd& wnd);
@@ -76,7 +80,7 @@ public:
         ModalBracket& operator=(const ModalBracket&) = delete;
 
     private:
-        CPanelWnd& m_wnd;
+        std::vector<QPointer<QWidget>> m_disabled; // a visualiser may go with a skin change
     };
 
     const QString& GetProgramFolder() const { return m_programFolder; }
@@ -212,6 +216,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Watches the child views: the pointer entering one has left the skin's surface.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -245,6 +251,8 @@ private:
 
     void InitEngine();
     void LoadSkin();
+    // Gives the window the skin's minimum and maximum size.
+    void SetSizeLimits();
     void PushSkinState();
     void StartSystemDrag(int mode);
     void Minimize();
@@ -374,6 +382,10 @@ private:
     OpeningRow m_opening;
     QString m_statusText;
     QString m_libraryError;
+    // Where the pointer is over the skin's own surface; none once it left the window or went
+    // into a child window.
+    std::optional<QPoint> m_pointer;
+    CWheelSteps m_wheel; // turns over the skin's surface
     bool m_ownDrag = false;
     bool m_hideInTray = false;
     std::vector<int> m_held; // commands waiting for a library fill to end, in their order

@@ -162,9 +162,11 @@ LResult CPanelWnd::OnTrayNotify(WParam, LParam lParam)
 
 void CPanelWnd::wheelEvent(QWheelEvent* event)
 {
-    if (event->angleDelta().y() > 0)
+    // One volume step per notch, however finely the device reports the turn.
+    const int steps = m_wheel.Add(event->angleDelta().y());
+    for (int i = 0; i < steps; ++i)
         VolumeUp();
-    else if (event->angleDelta().y() < 0)
+    for (int i = 0; i > steps; --i)
         VolumeDown();
     event->accept();
 }
