@@ -25,6 +25,8 @@
 namespace {
 constexpr int kPositionTimerMs = 500;
 constexpr int kSpectrumTimerMs = 30;
+// The installed desktop file, without ".desktop".
+constexpr const char* kDesktopFileName = "org.plumo.Plumo";
 } // namespace
 
 // Forwards private messages to the window: the window is a QWidget and cannot also be the
@@ -195,6 +197,7 @@ void CPanelWnd::CreateChildWindows()
                 break;
             case SkinKind::Spectrum: {
                 auto vis = std::make_unique<CSkinVis>(this);
+                vis->installEventFilter(this);
                 vis->LoadSkin(control->GetSkinPath(), devicePixelRatioF());
                 window = vis.get();
                 m_vis.push_back(std::move(vis));
@@ -283,6 +286,14 @@ void CPanelWnd::InitEngine()
 
 void CPanelWnd::CreateMainWindow()
 {
+    // Before the native window exists: the taskbar, the window switcher and every dialog
+    // (those without a parent through the application) show the program's icon, and the
+    // desktop matches the window to the installed desktop file by its name (a Wayland
+    // compositor takes it as the window's application id when the window is made).
+    const QIcon icon = CTrayIcon::ProgramIcon(m_programFolder);
+    QGuiApplication::setWindowIcon(icon);
+    setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
     const CSettings::WinRect& r = m_settings.GetWindowRect();
     setGeometry(r.left, r.top, r.Width(), r.Height());
     m_normalRect = geometry();
@@ -362,27 +373,27 @@ void CPanelWnd::ShowLibraryError()
 }
 
 CPanelWnd::ModalBracket::ModalBracket(CPanelWnd& wnd)
-    : m_wnd(wnd)
 {
     // With a layered skin the views are separate windows that would still take input while
     // the dialog is up.
-    if (!m_wnd.m_skinDraw.IsLayered())
+    if (!wnd.m_skinDraw.IsLayered())
         return;
-    m_wnd.setFocus();
-    m_wnd.m_tree.setEnabled(false);
-    m_wnd.m_list.setEnabled(false);
-    for (const auto& vis : m_wnd.m_vis)
-        vis->setEnabled(false);
+    wnd.setFocus();
+    m_disabled = {&wnd.m_tree, &wnd.m_list};
+    for (const auto& vis : wnd.m_vis)
+        m_disabled.emplace_back(vis.get());
+    for (QWidget* w : m_disabled)
+        w->setEnabled(false);
 }
 
 CPanelWnd::ModalBracket::~ModalBracket()
 {
-    if (!m_wnd.m_skinDraw.IsLayered())
-        return;
-    m_wnd.m_tree.setEnabled(true);
-    m_wnd.m_list.setEnabled(true);
-    for (const auto& vis : m_wnd.m_vis)
-        vis->setEnabled(true);
+    // What was disabled, not what the skin now in use would disable: the skin chooser may
+    // have replaced a layered skin by a plain one while it was open.
+    for (QWidget* w : m_disabled) {
+        if (w)
+            w->setEnabled(true);
+    }
 }
 
 void CPanelWnd::RaiseAndRestore()

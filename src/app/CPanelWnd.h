@@ -26,7 +26,9 @@
 #include "CSkinTree.h"
 #include "CSkinVis.h"
 #include "CTrayIcon.h"
+#include "CWheelSteps.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QTimer>
@@ -35,6 +37,7 @@
 class QShortcut;
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -72,7 +75,8 @@ public:
     CMsgTarget* MsgTarget();
 
     // Wraps every modal dialog the window opens: with a layered skin the companion windows
-    // are disabled while it lives, so only the dialog takes input.
+    // are disabled while it lives, so only the dialog takes input. The ones it disabled are
+    // enabled again when it ends, even when the dialog changed the skin meanwhile.
     class ModalBracket {
     public:
         explicit ModalBracket(CPanelWnd& wnd);
@@ -81,7 +85,7 @@ public:
         ModalBracket& operator=(const ModalBracket&) = delete;
 
     private:
-        CPanelWnd& m_wnd;
+        std::vector<QPointer<QWidget>> m_disabled; // a visualiser may go with a skin change
     };
 
     const QString& GetProgramFolder() const { return m_programFolder; }
@@ -224,13 +228,14 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Watches the child views: the pointer entering one has left the skin's surface, and a
+    // press on the list or the tree makes it the view clicked last.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    // Notes which view (list or tree) was clicked last.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The skin painter's window.
     void SetSkinLayered(bool layered) override;
@@ -265,6 +270,8 @@ private:
 
     void InitEngine();
     void LoadSkin();
+    // Gives the window the skin's minimum and maximum size.
+    void SetSizeLimits();
     void PushSkinState();
     void StartSystemDrag(int mode);
     void Minimize();
@@ -416,6 +423,10 @@ private:
     // Delete and "Remove from Playlist" act on the list's rows only after a click on the list.
     const QWidget* m_lastClickedView = nullptr;
     QString m_libraryError;
+    // Where the pointer is over the skin's own surface; none once it left the window or went
+    // into a child window.
+    std::optional<QPoint> m_pointer;
+    CWheelSteps m_wheel; // turns over the skin's surface
     bool m_ownDrag = false;
     bool m_hideInTray = false;
     std::vector<int> m_held; // commands waiting for a library fill to end, in their order

@@ -513,13 +513,6 @@ void CPanelWnd::DropFiles(const QStringList& paths)
     Warn(4, 2, QMessageBox::Information);
 }
 
-bool CPanelWnd::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonPress && (watched == &m_list || watched == &m_tree))
-        m_lastClickedView = static_cast<QWidget*>(watched);
-    return QWidget::eventFilter(watched, event);
-}
-
 void CPanelWnd::OnDroppedOnPlaylist(CSkinTreeNode* playlist, bool fromList, const QStringList& paths)
 {
     const int index = m_playlists.IndexOfFile(playlist->m_key);

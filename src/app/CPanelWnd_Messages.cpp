@@ -124,6 +124,8 @@ LResult CPanelWnd::OnPlayerConnect(WParam wParam, LParam lParam)
 LResult CPanelWnd::OnHookKeyDown(WParam wParam, LParam lParam)
 {
     const int action = m_hotKeys.LookupMessage(static_cast<int>(wParam), static_cast<int>(lParam));
+    if ((lParam & CHotKey::kBitRepeat) != 0 && !CHotKey::RepeatsWhileHeld(action))
+        return 1;
     switch (action) {
     // Routed as the menu's commands, so a key pressed while the list fills waits for its rows.
     case CHotKey::ActionPlay: OnCommand(CContextMenu::ID_PLAY); break;
@@ -163,9 +165,11 @@ LResult CPanelWnd::OnTrayNotify(WParam, LParam lParam)
 
 void CPanelWnd::wheelEvent(QWheelEvent* event)
 {
-    if (event->angleDelta().y() > 0)
+    // One volume step per notch, however finely the device reports the turn.
+    const int steps = m_wheel.Add(event->angleDelta().y());
+    for (int i = 0; i < steps; ++i)
         VolumeUp();
-    else if (event->angleDelta().y() < 0)
+    for (int i = 0; i > steps; --i)
         VolumeDown();
     event->accept();
 }

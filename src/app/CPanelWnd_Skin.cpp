@@ -59,6 +59,19 @@ void CPanelWnd::LoadSkin()
         m_skinDraw.LoadSkin(m_settings.GetDefaultSkin());
     }
     m_mover.SetCurrentRect(geometry());
+    SetSizeLimits();
+}
+
+void CPanelWnd::SetSizeLimits()
+{
+    // The window's own hints carry the skin's limits, so a resize the window manager or a
+    // Wayland compositor performs (the window cannot place itself there) keeps to them as
+    // well as the skin's own frame does. 0 means no limit.
+    const auto limit = [](int size, int none) { return size > 0 ? size : none; };
+    setMinimumSize(0, 0); // first, so the new maximum may lie below the old minimum
+    setMaximumSize(limit(m_mover.GetMaxWidth(), QWIDGETSIZE_MAX),
+        limit(m_mover.GetMaxHeight(), QWIDGETSIZE_MAX));
+    setMinimumSize(limit(m_mover.GetMinWidth(), 0), limit(m_mover.GetMinHeight(), 0));
 }
 
 void CPanelWnd::PushSkinState()
@@ -77,6 +90,7 @@ bool CPanelWnd::ApplySkin(const QString& name)
     m_skinDraw.SetDevicePixelRatio(devicePixelRatioF());
     const bool applied = m_skinDraw.ApplySkin(name);
     CreateChildWindows();
+    SetSizeLimits();
     // A size outside the new limits is brought to the nearest one on each side; the top-left
     // corner stays.
     const int w = Fit(width(), m_mover.GetMinWidth(), m_mover.GetMaxWidth());
@@ -127,6 +141,7 @@ void CPanelWnd::mousePressEvent(QMouseEvent* event)
         return;
     }
     const QPoint pos = event->position().toPoint();
+    m_pointer = pos;
     bool captured = false;
     if (CSkinElement* acted = m_skinDraw.OnButtonDown(pos, &captured))
         OnSkinControl(acted);
@@ -154,6 +169,7 @@ void CPanelWnd::StartSystemDrag(int mode)
 void CPanelWnd::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
+    m_pointer = pos;
     std::optional<QRect> moveTo;
     if (m_mover.DragStep(pos, event->globalPosition().toPoint(), &moveTo)) {
         if (moveTo)
@@ -177,6 +193,7 @@ void CPanelWnd::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     const QPoint pos = event->position().toPoint();
+    m_pointer = pos;
     if (m_mover.IsDragging()) {
         const bool moved = !m_mover.IsResizing();
         m_mover.EndDrag(pos);
@@ -191,7 +208,21 @@ void CPanelWnd::mouseReleaseEvent(QMouseEvent* event)
 void CPanelWnd::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
+    m_pointer.reset();
     m_skinDraw.OnMouseLeave();
+}
+
+bool CPanelWnd::eventFilter(QObject* watched, QEvent* event)
+{
+    // Moving from a control straight into a child view leaves nothing to the main window
+    // (the pointer is still inside it), so the control would keep its hover look.
+    if (event->type() == QEvent::Enter && watched != this) {
+        m_pointer.reset();
+        m_skinDraw.OnMouseLeave();
+    }
+    if (event->type() == QEvent::MouseButtonPress && (watched == &m_list || watched == &m_tree))
+        m_lastClickedView = static_cast<QWidget*>(watched);
+    return QWidget::eventFilter(watched, event);
 }
 
 // The action of each control kind; kinds without a row do nothing.
@@ -241,12 +272,17 @@ void CPanelWnd::Minimize()
 
 void CPanelWnd::ApplyTrigger(CSkinElement& control)
 {
+    // Hover belongs to the panels as they were; a control the change brings up under the
+    // pointer is lit at once, not on the next move.
+    m_skinDraw.OnMouseLeave();
     control.GetTrigger().Apply(m_panels);
     m_skinDraw.Layout(width(), height());
     m_skinDraw.FullRepaint();
     PlaceChildWindows();
     if (m_skinDraw.IsLayered())
         m_composer.Show();
+    if (m_pointer)
+        m_skinDraw.OnMouseMove(*m_pointer);
 }
 
 void CPanelWnd::OnSkin()

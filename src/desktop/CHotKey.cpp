@@ -124,6 +124,11 @@ int CHotKey::LookupMessage(int key, int modifierBits) const
     return Lookup(modifierBits & kBitCtrl, key, modifierBits & kBitAlt, modifierBits & kBitShift);
 }
 
+bool CHotKey::RepeatsWhileHeld(int action)
+{
+    return action == ActionVolumeUp || action == ActionVolumeDown;
+}
+
 void CHotKey::Add(int type, int id, int ctrl, int alt, int shift)
 {
     m_keys.push_back({type, id, Bit(ctrl), Bit(alt), Bit(shift)});

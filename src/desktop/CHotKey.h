@@ -29,6 +29,13 @@ public:
     static constexpr int kBitShift = 4;
     static constexpr int kBitCtrl = 8;
     static constexpr int kBitAlt = 16;
+    // Set when the key was already down: the keyboard repeats a held key.
+    static constexpr int kBitRepeat = 32;
+
+    // Whether a held key performs the action again on each repeat: the steps (volume) do;
+    // toggles, track changes and ratings act once per press, or holding the key would flip
+    // them back and forth for as long as it is held.
+    static bool RepeatsWhileHeld(int action);
 
     // Entries beyond this many are not read from the file: the table is scanned on every key
     // press anywhere on the desktop.
@@ -61,7 +68,7 @@ public:
     // The action of the first entry with this key and these modifiers (each taken as 0 or 1);
     // 0 for none, and always 0 while the table is disabled.
     int Lookup(int ctrl, int key, int alt, int shift) const;
-    // The same for the parameters of UWM_HOOKKEYDOWN.
+    // The same for the parameters of UWM_HOOKKEYDOWN (the repeat bit does not matter).
     int LookupMessage(int key, int modifierBits) const;
 
     // Appends an entry; each modifier becomes 0 or 1.

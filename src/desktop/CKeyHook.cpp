@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CKeyHook.h"
 
+#include "CHotKey.h"
 #include "CKeyHookFocus.h"
 #include "CMsgTarget.h"
 #ifdef PLUMO_HAVE_X11
@@ -28,10 +29,13 @@ std::unique_ptr<CKeyHook> CKeyHook::Install(CMsgTarget* target)
 
 void CKeyHook::ReportKeyDown(int code, int modifierBits)
 {
-    if (code == 0 || std::find(m_down.begin(), m_down.end(), code) != m_down.end())
+    if (code == 0)
         return;
-    m_down.push_back(code);
-    PostMsg(m_target, UWM_HOOKKEYDOWN, static_cast<WParam>(code), modifierBits);
+    const bool repeat = std::find(m_down.begin(), m_down.end(), code) != m_down.end();
+    if (!repeat)
+        m_down.push_back(code);
+    PostMsg(m_target, UWM_HOOKKEYDOWN, static_cast<WParam>(code),
+        modifierBits | (repeat ? CHotKey::kBitRepeat : 0));
 }
 
 void CKeyHook::ReportKeyUp(int code)

@@ -11,8 +11,8 @@ class CMsgTarget;
 
 // The keyboard hook: reports every key going down, with the modifiers held, to the main
 // window as UWM_HOOKKEYDOWN (wParam the virtual-key code, lParam CHotKey's modifier bits).
-// Keys are only observed, never taken from the program that has the focus, and a key held
-// down reports once. UI thread only; the message is posted, so the hot-key lookup runs later
+// Keys are only observed, never taken from the program that has the focus. A key held down
+// reports again on each repeat of the keyboard, with CHotKey::kBitRepeat set. UI thread only; the message is posted, so the hot-key lookup runs later
 // in the main window's own handling.
 class CKeyHook : public QObject {
     Q_OBJECT
@@ -29,11 +29,11 @@ public:
 
 protected:
     explicit CKeyHook(CMsgTarget* target);
-    // Posts the key to the target unless the key is already down (auto-repeat).
+    // Posts the key to the target; a key already down (a repeat) is marked with kBitRepeat.
     void ReportKeyDown(int code, int modifierBits);
     void ReportKeyUp(int code);
 
 private:
     CMsgTarget* m_target;
-    std::vector<int> m_down; // codes currently held, so repeats are not reported
+    std::vector<int> m_down; // codes currently held, so repeats are told from presses
 };

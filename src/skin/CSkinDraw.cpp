@@ -226,8 +226,13 @@ void CSkinDraw::RepaintControl(CSkinElement* control)
         // A control draws only inside its own rectangle here, or what it spills would pile up
         // over the old pixels with every repaint.
         frame.setClipRect(r);
-        if (!control->IsHidden())
-            control->Draw(frame);
+        // Every shown control over the rectangle is drawn again, in panel order: a button of
+        // a folded panel shares its place with the one that replaced it, and repainting the
+        // hidden one alone would wipe the shown one.
+        ForEachControl([&](const CSkinPanel&, CSkinElement* c) {
+            if (!c->IsHidden() && c->GetRect().ToQRect().intersects(r))
+                c->Draw(frame);
+        });
         if (m_panels) {
             for (const auto& panel : *m_panels)
                 panel->DrawForeground(frame, box);

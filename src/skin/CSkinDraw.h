@@ -133,6 +133,8 @@ public:
     CSkinElement* OnButtonDown(QPoint point, bool* captured = nullptr);
     // Up: the control whose action the window performs, or null.
     CSkinElement* OnButtonUp(QPoint point);
+    // The pointer left the skin's surface (out of the window or into a child window), or the
+    // panels are about to change: every control loses its hover look.
     void OnMouseLeave();
     CSkinElement* GetCaptured() const { return m_captured; }
 

@@ -100,8 +100,10 @@ CSkinElement* CSkinDraw::OnButtonUp(QPoint point)
 
 void CSkinDraw::OnMouseLeave()
 {
+    // Controls of folded panels lose their hover too, so they come back unlit; only the shown
+    // ones need their pixels redrawn.
     ForEachControl([this](const CSkinPanel&, CSkinElement* c) {
-        if (c->OnMouseLeave())
+        if (c->OnMouseLeave() && !c->IsHidden())
             RepaintControl(c);
     });
 }

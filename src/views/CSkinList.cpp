@@ -7,12 +7,15 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QUrl>
+
+#include <cstdlib>
 
 namespace {
 
@@ -306,10 +309,16 @@ void CSkinList::mouseMoveEvent(QMouseEvent* event)
 
 void CSkinList::wheelEvent(QWheelEvent* event)
 {
-    const int delta = event->angleDelta().y();
-    if (delta != 0) {
-        Handle(m_rows.Wheel(delta, QApplication::wheelScrollLines()));
+    // One scroll step per notch, however finely the device reports the turn.
+    const int steps = m_wheel.Add(event->angleDelta().y());
+    for (int i = 0; i < std::abs(steps); ++i) {
+        Handle(m_rows.Wheel(steps, QApplication::wheelScrollLines()));
     }
+    event->accept();
+}
+
+void CSkinList::contextMenuEvent(QContextMenuEvent* event)
+{
     event->accept();
 }
 

@@ -5,6 +5,7 @@
 #include "CListRows.h"
 #include "CListSkin.h"
 #include "CSkinListThread.h"
+#include "CWheelSteps.h"
 #include "library/IListSink.h"
 
 #include <QStringList>
@@ -92,6 +93,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Taken here: the right press already asked the owner for the list's menu, and the event
+    // must not reach the main window, which would open its own menu as well.
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -107,6 +111,7 @@ private:
     bool AcceptsDrop(const QMimeData* mime) const;
 
     CListRows m_rows;
+    CWheelSteps m_wheel;
     CListSkin m_skin;
     CMsgTarget* m_owner = nullptr;
     QScrollBar* m_scrollBar;

@@ -7,12 +7,15 @@
 #include "ScrollBarLook.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QUrl>
+
+#include <cstdlib>
 
 namespace {
 
@@ -267,10 +270,16 @@ void CSkinTree::mouseMoveEvent(QMouseEvent* event)
 
 void CSkinTree::wheelEvent(QWheelEvent* event)
 {
-    const int delta = event->angleDelta().y();
-    if (delta != 0) {
-        Handle(m_rows.Wheel(delta, QApplication::wheelScrollLines()));
+    // One scroll step per notch, however finely the device reports the turn.
+    const int steps = m_wheel.Add(event->angleDelta().y());
+    for (int i = 0; i < std::abs(steps); ++i) {
+        Handle(m_rows.Wheel(steps, QApplication::wheelScrollLines()));
     }
+    event->accept();
+}
+
+void CSkinTree::contextMenuEvent(QContextMenuEvent* event)
+{
     event->accept();
 }
 

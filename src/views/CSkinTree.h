@@ -4,6 +4,7 @@
 
 #include "CTreeRows.h"
 #include "CTreeSkin.h"
+#include "CWheelSteps.h"
 #include "library/ITreeSink.h"
 
 #include <QStringList>
@@ -69,6 +70,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Taken here, whatever the node: the tree's right press shows the playlist menu or
+    // nothing, never the main window's menu.
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -84,6 +88,7 @@ private:
     int ScrollBarWidth() const;
 
     CTreeRows m_rows;
+    CWheelSteps m_wheel;
     CTreeSkin m_skin;
     CMsgTarget* m_owner = nullptr;
     QScrollBar* m_scrollBar;

@@ -28,7 +28,7 @@ void Click(QWindow* window, int key, Qt::KeyboardModifiers mods, const QString& 
 
 } // namespace
 
-TEST(KeyHookFocus, KeysInTheProgramsWindowsAreReportedOnceAndStillDelivered)
+TEST(KeyHookFocus, KeysInTheProgramsWindowsAreReportedWithTheirRepeatsAndStillDelivered)
 {
     RecordingTarget target;
     CKeyHookFocus hook(&target);
@@ -43,20 +43,23 @@ TEST(KeyHookFocus, KeysInTheProgramsWindowsAreReportedOnceAndStillDelivered)
     const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
     Click(window, Qt::Key_MediaTogglePlayPause, Qt::NoModifier);
     Send(window, QEvent::KeyPress, Qt::Key_P, ctrlAlt);
-    // A held key repeats: the repeats are not presses.
+    // A held key repeats: each repeat is reported as one (Qt pairs it with a release).
+    Send(window, QEvent::KeyRelease, Qt::Key_P, ctrlAlt, {}, true);
     Send(window, QEvent::KeyPress, Qt::Key_P, ctrlAlt, {}, true);
     Send(window, QEvent::KeyRelease, Qt::Key_P, ctrlAlt);
     Click(window, Qt::Key_Q, Qt::ShiftModifier, "Q");
 
-    ASSERT_TRUE(PumpUntil([&] { return target.received.size() >= 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return target.received.size() >= 4; }));
     QCoreApplication::processEvents();
-    ASSERT_EQ(target.received.size(), 3u);
+    ASSERT_EQ(target.received.size(), 4u);
     EXPECT_EQ(target.received[0].msg, UWM_HOOKKEYDOWN);
     EXPECT_EQ(target.received[0].wParam, 179u);
     EXPECT_EQ(target.received[0].lParam, 0);
     EXPECT_EQ(target.received[1].wParam, WParam('P'));
     EXPECT_EQ(target.received[1].lParam, CHotKey::kBitCtrl | CHotKey::kBitAlt);
-    EXPECT_EQ(target.received[2].wParam, WParam('Q'));
-    EXPECT_EQ(target.received[2].lParam, CHotKey::kBitShift);
+    EXPECT_EQ(target.received[2].wParam, WParam('P'));
+    EXPECT_EQ(target.received[2].lParam, CHotKey::kBitCtrl | CHotKey::kBitAlt | CHotKey::kBitRepeat);
+    EXPECT_EQ(target.received[3].wParam, WParam('Q'));
+    EXPECT_EQ(target.received[3].lParam, CHotKey::kBitShift);
     EXPECT_EQ(edit.text(), "Q") << "the focused widget still gets its keys";
 }

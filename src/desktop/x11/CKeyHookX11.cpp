@@ -69,6 +69,8 @@ CKeyHookX11::CKeyHookX11(CMsgTarget* target, Display* display, int opcode)
     XQueryKeymap(display, reinterpret_cast<char*>(m_held.data()));
     m_notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &CKeyHookX11::ReadEvents);
+    m_repeat.setSingleShot(true);
+    connect(&m_repeat, &QTimer::timeout, this, &CKeyHookX11::OnRepeat);
 }
 
 CKeyHookX11::~CKeyHookX11()
@@ -115,12 +117,54 @@ void CKeyHookX11::ReadEvents()
             const auto keyCode = static_cast<KeyCode>(raw->detail);
             const int code = vkey::FromKeySym(XkbKeycodeToKeysym(m_display, keyCode, 0, 0));
             const bool press = cookie->evtype == XI_RawKeyPress;
+            const auto detail = static_cast<unsigned>(raw->detail);
             if (press)
                 ReportKeyDown(code, ModifierBits());
             else
                 ReportKeyUp(code);
-            SetHeld(static_cast<unsigned>(raw->detail), press);
+            SetHeld(detail, press);
+            if (press)
+                StartRepeat(detail, code);
+            else if (detail == m_repeatKey)
+                m_repeat.stop();
         }
         XFreeEventData(m_display, cookie);
     }
+}
+
+bool CKeyHookX11::IsHeld(unsigned code) const
+{
+    return code < m_held.size() * 8 && (m_held[code / 8] & (1u << (code % 8))) != 0;
+}
+
+void CKeyHookX11::StartRepeat(unsigned code, int vk)
+{
+    // Like the server, only the last key pressed repeats.
+    m_repeat.stop();
+    m_repeatKey = 0;
+    if (vk == 0 || code >= m_held.size() * 8)
+        return;
+    XKeyboardState keyboard;
+    XGetKeyboardControl(m_display, &keyboard);
+    if (keyboard.global_auto_repeat != AutoRepeatModeOn
+        || (static_cast<unsigned char>(keyboard.auto_repeats[code / 8]) & (1u << (code % 8))) == 0)
+        return;
+    unsigned delay = 0;
+    unsigned interval = 0;
+    if (!XkbGetAutoRepeatRate(m_display, XkbUseCoreKbd, &delay, &interval) || interval == 0)
+        return;
+    m_repeatKey = code;
+    m_repeatVk = vk;
+    m_repeatInterval = static_cast<int>(interval);
+    m_repeat.start(static_cast<int>(delay));
+}
+
+void CKeyHookX11::OnRepeat()
+{
+    // Events still queued may hold the release: read them before repeating.
+    ReadEvents();
+    if (m_repeatKey == 0 || !IsHeld(m_repeatKey) || m_repeat.isActive())
+        return;
+    ReportKeyDown(m_repeatVk, ModifierBits());
+    m_repeat.start(m_repeatInterval);
 }
