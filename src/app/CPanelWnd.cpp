@@ -179,6 +179,8 @@ void CPanelWnd::CheckMenus()
 
 void CPanelWnd::CreateChildWindows()
 {
+    // The views' pictures belong to the skin: they share the window's image budget.
+    const CImageBudget::Scope images(m_skinDraw.GetImageBudget());
     QString treeSkin;
     QString listSkin;
     const bool layered = m_skinDraw.IsLayered();

@@ -59,6 +59,14 @@ private:
     CSkinTreeNode* m_parent;
 };
 
+// The note shown when a playlist named in the profile would lie outside the playlist folder.
+QString LeftOutText(const QString& file)
+{
+    return QCoreApplication::translate("CPanelWnd",
+        "A playlist was left out: its file name \"%1\" does not lie in the playlist folder.")
+        .arg(file);
+}
+
 // The node's category head.
 const CSkinTreeNode* RootOf(const CSkinTreeNode* node)
 {
@@ -86,6 +94,8 @@ void CPanelWnd::RebuildTree()
         playlists = m_tree.AddCategory(head.type, m_language.Line(LangSection::Library, head.line));
     playlists->m_expanded = true;
     m_playlists.LoadRegistry(&m_tree);
+    for (const QString& file : m_playlists.LeftOut())
+        ShowStatus(LeftOutText(file));
     m_tree.SetAutoLayout(true);
     m_tree.RecalcLayout();
 }
@@ -196,6 +206,8 @@ void CPanelWnd::FillFromStoredNode()
             m_playlists.FillList(m_list);
         else
             m_list.DeleteAll();
+        if (!n.node2String.isEmpty() && !CDBase::IsPlaylistFileName(n.node2String))
+            ShowStatus(LeftOutText(n.node2String));
         return;
     }
     if (!n.node3This && !n.node2This) {

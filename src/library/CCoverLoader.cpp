@@ -2,11 +2,15 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CCoverLoader.h"
 
+#include "settings/SafeFile.h"
+
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QRegularExpression>
 
 #include <initializer_list>
+#include <limits>
 
 namespace {
 
@@ -71,12 +75,16 @@ bool CCoverLoader::FindCover(const QString& trackPath)
 
 QImage CCoverLoader::LoadImage(const QString& path)
 {
-    QImageReader reader(path);
+    // A cover is a plain file; a pipe in its place would keep the reader waiting.
+    QFile file;
+    if (safefile::OpenRegular(path, std::numeric_limits<qint64>::max(), file)
+        != safefile::ReadStatus::Ok)
+        return {};
+    QImageReader reader(&file);
     const QSize size = reader.size();
     if (!size.isValid() || static_cast<qint64>(size.width()) * size.height() > kMaxPixels)
         return {};
-    // The declared size was checked above; Qt's own allocation guard would refuse big but
-    // acceptable covers first.
-    reader.setAllocationLimit(0);
+    // Qt's own guard stays on behind the declared size, set to the largest cover admitted.
+    reader.setAllocationLimit(static_cast<int>((kMaxPixels * 4 + 0xFFFFF) >> 20));
     return reader.read();
 }

@@ -18,10 +18,11 @@ public:
     bool FindCover(const QString& trackPath);
     const QString& GetCoverPath() const { return m_coverPath; }
 
-    // Decodes an image file, refusing (null image) one whose declared size cannot be read or
-    // exceeds kMaxPixels, before any pixel is decoded.
+    // Decodes an image file, refusing (null image) one that is not a regular file or whose
+    // declared size cannot be read or exceeds kMaxPixels, before any pixel is decoded.
     static QImage LoadImage(const QString& path);
-    static constexpr qint64 kMaxPixels = 100'000'000;
+    // 64 megapixels, 256 MB once decoded: an 8000 x 8000 scan still loads.
+    static constexpr qint64 kMaxPixels = 64'000'000;
 
 private:
     QString m_coverPath;

@@ -190,12 +190,24 @@ void CDBase::OpenLibrary()
     m_library.Exec(Text(Sql::CreateLibrary));
 }
 
+bool CDBase::IsPlaylistFileName(const QString& fileName)
+{
+    constexpr qsizetype kMaxName = 255;
+    return !fileName.isEmpty() && fileName.size() <= kMaxName && fileName != QLatin1String(".")
+        && fileName != QLatin1String("..") && !fileName.contains(QLatin1Char('/'))
+        && !fileName.contains(QLatin1Char('\\')) && !fileName.contains(QLatin1Char(':'))
+        && !fileName.contains(QChar(0));
+}
+
 bool CDBase::OpenPlaylist(DbConn slot, const QString& fileName)
 {
     SqliteDb& db = slot == DbConn::Target ? m_target : m_viewed;
     QString& name = slot == DbConn::Target ? m_targetFile : m_viewedFile;
     db.Close();
     name.clear();
+    if (!IsPlaylistFileName(fileName)) {
+        return false;
+    }
     const QString path = PlaylistFolder() + fileName;
     const bool existed = QFileInfo::exists(path);
     if (!existed) {
@@ -215,6 +227,10 @@ bool CDBase::OpenPlaylist(DbConn slot, const QString& fileName)
 
 bool CDBase::MakePlaylistFile(const QString& fileName, bool* taken)
 {
+    *taken = false;
+    if (!IsPlaylistFileName(fileName)) {
+        return false;
+    }
     QDir().mkpath(PlaylistFolder());
     const QString path = PlaylistFolder() + fileName;
     QFile file(path);

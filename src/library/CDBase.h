@@ -72,8 +72,14 @@ public:
     CMyCaseCollation* LibraryCollation() { return m_collation.get(); }
     // Opens a playlist file of the "Playlist" folder into the Viewed or Target slot (any
     // connection already there is closed first). A file that has vanished is made again with
-    // an empty table, so rows added to it are kept. False when SQLite cannot open it.
+    // an empty table, so rows added to it are kept. False when SQLite cannot open it, or
+    // (nothing opened or made) when fileName is not a plain file name (IsPlaylistFileName).
     bool OpenPlaylist(DbConn slot, const QString& fileName);
+    // True when fileName names a file inside the "Playlist" folder: not empty, not "." or
+    // "..", without a separator, drive colon or NUL, at most 255 characters. The names come
+    // from files the user may have been handed ("Playlist.xml", "Settings.xml"), so they are
+    // checked before they become paths.
+    static bool IsPlaylistFileName(const QString& fileName);
     // Creates the playlist file fileName in the "Playlist" folder (made when missing) with an
     // empty table. Never touches an existing file: false when the name is taken or the file
     // cannot be made; taken is then set when a file of that name already exists.

@@ -57,13 +57,6 @@ constexpr int kIdLibColumn = 10;
 constexpr int kMaxOpenFailures = 3;
 constexpr int kMaxNameDraws = 1000;
 
-// A registry file name must stay inside the "Playlist" folder.
-bool IsPlainFileName(const QString& file)
-{
-    return !file.isEmpty() && file != QLatin1String(".") && file != QLatin1String("..")
-        && !file.contains(QLatin1Char('/')) && !file.contains(QLatin1Char('\\'));
-}
-
 } // namespace
 
 QString CPlaylistStore::RegistryPath() const
@@ -84,6 +77,7 @@ int CPlaylistStore::IndexOfFile(const QString& file) const
 bool CPlaylistStore::LoadRegistry(ITreeSink* sink)
 {
     m_entries.clear();
+    m_leftOut.clear();
     tinyxml2::XMLDocument doc;
     if (!XmlFile::Read(RegistryPath(), doc)) {
         return false;
@@ -93,7 +87,9 @@ bool CPlaylistStore::LoadRegistry(ITreeSink* sink)
          e != nullptr; e = e->NextSiblingElement()) {
         PlaylistEntry entry{QString::fromUtf8(e->Attribute("Name")),
                             QString::fromUtf8(e->Attribute("File"))};
-        if (!IsPlainFileName(entry.file)) {
+        // A registry file name must stay inside the "Playlist" folder.
+        if (!CDBase::IsPlaylistFileName(entry.file)) {
+            m_leftOut.push_back(entry.file);
             continue;
         }
         if (sink != nullptr) {

@@ -39,8 +39,11 @@ public:
     // Registry.
     // Replaces the entries with those of "Playlist.xml" and adds a node for each to the
     // sink (when given). False, with no entries, when the file is missing or damaged.
-    // Entries whose file name could leave the "Playlist" folder are skipped.
+    // Entries whose file name could leave the "Playlist" folder are skipped and listed in
+    // LeftOut (and dropped from the file at the next save).
     bool LoadRegistry(ITreeSink* sink);
+    // The file names of the entries the last LoadRegistry skipped, in file order.
+    const QStringList& LeftOut() const { return m_leftOut; }
     // Writes "Playlist.xml" from the entries; with none, an empty "Playlist" element. False
     // (old file kept) when it cannot be written.
     bool SaveRegistry();
@@ -95,4 +98,5 @@ private:
     CDBase& m_db;
     std::vector<PlaylistEntry> m_entries;
     bool m_registrySaved = true;
+    QStringList m_leftOut;
 };

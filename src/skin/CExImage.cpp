@@ -2,6 +2,9 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CExImage.h"
 
+#include "CImageBudget.h"
+#include "settings/SafeFile.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -10,22 +13,36 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
-// Decodes from device, refusing before any pixel is read a picture whose header gives no size
-// or one above the limit. A reader that stops early (truncated data) yields nothing rather
-// than a half-grey picture.
-QImage DecodeLimited(QIODevice& device, bool& hadAlpha)
+// What a picture of the declared size takes once decoded and enlarged by factor: refused (0)
+// when the header gives no size, above the per-picture limit, or beyond the budget of the
+// load's scope (which is then charged).
+qint64 Admit(QSize declared, int factor)
+{
+    if (!declared.isValid() || declared.isEmpty())
+        return 0;
+    const qint64 pixels = static_cast<qint64>(declared.width()) * declared.height();
+    if (pixels > CExImage::kMaxPixels)
+        return 0;
+    const qint64 enlarged = pixels * factor * factor;
+    const qint64 held = enlarged <= CExImage::kMaxPixels ? enlarged : pixels;
+    CImageBudget* budget = CImageBudget::Current();
+    return budget == nullptr || budget->Charge(held) ? held : 0;
+}
+
+// Decodes from device, refusing before any pixel is read a picture that Admit refuses. Qt's
+// own allocation guard stays on, at the size of the largest picture admitted, as a second
+// line behind the declared size. A reader that stops early (truncated data) yields nothing
+// rather than a half-grey picture.
+QImage DecodeLimited(QIODevice& device, bool& hadAlpha, int factor = 1)
 {
     QImageReader reader(&device);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty()
-        || static_cast<qint64>(size.width()) * size.height() > CExImage::kMaxPixels)
+    if (Admit(reader.size(), factor) == 0)
         return {};
-    // The declared size was checked above; Qt's own allocation guard would refuse big but
-    // acceptable pictures first.
-    reader.setAllocationLimit(0);
+    reader.setAllocationLimit(CExImage::kAllocationLimitMb);
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return {};
@@ -33,15 +50,14 @@ QImage DecodeLimited(QIODevice& device, bool& hadAlpha)
     return image;
 }
 
-QImage DecodeFile(const QString& path, bool& hadAlpha)
+QImage DecodeFile(const QString& path, bool& hadAlpha, int factor = 1)
 {
     // Pictures are plain files; a pipe or device named by a skin could block or never end.
-    if (!QFileInfo(path).isFile())
+    QFile file;
+    if (safefile::OpenRegular(path, std::numeric_limits<qint64>::max(), file)
+        != safefile::ReadStatus::Ok)
         return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return DecodeLimited(file, hadAlpha);
+    return DecodeLimited(file, hadAlpha, factor);
 }
 
 // "dir/name.png" -> "dir/name@2x.png"; a name without a suffix gets "@2x" appended.
@@ -68,8 +84,9 @@ bool CExImage::Adopt(QImage image, bool hadAlpha, int width, int height)
 {
     if (image.isNull() || width <= 0 || height <= 0)
         return false;
+    // In place where the depth allows, so a large picture is not held twice.
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return false;
     m_image = std::move(image);
@@ -101,7 +118,7 @@ bool CExImage::LoadFile(const QString& path, qreal devicePixelRatio)
             return Adopt(std::move(dense), hadAlpha, width, height);
         }
     }
-    QImage image = DecodeFile(path, hadAlpha);
+    QImage image = DecodeFile(path, hadAlpha, factor);
     if (image.isNull())
         return false;
     const int width = image.width();

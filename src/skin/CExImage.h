@@ -18,14 +18,17 @@ class QPainter;
 //
 // Any load first empties the image. A load fails (false, image empty) for a missing, 0-byte,
 // truncated or undecodable file, for a path that is not a plain file (a folder, a pipe, a
-// device), and before decoding for a picture whose header declares more than kMaxPixels pixels
-// or no size at all.
+// device; never waiting on one), and before decoding for a picture whose header declares more
+// than kMaxPixels pixels or no size at all, or more than the CImageBudget of the load's scope
+// has left.
 //
 // Loading may run on any thread; drawing on the thread that owns the painter.
 class CExImage {
 public:
-    // The album cover loader's limit: a picture above 100 megapixels is refused unread.
+    // The album cover loader's limit: a picture above 64 megapixels is refused unread.
     static constexpr qint64 kMaxPixels = CCoverLoader::kMaxPixels;
+    // Qt's allocation guard for one decoded picture, in MB: kMaxPixels of 4 bytes each.
+    static constexpr int kAllocationLimitMb = static_cast<int>((kMaxPixels * 4 + 0xFFFFF) >> 20);
 
     CExImage() = default;
     virtual ~CExImage() = default;

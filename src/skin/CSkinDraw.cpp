@@ -69,13 +69,8 @@ bool CSkinDraw::LoadSkinFolder(const QString& folder, const QString& name)
             ReadCoord(size, "MaxWidth", maxW);
             ReadCoord(size, "MaxHeight", maxH);
         }
-        if (m_panels) {
-            for (const tinyxml2::XMLElement* p = window->FirstChildElement("Panel"); p;
-                 p = p->NextSiblingElement("Panel")) {
-                m_panels->push_back(std::make_unique<CSkinPanel>());
-                m_panels->back()->Load(folder, p, m_factory, m_dpr);
-            }
-        }
+        if (m_panels && !LoadPanels(folder, window))
+            return false;
         if (const tinyxml2::XMLElement* t = window->FirstChildElement("Transparent"))
             alpha = t->IntAttribute("AlphaBlend", 0);
         if (const tinyxml2::XMLElement* c = window->FirstChildElement("Corners"))
@@ -92,6 +87,25 @@ bool CSkinDraw::LoadSkinFolder(const QString& folder, const QString& name)
     m_skinFolder = folder;
     if (m_settings)
         m_settings->SetSkin(name);
+    return true;
+}
+
+bool CSkinDraw::LoadPanels(const QString& folder, const tinyxml2::XMLElement* window)
+{
+    m_imageBudget.Reset();
+    const CImageBudget::Scope images(m_imageBudget);
+    const std::size_t before = m_panels->size();
+    for (const tinyxml2::XMLElement* p = window->FirstChildElement("Panel"); p;
+         p = p->NextSiblingElement("Panel")) {
+        m_panels->push_back(std::make_unique<CSkinPanel>());
+        m_panels->back()->Load(folder, p, m_factory, m_dpr);
+    }
+    // A skin whose pictures would not fit in memory is refused whole rather than shown with
+    // holes; the caller falls back to the default skin.
+    if (m_imageBudget.Exceeded()) {
+        m_panels->resize(before);
+        return false;
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CCoverWorker.h"
+#include "CImageBudget.h"
 #include "CSkinPanel.h"
 
 #include <QByteArray>
@@ -66,7 +67,8 @@ public:
     QString SkinFolder(const QString& name) const;
 
     // Reads "Skin.xml" of the named skin. False, and nothing changed, when the name is not a
-    // plain folder name or the file is missing, too large or not well-formed XML. Otherwise
+    // plain folder name, the file is missing, too large or not well-formed XML, or its pictures
+    // together declare more than the image budget (see GetImageBudget). Otherwise
     // appends the panels, stores the size limits in the mover, sets the window mode and the
     // corner radius, writes the name into the "Skin" setting, and returns true (also when the
     // file holds no "Window").
@@ -79,6 +81,10 @@ public:
     bool ApplySkin(const QString& name);
     const QString& GetSkinName() const { return m_skinName; }
     const QString& GetLoadedFolder() const { return m_skinFolder; }
+    // The pixels the pictures of the skin loaded last may still take: each load starts it
+    // again at CImageBudget::kSkinPixels. The window's companion views (list, tree, spectrum)
+    // load their skin files under a scope of the same budget. UI thread.
+    CImageBudget& GetImageBudget() { return m_imageBudget; }
 
     bool IsLayered() const { return m_layered; }
     int GetCornerRadius() const { return m_cornerRadius; }
@@ -150,6 +156,9 @@ public:
     }
 
 private:
+    // Appends the panels of window, charging their pictures to a fresh image budget. False,
+    // with none of them kept, when the budget was exceeded.
+    bool LoadPanels(const QString& folder, const tinyxml2::XMLElement* window);
     void SetSliders(int kind, int value);
     void EnsureBuffers();
     void CopyScratch(QPainter& frame, const SkinRect& box) const;
@@ -164,6 +173,7 @@ private:
     QString m_programFolder;
     QString m_skinName;
     QString m_skinFolder;
+    CImageBudget m_imageBudget;
     qreal m_dpr = 1.0;
     bool m_layered = false;
     int m_cornerRadius = 0;

@@ -122,21 +122,21 @@ int CListRows::LayoutChildren(CSkinListNode* node, int y)
         const int height = child->IsSong() ? m_geo.songHeight : m_geo.headHeight;
         m_songCount += child->IsSong() ? 1 : 0;
         child->m_top = y;
-        child->m_bottom = y + height;
-        y += height;
+        child->m_bottom = LayoutAdd(y, height);
+        y = child->m_bottom;
         if (child->m_expanded && (!child->m_children.empty() || child->m_left || child->m_right)) {
             y = LayoutChildren(child, y);
         }
     }
     if (node->m_left != nullptr) {
         node->m_left->m_top = start;
-        node->m_left->m_bottom = start + m_geo.leftHeight;
-        y = std::max(y, start + m_geo.leftHeight);
+        node->m_left->m_bottom = LayoutAdd(start, m_geo.leftHeight);
+        y = std::max(y, node->m_left->m_bottom);
     }
     if (node->m_right != nullptr) {
         node->m_right->m_top = start;
-        node->m_right->m_bottom = start + m_geo.rightHeight;
-        y = std::max(y, start + m_geo.rightHeight);
+        node->m_right->m_bottom = LayoutAdd(start, m_geo.rightHeight);
+        y = std::max(y, node->m_right->m_bottom);
     }
     return y;
 }

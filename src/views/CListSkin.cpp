@@ -27,16 +27,20 @@ void CListSkin::ReadPart(const XMLElement* element, Part& part, const QString& f
         return;
     }
     part.present = true;
-    part.height = std::max(0, viewskin::Int(element, "Height").value_or(0));
-    part.width = std::max(0, viewskin::Int(element, "Width").value_or(0));
+    part.height = viewskin::RowSize(element, "Height");
+    part.width = viewskin::RowSize(element, "Width");
     part.over = viewskin::Int(element, "Over").value_or(0) == 1;
     if (const XMLElement* list = element->FirstChildElement("Elements")) {
-        for (const XMLElement* e = list->FirstChildElement(); e; e = e->NextSiblingElement()) {
+        for (const XMLElement* e = list->FirstChildElement();
+             e != nullptr && part.elements.size() < viewskin::kMaxPieces;
+             e = e->NextSiblingElement()) {
             part.elements.emplace_back().Read(e, folder, files);
         }
     }
     if (const XMLElement* list = element->FirstChildElement("Background")) {
-        for (const XMLElement* e = list->FirstChildElement(); e; e = e->NextSiblingElement()) {
+        for (const XMLElement* e = list->FirstChildElement();
+             e != nullptr && part.backs.size() < viewskin::kMaxPieces;
+             e = e->NextSiblingElement()) {
             part.backs.emplace_back().Read(e, folder, SkinRules::List, files);
         }
     }

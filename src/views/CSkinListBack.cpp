@@ -50,7 +50,8 @@ void CSkinListBack::Read(const XMLElement* piece, const QString& folder, SkinRul
                                             : Kind::Other;
     ReadLook(piece, tag, folder, rules, files, m_look);
     m_position = viewskin::ReadBackPos(piece->FirstChildElement("Position"), DefaultSize(m_look));
-    for (const XMLElement* state = piece->FirstChildElement("State"); state != nullptr;
+    for (const XMLElement* state = piece->FirstChildElement("State");
+         state != nullptr && m_states.size() < viewskin::kMaxStates;
          state = state->NextSiblingElement("State")) {
         m_states.push_back(viewskin::ReadState(state, rules));
         structElm look;

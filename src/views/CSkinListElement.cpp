@@ -90,7 +90,8 @@ void CSkinListElement::Read(const XMLElement* element, const QString& folder,
     m_kind = KindOf(element->Name());
     ReadLook(element, folder, files, m_look);
     m_position = viewskin::ReadElementPos(element->FirstChildElement("Position"));
-    for (const XMLElement* state = element->FirstChildElement("State"); state != nullptr;
+    for (const XMLElement* state = element->FirstChildElement("State");
+         state != nullptr && m_states.size() < viewskin::kMaxStates;
          state = state->NextSiblingElement("State")) {
         m_states.push_back(viewskin::ReadState(state, SkinRules::List));
         structElm look;

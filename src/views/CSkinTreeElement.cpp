@@ -66,7 +66,8 @@ void CSkinTreeElement::Read(const XMLElement* element, const QString& folder,
                                            : TreeElementKind::Unknown;
     ReadLook(element, folder, files, m_look);
     m_position = viewskin::ReadElementPos(element->FirstChildElement("Position"));
-    for (const XMLElement* state = element->FirstChildElement("State"); state != nullptr;
+    for (const XMLElement* state = element->FirstChildElement("State");
+         state != nullptr && m_states.size() < viewskin::kMaxStates;
          state = state->NextSiblingElement("State")) {
         m_states.push_back(viewskin::ReadState(state, SkinRules::Tree));
         structElm look;

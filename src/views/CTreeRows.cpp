@@ -172,7 +172,7 @@ int CTreeRows::LayoutChildren(CSkinTreeNode* node, int y, int& counter)
         ++counter;
         child->m_line = counter % 2 == 1 ? 1 : 2;
         child->m_top = y;
-        y += child->m_kind == CSkinTreeNode::kHead ? m_headHeight : m_nodeHeight;
+        y = LayoutAdd(y, child->m_kind == CSkinTreeNode::kHead ? m_headHeight : m_nodeHeight);
         child->m_bottom = y;
         if (child->m_expanded && !child->m_children.empty()) {
             y = LayoutChildren(child, y, counter);

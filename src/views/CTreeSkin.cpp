@@ -24,14 +24,18 @@ void CTreeSkin::ReadPart(const XMLElement* element, Part& part, const QString& f
     if (element == nullptr) {
         return;
     }
-    part.height = std::max(0, viewskin::Int(element, "Height").value_or(0));
+    part.height = viewskin::RowSize(element, "Height");
     if (const XMLElement* list = element->FirstChildElement("Elements")) {
-        for (const XMLElement* e = list->FirstChildElement(); e; e = e->NextSiblingElement()) {
+        for (const XMLElement* e = list->FirstChildElement();
+             e != nullptr && part.elements.size() < viewskin::kMaxPieces;
+             e = e->NextSiblingElement()) {
             part.elements.emplace_back().Read(e, folder, files);
         }
     }
     if (const XMLElement* list = element->FirstChildElement("Background")) {
-        for (const XMLElement* e = list->FirstChildElement(); e; e = e->NextSiblingElement()) {
+        for (const XMLElement* e = list->FirstChildElement();
+             e != nullptr && part.backs.size() < viewskin::kMaxPieces;
+             e = e->NextSiblingElement()) {
             part.backs.emplace_back().Read(e, folder, files);
         }
     }

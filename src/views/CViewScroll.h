@@ -2,7 +2,19 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include <algorithm>
+#include <limits>
 #include <optional>
+
+// Layout positions stop growing here: far beyond any list a screen can scroll through, and
+// low enough that adding a page or a row height to a position never overflows an int.
+inline constexpr int kMaxLayoutPos = std::numeric_limits<int>::max() / 2;
+// pos + height, stopping at kMaxLayoutPos (height is never negative).
+inline int LayoutAdd(int pos, int height)
+{
+    const long long sum = static_cast<long long>(pos) + height;
+    return static_cast<int>(std::min<long long>(sum, kMaxLayoutPos));
+}
 
 // The keys both views move their selection with.
 enum class ViewKey { Up, Down, PageUp, PageDown, Home, End };

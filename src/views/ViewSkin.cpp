@@ -11,6 +11,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cstring>
 
 using tinyxml2::XMLElement;
@@ -90,7 +91,12 @@ std::optional<int> Int(const XMLElement* element, const char* name)
     if (element == nullptr || element->QueryIntAttribute(name, &value) != tinyxml2::XML_SUCCESS) {
         return std::nullopt;
     }
-    return value;
+    return std::clamp(value, -kMaxNumber, kMaxNumber);
+}
+
+int RowSize(const XMLElement* element, const char* name)
+{
+    return std::clamp(Int(element, name).value_or(0), 0, kMaxRowHeight);
 }
 
 QRgb Color(const char* text, SkinRules rules)
@@ -227,7 +233,7 @@ void ReadFont(const XMLElement* font, SkinRules rules, structElm& look)
     if (!face.isEmpty()) {
         look.font.setFamily(face);
     }
-    const int size = Int(font, "Size").value_or(0);
+    const int size = std::min(Int(font, "Size").value_or(0), kMaxFontSize);
     if (size > 0) {
         look.font.setPixelSize(std::max(1, qRound(size * ScreenDpi() / 72.0)));
     }

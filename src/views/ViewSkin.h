@@ -86,8 +86,21 @@ struct DrawValues {
 
 namespace viewskin {
 
-// Integer attribute, present only when it exists and reads as an integer.
+// Bounds on the numbers of a view's skin file, which comes from anywhere. Values far beyond
+// any screen are cut to them, so that placing a piece inside a row and summing the heights of
+// a long list stay well inside an int, and a file cannot make a part cost unbounded time to
+// read or draw.
+inline constexpr int kMaxNumber = 32767;    // any integer attribute, either sign
+inline constexpr int kMaxRowHeight = 2048;  // a row, head or block height or width, pixels
+inline constexpr int kMaxFontSize = 512;    // a font's "Size", points
+inline constexpr std::size_t kMaxPieces = 256; // elements, or background pieces, of one part
+inline constexpr std::size_t kMaxStates = 32;  // "State" entries of one piece or element
+
+// Integer attribute, present only when it exists and reads as an integer; cut to
+// -kMaxNumber..kMaxNumber.
 std::optional<int> Int(const tinyxml2::XMLElement* element, const char* name);
+// A row height or block size: Int cut to 0..kMaxRowHeight, 0 when absent.
+int RowSize(const tinyxml2::XMLElement* element, const char* name);
 // A "Color" value: any hexadecimal number for the list (black when it is not one), exactly six
 // hexadecimal digits for the tree (black otherwise). Opaque.
 QRgb Color(const char* text, SkinRules rules);

@@ -6,6 +6,7 @@
 #include "RecordingSinks.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -79,6 +80,44 @@ TEST_F(PlaylistStoreTest, RegistryLoadsInOrderAndSkipsNamesOutsideTheFolder)
     m_profile.Write(QStringLiteral("Playlist.xml"), "<Playlist><Play Name=\"A\"");
     EXPECT_FALSE(again.LoadRegistry(nullptr));
     EXPECT_TRUE(again.Entries().empty());
+}
+
+// Names of playlist files come from "Playlist.xml" and "Settings.xml", which may have been
+// handed to the user: none of them may make or open a file outside the "Playlist" folder.
+TEST_F(PlaylistStoreTest, FileNamesThatLeaveThePlaylistFolderAreRefused)
+{
+    const auto allFiles = [this] {
+        QStringList files;
+        QDirIterator it(m_profile.Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+        return files;
+    };
+    const QString bad[] = {"../escape.db", "../../escape.db", "sub/x.db", "..\\escape.db",
+        m_profile.File("absolute.db"), "..", ".", "c:escape.db", QString("a") + QChar(0) + "b.db",
+        QString(256, 'a')};
+    QDir().mkpath(m_db.PlaylistFolder() + "sub");
+    const QStringList before = allFiles();
+    QByteArray registry = "<Playlist><Play Name=\"Good\" File=\"0000000a.db\"/>";
+    for (const QString& name : bad) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_FALSE(CDBase::IsPlaylistFileName(name));
+        EXPECT_FALSE(m_db.OpenPlaylist(DbConn::Viewed, name));
+        EXPECT_FALSE(m_db.OpenPlaylist(DbConn::Target, name));
+        EXPECT_FALSE(m_db.IsOpen(DbConn::Viewed));
+        bool taken = true;
+        EXPECT_FALSE(m_db.MakePlaylistFile(name, &taken));
+        EXPECT_FALSE(taken);
+        EXPECT_EQ(allFiles(), before) << "no file was made";
+        if (!name.contains(QChar(0)))
+            registry += "<Play Name=\"Bad\" File=\"" + name.toHtmlEscaped().toUtf8() + "\"/>";
+    }
+    m_profile.Write(QStringLiteral("Playlist.xml"), registry + "</Playlist>");
+    ASSERT_TRUE(m_store.LoadRegistry(&m_tree));
+    EXPECT_EQ(m_tree.nodes, QStringList({"playlist Good|0000000a.db"}));
+    EXPECT_EQ(m_store.LeftOut().size(), std::size(bad) - 1) << "each one left out is reported";
+    EXPECT_TRUE(CDBase::IsPlaylistFileName("0a1b2c3d.db"));
+    EXPECT_TRUE(CDBase::IsPlaylistFileName("..db"));
 }
 
 TEST_F(PlaylistStoreTest, RenameAndDeleteKeepTheRegistryInStep)
