@@ -187,9 +187,10 @@ protected:
 TEST_F(NoWaitCover, APictureThatCannotBeOpenedHoldsUpNeitherTheWindowNorTheNextAlbumsCover)
 {
     m_wnd->PlayRow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_wnd->GetPlayer().playing; }, kDeadlineMs));
+    EXPECT_EQ(Playing(), Songs()[0]);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_stuck->HasOpener(); }, kDeadlineMs))
         << "the first album's picture is being opened";
-    EXPECT_EQ(Playing(), Songs()[0]);
     bool answered = false;
     QTimer::singleShot(0, m_wnd.get(), [&] { answered = true; });
     m_wnd->Next();
