@@ -133,7 +133,8 @@ TEST_F(EngineLogic, SeekRebuildsTheChannelAndFadesIn)
     ASSERT_TRUE(engine->PlayFile("a.mp3"));
     const HCHANNEL a = engine->GetChannel();
     engine->Seek(50000);
-    EXPECT_EQ(engine->GetChannel(), 0u) << "the old channel goes at once";
+    // The reopen runs on a worker that may already have installed the new channel here.
+    EXPECT_NE(engine->GetChannel(), a) << "the old channel goes at once";
     EXPECT_FALSE(fake.IsLive(a));
     ASSERT_TRUE(SoughtChannelPlays());
     const HCHANNEL b = engine->GetChannel();
