@@ -79,7 +79,7 @@ private:
         quint16 port;
         QByteArray text;
     };
-    std::deque<Line> m_queue; // lines not yet on their way
+    std::deque<Line> m_queue; // lines waiting for their connection, oldest first
     std::unique_ptr<QTcpSocket> m_socket; // the connection on its way, null for none
     QTimer m_limit; // single shot: the step of m_socket under way took too long
 };

@@ -32,7 +32,7 @@ public:
     void Queue(CSkinListNode* node);
     // Hands the worker what was queued since the last signal (once per paint).
     void Signal();
-    // Forgets the queue and every cover not yet published, so the queued nodes may go.
+    // Forgets the queue and every cover still unpublished, so the queued nodes may go.
     void Stop();
     void SetDpr(qreal dpr) { m_dpr = dpr; }
     // True while covers are waiting or being loaded, for tests and benchmarks.

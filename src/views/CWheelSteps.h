@@ -15,5 +15,5 @@ public:
     int Add(int delta);
 
 private:
-    int m_partial = 0; // the part of a notch not yet taken, signed
+    int m_partial = 0; // the signed rest of a notch, below one step
 };
