@@ -182,12 +182,21 @@ void CDBase::OpenLibrary()
     if (!m_library.Open(LibraryPath())) {
         return;
     }
-    // A list fill reads the file on a connection of its own; a change made meanwhile (a
-    // rating, a play count, the end of an update) waits for that read instead of failing.
+    // A list fill reads the file on a connection of its own while the window rates and counts
+    // on this one. With the write-ahead log neither waits for the other; where the file keeps
+    // its rollback journal, a change waits for that read instead of failing.
     sqlite3_busy_timeout(m_library.Get(), kBusyMs);
+    m_library.UseWriteAheadLog(LibraryPath());
     m_collation = std::make_unique<CMyCaseCollation>();
     m_collation->Register(m_library.Get());
     m_library.Exec(Text(Sql::CreateLibrary));
+}
+
+void CDBase::RemoveStaleLogs(const QString& path)
+{
+    for (const QString& log : SqliteDb::LogFiles(path)) {
+        QFile::remove(log);
+    }
 }
 
 bool CDBase::IsPlaylistFileName(const QString& fileName)
@@ -216,6 +225,9 @@ bool CDBase::OpenPlaylist(DbConn slot, const QString& fileName)
     if (!db.Open(path)) {
         return false;
     }
+    // The list fill reads playlists on a connection of its own too.
+    sqlite3_busy_timeout(db.Get(), kBusyMs);
+    db.UseWriteAheadLog(path);
     // A registry entry whose file is gone would otherwise give a table-less file on which
     // every later insertion fails silently.
     if (!existed) {
@@ -296,15 +308,26 @@ void CDBase::KeepPlaylistFile(DbConn conn)
     }
     QDir().mkpath(PlaylistFolder());
     // The open connection still reads the deleted file; VACUUM INTO copies it out whole.
+    const QString copy = path + QStringLiteral(".keep");
+    QFile::remove(copy);
     try {
         SqliteStmt stmt(db.Get(), Text(Sql::VacuumInto));
-        stmt.Bind(path).Run();
+        stmt.Bind(copy).Run();
     } catch (const SqliteError&) {
+        QFile::remove(copy);
         return;
     }
-    SqliteDb reopened;
-    if (reopened.Open(path)) {
-        db = std::move(reopened);
+    // The deleted file's log still lies beside its name and belongs to the open connection;
+    // the copy may only take the name once that connection has closed and removed its log,
+    // or the copy would be read through a log of other pages.
+    db.Close();
+    RemoveStaleLogs(path);
+    if (!QFile::rename(copy, path)) {
+        QFile::remove(copy);
+    }
+    if (db.Open(path)) {
+        sqlite3_busy_timeout(db.Get(), kBusyMs);
+        db.UseWriteAheadLog(path);
     }
 }
 

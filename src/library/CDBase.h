@@ -63,7 +63,9 @@ public:
 
     // Opens "Library.db" (created when missing), registers "MYCASE" and creates the table.
     // A file that is not a database is left untouched; the library then reads as empty.
-    // A change waits up to kBusyMs while another connection (the list fill) reads the file.
+    // The library and the playlists keep their changes in a write-ahead log, so a rating or a
+    // count given while the list fill reads the file is stored at once; where the log cannot
+    // be used (a network or read-only folder) a change waits up to kBusyMs for such a read.
     void OpenLibrary();
     // The path of "Library.db" in the profile folder.
     QString LibraryPath() const { return m_folder + QStringLiteral("Library.db"); }
@@ -153,7 +155,8 @@ public:
     // Duration text "%d:%.2d".
     static QString DurationText(int seconds);
 
-    // How long a statement on the library connection waits for another connection's lock.
+    // How long a statement on the library or a playlist connection waits for another
+    // connection's lock.
     static constexpr int kBusyMs = 2000;
     static constexpr int kTypeStream = 100;
     static constexpr int kTypeCopied = 1000;
@@ -169,6 +172,10 @@ private:
                           const std::string& time);
     bool ReadRow(int libSql, int plsSql, int libraryId, int playlistId, int columns,
                  QStringList* out);
+    // Removes the log files beside path. SQLite drops a log it finds beside an empty file by
+    // itself, but a copy put in a deleted file's place is not empty, and must not be read
+    // through the log a list fill may still hold open for the deleted one.
+    static void RemoveStaleLogs(const QString& path);
 
     QString m_folder;
     LineSource m_lines;

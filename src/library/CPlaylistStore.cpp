@@ -192,6 +192,11 @@ bool CPlaylistStore::DeletePlaylist(int index, IListSink* shownList)
     if (!QFile::remove(path) && QFileInfo::exists(path)) {
         return false;
     }
+    // A list fill still reading the file keeps its log alive past the close above, and no
+    // connection would ever come back to remove it.
+    for (const QString& log : SqliteDb::LogFiles(path)) {
+        QFile::remove(log);
+    }
     m_entries.erase(m_entries.begin() + index);
     SaveRegistry();
     return true;

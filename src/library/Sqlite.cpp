@@ -2,12 +2,41 @@
 // Copyright (c) 2026 The Plumo developers
 #include "Sqlite.h"
 
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include <array>
 #include <cstring>
+
+namespace {
+
+// File systems whose locks reach across machines or through a user-space bridge, so the
+// memory a write-ahead log shares between connections is not guarded on them.
+bool IsNetworkFileSystem(const QString& path)
+{
+    static constexpr std::array<const char*, 12> kNetwork = {"nfs", "nfs4", "cifs", "smb",
+        "smbfs", "smb3", "9p", "afs", "ceph", "glusterfs", "lustre", "davfs"};
+    const QByteArray type = QStorageInfo(QFileInfo(path).absolutePath()).fileSystemType();
+    if (type.startsWith("fuse")) {
+        // fuse.sshfs, fuse.rclone and their like; a local fuse file system gives up nothing
+        // but speed by keeping the rollback journal.
+        return true;
+    }
+    for (const char* name : kNetwork) {
+        if (type == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 SqliteDb& SqliteDb::operator=(SqliteDb&& other) noexcept
 {
     if (this != &other) {
         Close();
+        m_wal = other.m_wal;
         m_db = other.Release();
     }
     return *this;
@@ -42,8 +71,42 @@ bool SqliteDb::OpenReadOnly(const QString& path)
     return true;
 }
 
+bool SqliteDb::UseWriteAheadLog(const QString& path)
+{
+    if (m_db == nullptr || sqlite3_db_readonly(m_db, "main") == 1 || IsNetworkFileSystem(path)) {
+        return false;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode=WAL;", -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    // The pragma answers with the mode in force, which stays the old one when SQLite cannot
+    // switch.
+    bool wal = false;
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        wal = mode != nullptr && std::strcmp(mode, "wal") == 0;
+    }
+    sqlite3_finalize(stmt);
+    m_wal = wal;
+    return wal;
+}
+
+QStringList SqliteDb::LogFiles(const QString& path)
+{
+    return {path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
+}
+
 void SqliteDb::Close()
 {
+    if (m_db != nullptr && m_wal) {
+        // Only possible while no other connection reads the file; with one still reading (a
+        // list fill), it is not worth a wait, and the file stays in log mode until next time.
+        sqlite3_busy_timeout(m_db, 0);
+        sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE;", nullptr, nullptr, nullptr);
+    }
+    m_wal = false;
     if (m_db != nullptr) {
         // close_v2 defers the close until stray statements are finalized instead of failing.
         sqlite3_close_v2(m_db);
@@ -55,6 +118,7 @@ sqlite3* SqliteDb::Release()
 {
     sqlite3* db = m_db;
     m_db = nullptr;
+    m_wal = false;
     return db;
 }
 

@@ -32,7 +32,7 @@ class SqliteDb {
 public:
     SqliteDb() = default;
     ~SqliteDb() { Close(); }
-    SqliteDb(SqliteDb&& other) noexcept : m_db(other.Release()) {}
+    SqliteDb(SqliteDb&& other) noexcept : m_wal(other.m_wal), m_db(other.Release()) {}
     SqliteDb& operator=(SqliteDb&& other) noexcept;
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;
@@ -45,6 +45,18 @@ public:
     // per-call mutex; sqlite3_interrupt may still come from any thread). False (closed) when
     // the file is missing or cannot be opened.
     bool OpenReadOnly(const QString& path);
+    // Keeps the file's changes in a write-ahead log from now on (the file remembers it), so a
+    // reader on another connection never holds up a change and a change never holds up a
+    // reader. Left with its rollback journal where the log would be unsafe or cannot be made:
+    // on a network file system, whose locks do not guard the log's shared memory, and for a
+    // file SQLite cannot change (read-only, or not a database). True when the log is in use.
+    // Close() goes back to the rollback journal when no other connection is open: a file at
+    // rest is then whole by itself, and still readable from a folder that became read-only
+    // (a file in log mode cannot be read where its shared-memory file cannot be made).
+    bool UseWriteAheadLog(const QString& path);
+    // The files SQLite keeps beside the database at path while it is open in that mode, or
+    // left behind by a process that ended without closing it.
+    static QStringList LogFiles(const QString& path);
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     sqlite3* Get() const { return m_db; }
@@ -55,6 +67,7 @@ public:
     bool Exec(std::string_view sql) const;
 
 private:
+    bool m_wal = false; // switched to the write-ahead log by this connection
     sqlite3* m_db = nullptr;
 };
 

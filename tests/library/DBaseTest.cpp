@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <optional>
+#include <vector>
+
 namespace {
 
 const char* const kLibrarySchema =
@@ -217,6 +220,120 @@ TEST_F(DBaseTest, PlaylistFileDeletedWhileOpenKeepsItsRows)
               QStringList({"1|http://a|A|100", "2|http://b|B|100"}));
     EXPECT_EQ(m_db.LargestPosition(DbConn::Viewed), 2);
     EXPECT_EQ(m_db.LargestPosition(DbConn::Target), 0);
+}
+
+// A read held open on a connection of its own, as the list fill holds one while it reads.
+class HeldRead {
+public:
+    explicit HeldRead(const QString& path, const char* sql)
+    {
+        if (m_db.OpenReadOnly(path) && m_db.Exec("BEGIN;")) {
+            m_stmt.emplace(m_db.Get(), sql);
+            m_reading = m_stmt->Step();
+        }
+    }
+    bool IsReading() const { return m_reading; }
+    QString Value() const { return m_stmt->Text(0); }
+
+private:
+    SqliteDb m_db;
+    std::optional<SqliteStmt> m_stmt;
+    bool m_reading = false;
+};
+
+// Ratings and counts are given on the window's thread: a read on another connection must
+// neither make them fail nor hold them up, and goes on seeing the file as it began.
+TEST_F(DBaseTest, ChangesAreStoredWhileAnotherConnectionReads)
+{
+    AddTracks({{"A", "B", "T", 2000, "G", 1, 100, "/m/x.mp3"}});
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("00000001.db")));
+    ASSERT_TRUE(m_db.InsertPlaylistStream(DbConn::Viewed, 1, QStringLiteral("http://s/1"),
+                                          QStringLiteral("One")));
+    struct Case {
+        const char* what;
+        DbConn conn;
+        QString path;
+        int libraryId;
+        const char* stored;
+    };
+    const std::vector<Case> cases = {
+        {"library", DbConn::Library, m_db.LibraryPath(), 1,
+         "SELECT rating||'/'||count||'/'||skip FROM library;"},
+        {"playlist", DbConn::Viewed, m_db.PlaylistFolder() + QStringLiteral("00000001.db"), 0,
+         "SELECT rating||'/'||count||'/'||skip FROM playlist;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HeldRead read(c.path, c.stored);
+        ASSERT_TRUE(read.IsReading());
+        const QString before = read.Value();
+        EXPECT_TRUE(m_db.SetRating(c.libraryId, 1, 4));
+        EXPECT_TRUE(m_db.CountPlay(c.libraryId, 1));
+        EXPECT_TRUE(m_db.CountSkip(c.libraryId, 1));
+        EXPECT_EQ(Rows(c.conn, c.stored), QStringList("80/1/1"));
+        EXPECT_EQ(read.Value(), before) << "the reader's view changed under it";
+    }
+}
+
+// While open, the files keep a write-ahead log; closed, each is whole by itself again, so a
+// copy of the profile takes everything and a read-only folder can still be read.
+TEST_F(DBaseTest, FilesKeepALogWhileOpenAndAreWholeOnceClosed)
+{
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("00000001.db")));
+    ASSERT_TRUE(m_db.InsertPlaylistStream(DbConn::Viewed, 1, QStringLiteral("http://s/1"),
+                                          QStringLiteral("One")));
+    EXPECT_EQ(Rows(DbConn::Library, "PRAGMA journal_mode;"), QStringList("wal"));
+    EXPECT_EQ(Rows(DbConn::Viewed, "PRAGMA journal_mode;"), QStringList("wal"));
+
+    const auto modeAtRest = [](const QString& path) {
+        SqliteDb db;
+        if (!db.OpenReadOnly(path)) {
+            return QString();
+        }
+        SqliteStmt stmt(db.Get(), "PRAGMA journal_mode;");
+        return stmt.Step() ? stmt.Text(0) : QString();
+    };
+    m_db.CloseViewedPlaylist(false);
+    EXPECT_EQ(QDir(m_db.PlaylistFolder()).entryList(QDir::Files), QStringList("00000001.db"));
+    EXPECT_EQ(modeAtRest(m_db.PlaylistFolder() + QStringLiteral("00000001.db")),
+              QStringLiteral("delete"));
+
+    TestProfile other;
+    {
+        CDBase db;
+        db.SetFolder(other.Path());
+        db.OpenLibrary();
+        ASSERT_TRUE(db.IsOpen(DbConn::Library));
+    }
+    EXPECT_EQ(QDir(other.Path()).entryList(QDir::Files), QStringList("Library.db"));
+    EXPECT_EQ(modeAtRest(QDir(other.Path()).filePath(QStringLiteral("Library.db"))),
+              QStringLiteral("delete"));
+}
+
+// The playlist's file is deleted while the list fill holds a read on it: its copy takes the
+// name, and must read as the rows the connection had, not through the deleted file's log.
+TEST_F(DBaseTest, PlaylistFileDeletedWhileAFillReadsItKeepsItsRows)
+{
+    const QString path = m_db.PlaylistFolder() + QStringLiteral("0000000a.db");
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("0000000a.db")));
+    m_db.Begin(DbConn::Viewed);
+    for (int i = 1; i <= 200; ++i) {
+        ASSERT_TRUE(m_db.InsertPlaylistStream(DbConn::Viewed, i, QStringLiteral("http://%1").arg(i),
+                                              QStringLiteral("Station %1").arg(i)));
+    }
+    m_db.Commit(DbConn::Viewed);
+    HeldRead read(path, "SELECT count(*) FROM playlist;");
+    ASSERT_TRUE(read.IsReading());
+    ASSERT_TRUE(QFile::remove(path));
+
+    m_db.KeepPlaylistFile(DbConn::Viewed);
+    ASSERT_TRUE(m_db.InsertPlaylistStream(DbConn::Viewed, 201, QStringLiteral("http://last"),
+                                          QStringLiteral("Last")));
+    m_db.CloseViewedPlaylist(false);
+    ASSERT_TRUE(m_db.OpenPlaylist(DbConn::Viewed, QStringLiteral("0000000a.db")));
+    EXPECT_EQ(Rows(DbConn::Viewed, "PRAGMA integrity_check;"), QStringList("ok"));
+    EXPECT_EQ(Rows(DbConn::Viewed, "SELECT count(*),max(idx) FROM playlist;"),
+              QStringList("201|201"));
 }
 
 } // namespace

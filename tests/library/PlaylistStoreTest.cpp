@@ -146,6 +146,24 @@ TEST_F(PlaylistStoreTest, RenameAndDeleteKeepTheRegistryInStep)
     EXPECT_FALSE(m_store.DeletePlaylist(0, nullptr));
 }
 
+// The list fill may still be reading the playlist when it is deleted; the file goes with the
+// log and index SQLite keeps beside it.
+TEST_F(PlaylistStoreTest, DeletingAPlaylistWhileItIsReadLeavesNoFileOfItBehind)
+{
+    const int shown = CreateAndView("Shown");
+    Streams(3);
+    const QString path = m_db.PlaylistFolder() + File(shown);
+    SqliteDb reader;
+    ASSERT_TRUE(reader.OpenReadOnly(path));
+    ASSERT_TRUE(reader.Exec("BEGIN;"));
+    SqliteStmt read(reader.Get(), "SELECT idx FROM playlist;");
+    ASSERT_TRUE(read.Step());
+
+    ASSERT_TRUE(m_store.DeletePlaylist(shown, &m_list));
+    EXPECT_EQ(QDir(m_db.PlaylistFolder()).entryList(QDir::Files | QDir::Hidden),
+              QStringList()) << "left in the playlist folder";
+}
+
 // Every change that cannot write "Playlist.xml" (here a folder stands in its place) leaves the
 // store saying so until a later write succeeds.
 TEST_F(PlaylistStoreTest, AFailedRegistryWriteIsKnownUntilTheNextGoodOne)

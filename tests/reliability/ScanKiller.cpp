@@ -21,6 +21,10 @@ namespace scankill {
 namespace {
 
 constexpr int kToolTimeoutMs = 120000;
+// Polls (about half a millisecond each) without growth of the log that end one write of it:
+// the frames of one commit go out back to back, while a pause this long lies between the
+// commit and the VACUUM that follows it.
+constexpr int kStillPolls = 8;
 
 bool Exists(const QByteArray& path)
 {
@@ -97,24 +101,63 @@ Trigger AfterMs(int ms)
     return [ms](int elapsedMs) { return elapsedMs >= ms; };
 }
 
-Trigger DuringJournal(const QString& profile, int nth, int delayMs)
+Trigger DuringLogWrite(const QString& profile, int nth, int delayMs)
 {
     struct State {
-        QByteArray journal;
-        bool present = false;
-        int lives = 0;
+        QByteArray log;
+        qint64 size = -1; // -1 while the log is absent
+        int stillPolls = 0;
+        int writes = 0;
+        bool writing = false;
         QElapsedTimer since;
     };
     auto state = std::make_shared<State>();
-    state->journal = QFile::encodeName(QDir(profile).filePath(QStringLiteral("Library.db-journal")));
+    state->log = QFile::encodeName(QDir(profile).filePath(QStringLiteral("Library.db-wal")));
     return [state, nth, delayMs](int) {
-        const bool present = Exists(state->journal);
-        if (present && !state->present) {
-            ++state->lives;
-            state->since.start();
+        struct stat st {};
+        const qint64 size = ::stat(state->log.constData(), &st) == 0 ? st.st_size : -1;
+        if (size > state->size && size > 0) {
+            if (!state->writing) {
+                ++state->writes;
+                state->writing = true;
+                state->since.start();
+            }
+            state->stillPolls = 0;
+        } else if (++state->stillPolls >= kStillPolls) {
+            state->writing = false;
         }
-        state->present = present;
-        return present && state->lives == nth && state->since.elapsed() >= delayMs;
+        state->size = size;
+        return state->writes == nth && state->since.isValid() && state->since.elapsed() >= delayMs;
+    };
+}
+
+Trigger DuringCheckpoint(const QString& profile)
+{
+    struct State {
+        QByteArray db;
+        QByteArray log;
+        bool logged = false;
+        timespec written {};
+    };
+    auto state = std::make_shared<State>();
+    state->db = QFile::encodeName(QDir(profile).filePath(QStringLiteral("Library.db")));
+    state->log = QFile::encodeName(QDir(profile).filePath(QStringLiteral("Library.db-wal")));
+    return [state](int) {
+        struct stat db {};
+        if (::stat(state->db.constData(), &db) != 0)
+            return false;
+        if (!Exists(state->log)) {
+            state->logged = false;
+            return false;
+        }
+        if (!state->logged) {
+            state->logged = true;
+            state->written = db.st_mtim;
+            return false;
+        }
+        // Once the log is in use, only a checkpoint writes to the database file.
+        return db.st_mtim.tv_sec != state->written.tv_sec
+            || db.st_mtim.tv_nsec != state->written.tv_nsec;
     };
 }
 

@@ -30,9 +30,12 @@ Outcome RunAndKill(const QString& profile, const QString& folder, const Trigger&
 
 // Triggers.
 Trigger AfterMs(int ms);
-// Fires during the nth life (1-based) of the database's rollback journal, delayMs after the
-// journal appeared. The update's one transaction gives the first life (from its first write
-// to the disk, a cache spill or the commit, until the commit ends); the VACUUM the second.
-Trigger DuringJournal(const QString& profile, int nth, int delayMs);
+// The library keeps its changes in a write-ahead log ("Library.db-wal"), which grows in
+// bursts: the update's one transaction (its commit, or a cache spill before it) gives the
+// first, the VACUUM the second. Fires delayMs after the nth burst began.
+Trigger DuringLogWrite(const QString& profile, int nth, int delayMs);
+// Fires when "Library.db" itself is written while the log is in use: a checkpoint copying the
+// log's pages back into it (after a large commit, or at the close).
+Trigger DuringCheckpoint(const QString& profile);
 
 } // namespace scankill
