@@ -7,6 +7,7 @@
 #include "TestProfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,9 @@ protected:
         EXPECT_TRUE(fixture::MakeTone(path, fixture::Tone{seconds, 1000.0, kAmp, 2, 44100}));
         return path;
     }
+
+    // What the disk writer has written so far, in bytes (8 a frame).
+    qint64 OutputBytes() const { return QFileInfo(m_output).size(); }
 
     TestProfile m_profile;
     QString m_output;
@@ -104,7 +108,9 @@ TEST_F(PlaybackTest, SlideToHaltKeepsThePositionAndPlayContinuesFromIt)
     const std::uint64_t halted = lib.ChannelGetPosition(h);
     EXPECT_GE(halted, 22050u * 8);
     EXPECT_LT(halted, 88200u * 8);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The device goes on mixing a tenth of a second after the halt; the channel stays put.
+    const qint64 mixed = OutputBytes();
+    ASSERT_TRUE(WaitFor([&] { return OutputBytes() >= mixed + 4410 * 8; }));
     EXPECT_EQ(lib.ChannelGetPosition(h), halted);
 
     ASSERT_TRUE(lib.ChannelSetVolume(h, 1.0f));

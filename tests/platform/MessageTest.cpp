@@ -27,8 +27,11 @@ public:
     {
         handledOnThread = QThread::currentThread();
         received.push_back({msg, wParam, lParam});
+        if (onMessage)
+            onMessage();
         return static_cast<LResult>(wParam) + lParam;
     }
+    std::function<void()> onMessage; // runs inside each message, before its answer
     std::vector<Received> received;
     QThread* handledOnThread = nullptr;
 };
@@ -74,13 +77,14 @@ TEST(Message, SendFromWorkerBlocksUntilTheTargetThreadAnswers)
         answer = r;
         done = true;
     }));
+    // The worker must still be inside its send when this thread gets to answer.
+    bool doneBeforeAnswer = true;
+    target.onMessage = [&] { doneBeforeAnswer = done.load(); };
     worker->start();
-    // Nothing can be answered until this thread runs its events.
-    QThread::msleep(50);
-    EXPECT_FALSE(done.load());
     PumpUntil([&] { return done.load(); });
     worker->wait();
     ASSERT_TRUE(done.load());
+    EXPECT_FALSE(doneBeforeAnswer);
     ASSERT_EQ(target.received.size(), 1u);
     EXPECT_EQ(target.handledOnThread, QThread::currentThread());
     EXPECT_EQ(answer.load(), static_cast<LResult>(target.received[0].wParam) + 7);

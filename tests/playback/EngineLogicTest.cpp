@@ -8,8 +8,11 @@
 
 #include <QThread>
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -235,22 +238,58 @@ TEST_F(EngineLogic, TheNextFileRequestIsMadeWithoutTheLockFromTheLayersThread)
 
 TEST_F(EngineLogic, DestructionReleasesAnUnansweredNextFileQuestion)
 {
-    target.answers = {"b.ogg"};
+    // The window's thread has taken the question and is stuck before answering it, as one
+    // closing down or inside a dialog's loop would be; it answers only after the engine is gone.
+    struct Stuck {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool asked = false;
+        bool released = false;
+    } stuck;
+    QThread window;
+    EngineTarget late;
+    late.answers = {"b.ogg"};
+    late.onNext = [&stuck] {
+        std::unique_lock lock(stuck.mutex);
+        stuck.asked = true;
+        stuck.changed.notify_all();
+        stuck.changed.wait(lock, [&stuck] { return stuck.released; });
+    };
+    late.moveToThread(&window);
+    window.start();
+    engine.reset();
+    engine = std::make_unique<CPlayBass>(fake);
+    engine->SetProfileFolder(profile.Path());
+    engine->Init(&late);
+
     ASSERT_TRUE(engine->PlayFile("a.mp3"));
     const HCHANNEL a = engine->GetChannel();
     std::atomic<bool> done{false};
-    // The event loop does not run: the question stays unanswered, as during shut-down.
     std::thread layer([&] {
         fake.FireEnd(a);
         done = true;
     });
-    QThread::msleep(100);
-    EXPECT_FALSE(done.load());
+    {
+        std::unique_lock lock(stuck.mutex);
+        ASSERT_TRUE(stuck.changed.wait_for(lock, std::chrono::seconds(20),
+                                           [&stuck] { return stuck.asked; }));
+    }
+    EXPECT_FALSE(done.load()) << "the end went on without the answer";
     engine.reset();
     layer.join();
     EXPECT_TRUE(done.load());
     EXPECT_EQ(fake.LiveCount(), 0);
-    EngineTarget::Pump(); // the queued question may still reach the window: harmless
+    {
+        std::lock_guard lock(stuck.mutex);
+        stuck.released = true;
+        stuck.changed.notify_all();
+    }
+    // The late answer finds nobody waiting for it: harmless.
+    QMetaObject::invokeMethod(&late, [&late] { late.moveToThread(QCoreApplication::instance()->thread()); },
+                              Qt::BlockingQueuedConnection);
+    window.quit();
+    window.wait();
+    EXPECT_EQ(late.nextRequests, 1);
     engine = std::make_unique<CPlayBass>(fake);
 }
 
@@ -396,13 +435,15 @@ TEST_F(EngineLogic, DestructionWaitsForAPendingConnectionAndFreesItsResult)
     fake.HoldConnects(true);
     engine->OpenURL("http://a.example/");
     ASSERT_TRUE(fake.WaitConnectsStarted(1));
-    std::thread releaser([this] {
-        QThread::msleep(100);
+    // Released once the destructor has let the layer go and waits for the connecting worker.
+    bool freedFirst = false;
+    std::thread releaser([this, &freedFirst] {
+        freedFirst = fake.WaitFreed();
         fake.ReleaseConnect();
     });
     engine.reset();
     releaser.join();
-    EXPECT_TRUE(fake.FreeCalled());
+    EXPECT_TRUE(freedFirst);
     EXPECT_EQ(fake.LiveCount(), 0);
     EngineTarget::Pump();
     EXPECT_TRUE(target.Of(UWM_PLAYERCONNECT).empty());

@@ -219,6 +219,12 @@ bool FakeAudioLib::FreeCalled() const
     return m_freed;
 }
 
+bool FakeAudioLib::WaitFreed()
+{
+    Lock lock(m_mutex);
+    return m_changed.wait_for(lock, kWaitLimit, [this] { return m_freed; });
+}
+
 // ---- helpers ------------------------------------------------------------------------------
 
 FakeAudioLib::Channel* FakeAudioLib::Find(HCHANNEL channel)

@@ -79,6 +79,8 @@ public:
     int Freed() const { return CallCount("StreamFree"); }
     bool InitCalled() const;
     bool FreeCalled() const;
+    // Waits until Free has been called (up to 5 s).
+    bool WaitFreed();
 
     // IAudioLib
     bool Init(int freq, const IPlaylistReader* playlists) override;
