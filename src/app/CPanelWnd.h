@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "CAppPalette.h"
 #include "CAudioLib.h"
 #include "CContextMenu.h"
 #include "CDBase.h"
@@ -110,6 +111,7 @@ public:
     CLastFM& GetLastFM() { return m_lastFm; }
     CHotKey& GetHotKeys() { return m_hotKeys; }
     CTrayIcon& GetTray() { return m_tray; }
+    const CAppPalette& GetAppPalette() const { return m_appPalette; }
 
     // The player's state, for the views of the window and for tests.
     struct PlayerState {
@@ -273,6 +275,17 @@ private:
     // Gives the window the skin's minimum and maximum size.
     void SetSizeLimits();
     void PushSkinState();
+    // Menus and dialogs take the loaded skin's palette, or the desktop's look without one.
+    void ApplySkinPalette();
+    // The skin's Time texts: refreshed from the engine at each position tick, at a track's
+    // start and at a seek (atSeconds: the time sought to, which the engine reaches only once
+    // the file is open again).
+    void UpdateTimeText(std::optional<qint64> atSeconds = std::nullopt);
+    void ToggleTimeRemaining();
+    // The playing file's length in seconds; 0 for a stream or when nothing plays.
+    qint64 PlayingLengthSeconds() const;
+    // The time under the pointer while it is over a track bar of a playing file.
+    void ShowTrackTip(QPoint pos, QPoint globalPos);
     void StartSystemDrag(int mode);
     void Minimize();
     void ApplyTrigger(CSkinElement& control);
@@ -404,6 +417,7 @@ private:
     std::unique_ptr<CKeyHook> m_keyHook;
     CMprisLink m_mpris;
     CJobQueue m_jobs;
+    CAppPalette m_appPalette;
 
     QTimer m_positionTimer; // 100: position, 500 ms
     QTimer m_spectrumTimer; // 200: spectrum, 30 ms

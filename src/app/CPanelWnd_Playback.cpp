@@ -5,6 +5,8 @@
 // follow the playing track. The list owns the rows; the engine owns the audio.
 #include "CPanelWnd.h"
 
+#include "CSkinText.h"
+
 #include <QMessageBox>
 
 #include <algorithm>
@@ -203,6 +205,7 @@ void CPanelWnd::ShowFile(CSkinListNode* row)
     SetNowPlaying(info[1], info[0]);
     if (m_settings.GetLastFm())
         m_lastFm.SendStart(info[1], info[0], info[2], info[3]);
+    UpdateTimeText();
 }
 
 void CPanelWnd::ShowTexts(const QString& title, const QString& artist, const QString& album,
@@ -235,7 +238,30 @@ void CPanelWnd::ClearNowPlaying()
     m_player.album.clear();
     m_player.lengthMs = 0;
     m_player.coverFile.clear();
+    UpdateTimeText();
     UpdateMpris();
+}
+
+qint64 CPanelWnd::PlayingLengthSeconds() const
+{
+    if (!m_player.playing || m_player.stream)
+        return 0;
+    // The library's length is the one the list shows; a file it does not know has the
+    // engine's.
+    return m_player.lengthMs > 0 ? m_player.lengthMs / 1000 : m_engine.GetLengthSeconds();
+}
+
+void CPanelWnd::UpdateTimeText(std::optional<qint64> atSeconds)
+{
+    const qint64 position = atSeconds ? *atSeconds : m_engine.GetElapsedSeconds();
+    m_skinDraw.SetTime(CSkinText::TimeText(m_player.playing, position, PlayingLengthSeconds(),
+        m_settings.GetTimeRemaining() != 0));
+}
+
+void CPanelWnd::ToggleTimeRemaining()
+{
+    m_settings.SetTimeRemaining(m_settings.GetTimeRemaining() != 0 ? 0 : 1);
+    UpdateTimeText();
 }
 
 void CPanelWnd::UpdateMpris()
@@ -334,6 +360,7 @@ void CPanelWnd::Seek(int position)
 {
     if (m_player.playing && !m_player.stream) {
         m_engine.Seek(position);
+        UpdateTimeText(PlayingLengthSeconds() * position / CPlayBass::kMaxLevel);
         if (m_player.paused)
             PauseToggle();
     } else {
@@ -567,6 +594,7 @@ void CPanelWnd::OnPositionTick()
     const int position = m_engine.GetPosition();
     m_skinDraw.SetPosition(position);
     m_mpris.SetPosition(m_player.lengthMs * position / CPlayBass::kMaxLevel);
+    UpdateTimeText();
 }
 
 void CPanelWnd::OnSpectrumTick()

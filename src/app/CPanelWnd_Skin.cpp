@@ -5,10 +5,14 @@
 #include "CPanelWnd.h"
 
 #include "CDlgSkin.h"
+#include "CSkinPalette.h"
+#include "CSkinText.h"
+#include "CSkinTrack.h"
 #include "CreateSkinControl.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QWindow>
 
 namespace {
@@ -60,6 +64,14 @@ void CPanelWnd::LoadSkin()
     }
     m_mover.SetCurrentRect(geometry());
     SetSizeLimits();
+    ApplySkinPalette();
+}
+
+void CPanelWnd::ApplySkinPalette()
+{
+    CSkinPalette palette;
+    palette.Load(m_skinDraw.GetLoadedFolder());
+    m_appPalette.Apply(palette);
 }
 
 void CPanelWnd::SetSizeLimits()
@@ -89,6 +101,7 @@ bool CPanelWnd::ApplySkin(const QString& name)
     FreeChildWindows();
     m_skinDraw.SetDevicePixelRatio(devicePixelRatioF());
     const bool applied = m_skinDraw.ApplySkin(name);
+    ApplySkinPalette();
     CreateChildWindows();
     SetSizeLimits();
     // A size outside the new limits is brought to the nearest one on each side; the top-left
@@ -184,6 +197,25 @@ void CPanelWnd::mouseMoveEvent(QMouseEvent* event)
         unsetCursor();
     if (CSkinElement* volume = m_skinDraw.OnMouseMove(pos))
         OnSkinControl(volume);
+    ShowTrackTip(pos, event->globalPosition().toPoint());
+}
+
+void CPanelWnd::ShowTrackTip(QPoint pos, QPoint globalPos)
+{
+    const qint64 length = PlayingLengthSeconds();
+    if (length <= 0)
+        return;
+    const CSkinTrack* bar = nullptr;
+    m_skinDraw.ForEachControl([&](const CSkinPanel& panel, CSkinElement* c) {
+        if (bar == nullptr && c->GetKind() == SkinKind::TrackBar && !panel.IsHidden()
+            && !c->IsHidden() && c->GetRect().Contains(pos))
+            bar = dynamic_cast<const CSkinTrack*>(c);
+    });
+    if (bar == nullptr)
+        return;
+    const qint64 at = length * bar->ValueAt(pos.x()) / CSkinTrack::kMaxValue;
+    // Tied to the bar's rectangle, so the tip goes as soon as the pointer leaves it.
+    QToolTip::showText(globalPos, CSkinText::Duration(at), this, bar->GetRect().ToQRect());
 }
 
 void CPanelWnd::mouseReleaseEvent(QMouseEvent* event)
@@ -250,6 +282,7 @@ const CPanelWnd::KindRow CPanelWnd::kKinds[] = {
     {SkinKind::Repeat, [](CPanelWnd& w, CSkinElement& c) { w.SetRepeat(c.GetState() != 1); }},
     {SkinKind::Shuffle, [](CPanelWnd& w, CSkinElement& c) { w.SetShuffle(c.GetState() != 1); }},
     {SkinKind::Equalizer, [](CPanelWnd& w, CSkinElement&) { w.OnEqualizer(); }},
+    {SkinKind::Time, [](CPanelWnd& w, CSkinElement&) { w.ToggleTimeRemaining(); }},
 };
 
 void CPanelWnd::OnSkinControl(CSkinElement* control)

@@ -2,11 +2,13 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CDlgEq.h"
 
+#include "CEqSlider.h"
 #include "CLanguage.h"
 #include "CPlayBass.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -88,7 +90,7 @@ void CDlgEq::BuildControls()
     m_presetButton->setPopupMode(QToolButton::InstantPopup);
     m_presetButton->setAutoRaise(true);
     m_presetButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    m_presetButton->setFixedWidth(kPresetButtonWidth);
+    m_presetButton->setMinimumWidth(kPresetButtonWidth);
 
     auto* top = new QHBoxLayout;
     top->addWidget(m_enable);
@@ -142,7 +144,7 @@ QLayout* CDlgEq::BuildSliderRow()
     }
     grid->addLayout(scale, 0, 0);
     for (int i = 0; i < kSliderCount; ++i) {
-        auto* slider = new QSlider(Qt::Vertical, this);
+        auto* slider = new CEqSlider(this);
         slider->setObjectName(IdName(kIdPreamp + i));
         slider->setRange(kMinPosition, kMaxPosition);
         // The lowest position is at the top: up means louder.
@@ -162,7 +164,14 @@ QLayout* CDlgEq::BuildSliderRow()
                             Qt::AlignHCenter | Qt::AlignTop),
             1, column);
     }
-    grid->setColumnMinimumWidth(2, 8);
+    // The preamp acts on the whole signal, the bands each on their own: a rule keeps them
+    // apart.
+    auto* rule = new QFrame(this);
+    rule->setFrameShape(QFrame::VLine);
+    rule->setFrameShadow(QFrame::Plain);
+    rule->setForegroundRole(QPalette::Mid);
+    grid->addWidget(rule, 0, 2, 2, 1, Qt::AlignHCenter);
+    grid->setColumnMinimumWidth(2, 16);
     return grid;
 }
 

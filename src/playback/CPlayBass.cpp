@@ -326,6 +326,30 @@ int CPlayBass::GetPosition() const
     return static_cast<int>(std::min<std::uint64_t>(pos * kMaxLevel / length, kMaxLevel));
 }
 
+qint64 CPlayBass::GetElapsedSeconds() const
+{
+    const HCHANNEL handle = m_channel.load();
+    if (handle == 0)
+        return 0;
+    const std::uint64_t pos = m_audio.ChannelGetPosition(handle);
+    if (pos == kUnknownLength)
+        return 0;
+    const double seconds = m_audio.ChannelBytes2Seconds(handle, pos);
+    return seconds > 0 ? static_cast<qint64>(seconds) : 0;
+}
+
+qint64 CPlayBass::GetLengthSeconds() const
+{
+    const HCHANNEL handle = m_channel.load();
+    if (handle == 0)
+        return 0;
+    const std::uint64_t length = m_audio.ChannelGetLength(handle);
+    if (length == 0 || length == kUnknownLength)
+        return 0;
+    const double seconds = m_audio.ChannelBytes2Seconds(handle, length);
+    return seconds > 0 ? static_cast<qint64>(seconds) : 0;
+}
+
 bool CPlayBass::GetFftData(std::array<float, kFftBins>& data) const
 {
     const HCHANNEL handle = m_channel.load();

@@ -111,6 +111,12 @@ public:
     void Seek(int position);
     // 0..100000; 0 without a channel, for streams and for files of unknown or zero length.
     int GetPosition() const;
+    // Seconds into the playing file or stream (what was heard, whole seconds); 0 without a
+    // channel. Lock-free, UI thread.
+    qint64 GetElapsedSeconds() const;
+    // The playing file's length in whole seconds; 0 without a channel, for streams and for
+    // files of unknown length. Lock-free, UI thread.
+    qint64 GetLengthSeconds() const;
 
     // Volume level 0..100000; Up and Down move it by 5000 within the limits and return the new
     // level for the volume slider.

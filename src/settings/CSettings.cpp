@@ -171,6 +171,7 @@ bool CSettings::Load(const QString& folder)
     ReadId(root, "Shuffle", m_shuffle);
     ReadId(root, "HideInTray", m_hideInTray);
     ReadId(root, "LastFM", m_lastFm);
+    ReadId(root, "TimeRemaining", m_timeRemaining);
     ReadNode(root, m_node);
     return true;
 }
@@ -195,6 +196,7 @@ QByteArray CSettings::ToXml() const
     AddId(root, "Shuffle", m_shuffle);
     AddId(root, "HideInTray", m_hideInTray);
     AddId(root, "LastFM", m_lastFm);
+    AddId(root, "TimeRemaining", m_timeRemaining);
     AddNode(root, m_node);
     return xmltext::Print(doc);
 }

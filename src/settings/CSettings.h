@@ -84,6 +84,9 @@ public:
     void SetHideInTray(int hide) { m_hideInTray = hide; }
     int GetLastFm() const { return m_lastFm; }
     void SetLastFm(int on) { m_lastFm = on; }
+    // Non-zero: the skin's Time text counts the time left instead of the time played.
+    int GetTimeRemaining() const { return m_timeRemaining; }
+    void SetTimeRemaining(int on) { m_timeRemaining = on; }
 
     const WinRect& GetWindowRect() const { return m_window; }
     void SetWindowRect(const WinRect& rect) { m_window = rect; }
@@ -112,6 +115,7 @@ private:
     int m_shuffle = 0;
     int m_hideInTray = 0;
     int m_lastFm = 0;
+    int m_timeRemaining = 0;
     WinRect m_window;
     QString m_language;
     QString m_skin;

@@ -112,6 +112,9 @@ public:
     void SetVolume(int value);
     void SetPosition(int value);
     void SetTexts(const QString& title, const QString& artist, const QString& album);
+    // What the Time texts show (see CSkinText::TimeText); only those whose text changed are
+    // repainted, so the once-a-tick refresh costs nothing between seconds.
+    void SetTime(const QString& text);
     void SetRating(int value);
     // Shows the cover of the album that file (a track) belongs to, unless that album is the
     // one shown: album is the track's album title, and an album is its title in its folder, so

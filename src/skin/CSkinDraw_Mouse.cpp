@@ -162,6 +162,17 @@ void CSkinDraw::SetTexts(const QString& title, const QString& artist, const QStr
     });
 }
 
+void CSkinDraw::SetTime(const QString& text)
+{
+    ForEachControl([&](const CSkinPanel&, CSkinElement* c) {
+        if (c->GetKind() != SkinKind::Time || c->GetText() == text)
+            return;
+        c->SetString(text);
+        if (!c->IsHidden())
+            RepaintControl(c);
+    });
+}
+
 void CSkinDraw::SetRating(int value)
 {
     ForEachControl([&](const CSkinPanel&, CSkinElement* c) {

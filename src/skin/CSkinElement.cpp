@@ -54,6 +54,11 @@ void CSkinElement::SetState(int /*state*/) {}
 
 void CSkinElement::SetString(const QString& /*text*/) {}
 
+QString CSkinElement::GetText() const
+{
+    return {};
+}
+
 QSize CSkinElement::GetCoverSize() const
 {
     return {};
@@ -63,7 +68,7 @@ void CSkinElement::SetCover(const CExImage& /*cover*/) {}
 
 SkinKind CSkinElement::GetKind() const
 {
-    return m_type >= 0 && m_type <= static_cast<int>(SkinKind::Equalizer)
+    return m_type >= 0 && m_type <= static_cast<int>(SkinKind::Time)
         ? static_cast<SkinKind>(m_type)
         : SkinKind::None;
 }

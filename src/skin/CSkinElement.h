@@ -43,6 +43,7 @@ enum class SkinKind : int {
     Shuffle = 21,
     Album = 22,
     Equalizer = 23,
+    Time = 24,
 };
 
 // One element a panel holds: a skin control or the place of a child window (library tree,
@@ -88,6 +89,8 @@ public:
     virtual void SetState(int state);
     // A text (text controls) or a picture file path (cover); empty means none. Base: ignored.
     virtual void SetString(const QString& text);
+    // The text a text control shows. Base: empty.
+    virtual QString GetText() const;
     // Cover controls: the logical size their pictures are shown at. Base: empty (no picture).
     virtual QSize GetCoverSize() const;
     // Cover controls: shows a picture already scaled to GetCoverSize; an empty image drops the
@@ -133,7 +136,7 @@ protected:
     qreal m_devicePixelRatio = 1.0;
 };
 
-// Makes the element for a kind (0..23; anything else gives a plain element of kind 0) with its
+// Makes the element for a kind (0..24; anything else gives a plain element of kind 0) with its
 // type set. The panels receive one from their owner, since the control classes live in a layer
 // above them (skin/controls provides CreateSkinControl).
 using SkinControlFactory = std::function<std::unique_ptr<CSkinElement>(int kind)>;

@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kPlacedBy = "plumoSkinPlacedBy";
 
 // Indexed by kind; 0 has no tag.
-constexpr std::array<const char*, 24> kTags = {
+constexpr std::array<const char*, 25> kTags = {
     "",
     "Play",
     "PlayPause",
@@ -43,6 +43,7 @@ constexpr std::array<const char*, 24> kTags = {
     "Shuffle",
     "Album",
     "Equalizer",
+    "Time",
 };
 
 } // namespace

@@ -342,11 +342,23 @@ TEST_F(PlayerFlow, AStreamConnectsShowsItsNameAndPausingStopsIt)
     EXPECT_EQ(wnd.windowTitle(), "Loop FM");
     ASSERT_TRUE(QTest::qWaitFor([&] { return wnd.GetPlayer().playing; }, kDeadlineMs));
     EXPECT_TRUE(wnd.IsPositionRunning());
+    // A stream has no length: the skin's time counts what was heard, and only that.
+    const auto time = [&wnd] {
+        QString text = QStringLiteral("<no Time element>");
+        wnd.GetSkinDraw().ForEachControl([&](const CSkinPanel&, CSkinElement* c) {
+            if (c->GetKind() == SkinKind::Time)
+                text = c->GetText();
+        });
+        return text;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return time() == "0:01"; }, kDeadlineMs))
+        << time().toStdString();
     wnd.PauseToggle();
     EXPECT_FALSE(wnd.GetPlayer().playing);
     EXPECT_FALSE(wnd.GetPlayer().stream);
     EXPECT_EQ(Playing(), nullptr);
     EXPECT_EQ(wnd.windowTitle(), "Plumo");
+    EXPECT_EQ(time(), "");
 }
 
 TEST(Shuffle, DrawsFromTheWholeListAndRepeatsWithinASecond)

@@ -247,4 +247,45 @@ TEST_F(DlgEq, MissingOrBrokenPresetsLeaveOnlyTheDefaultItem)
     EXPECT_EQ(dlg->PresetsMenu()->actions().back()->data().toInt(), 12000);
 }
 
+TEST_F(DlgEq, SlidersFillFromTheZeroLineUpForABoostAndDownForACut)
+{
+    auto dlg = Open();
+    // A fill colour found nowhere else in the dialog.
+    QPalette marked = dlg->palette();
+    const QColor fill(0xFF, 0x00, 0xFF);
+    marked.setColor(QPalette::Highlight, fill);
+    dlg->setPalette(marked);
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    struct Case {
+        const char* name;
+        int position; // negative is a boost: the knob above the middle
+        int above;    // expected fill above and below the zero line: 0 none, 1 some
+        int below;
+    };
+    const Case cases[] = {
+        {"boost", -12, 1, 0},
+        {"cut", 12, 0, 1},
+        {"full boost", CDlgEq::kMinPosition, 1, 0},
+        {"flat", 0, 0, 0},
+    };
+    for (int slider : {0, 5}) {
+        QSlider* s = Slider(*dlg, slider);
+        for (const Case& c : cases) {
+            s->setValue(c.position);
+            const QImage shot = s->grab().toImage();
+            // The zero line is the middle of the range, and so of the groove.
+            const int middle = shot.height() / 2;
+            int above = 0;
+            int below = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    if (QColor(shot.pixel(x, y)) == fill)
+                        ++(y < middle ? above : below);
+            EXPECT_EQ(above > 0, c.above == 1) << c.name << " slider " << slider << ": " << above;
+            EXPECT_EQ(below > 0, c.below == 1) << c.name << " slider " << slider << ": " << below;
+        }
+    }
+}
+
 } // namespace

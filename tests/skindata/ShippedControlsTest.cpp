@@ -8,8 +8,10 @@
 #include "SkinDataFixture.h"
 
 #include "CSkinElement.h"
+#include "CSkinText.h"
 #include "CreateSkinControl.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 
@@ -28,7 +30,7 @@ int KindOf(const QString& tag)
         { "Previous", 6 }, { "VolumeBar", 7 }, { "TrackBar", 8 }, { "Mute", 9 }, { "Close", 10 },
         { "Minimize", 11 }, { "Library", 12 }, { "Playlist", 13 }, { "Button", 14 },
         { "Cover", 15 }, { "Spectrum", 16 }, { "Rating", 17 }, { "Title", 18 }, { "Artist", 19 },
-        { "Repeat", 20 }, { "Shuffle", 21 }, { "Album", 22 }, { "Equalizer", 23 },
+        { "Repeat", 20 }, { "Shuffle", 21 }, { "Album", 22 }, { "Equalizer", 23 }, { "Time", 24 },
     };
     const auto it = kinds.find(tag);
     return it == kinds.end() ? 0 : it->second;
@@ -202,6 +204,48 @@ TEST_P(ShippedControls, TextsFillTheirPlaceAndTheCoverShowsItsPlaceholder)
         }
     }
     EXPECT_EQ(texts, 3);
+}
+
+TEST_P(ShippedControls, TheTimeShowsWholeBesideTheTrackBarEvenAtTheSmallestWindow)
+{
+    const auto doc = Parse(SkinFolder(Skin()) + "Skin.xml");
+    ASSERT_TRUE(doc);
+    const tinyxml2::XMLElement* size = doc->FirstChildElement("Window")->FirstChildElement("Size");
+    const int minWidth = size->IntAttribute("MinWidth");
+    const int minHeight = size->IntAttribute("MinHeight");
+    int times = 0;
+    for (const PlacedPanel& panel : Layout(Skin(), minWidth, minHeight)) {
+        std::optional<QRect> bar;
+        for (const PlacedElement& e : panel.elements)
+            if (e.tag == "TrackBar")
+                bar = e.rect;
+        for (const PlacedElement& e : panel.elements) {
+            if (e.tag != "Time")
+                continue;
+            ++times;
+            EXPECT_FALSE(panel.hidden);
+            ASSERT_TRUE(bar.has_value()) << "the time sits with the bar it measures";
+            EXPECT_FALSE(e.rect.intersects(*bar));
+            for (const qreal ratio : {1.0, 2.0}) {
+                Loaded c = Load(Skin(), e, ratio);
+                // The longest time of a track under an hour, counted down.
+                const QString longest = QStringLiteral("-59:58 / 59:59");
+                c.control->SetString(longest);
+                const QImage text = Draw(*c.control, c.size, ratio);
+                const auto* control = static_cast<const CSkinText*>(c.control.get());
+                EXPECT_LE(QFontMetrics(control->GetFont()).horizontalAdvance(longest),
+                    e.rect.width());
+                // Right-aligned: the last digit touches the right end, whatever the length.
+                int rightmost = 0;
+                for (int x = 0; x < text.width(); ++x)
+                    for (int y = 0; y < text.height(); ++y)
+                        if (qAlpha(text.pixel(x, y)) > 0)
+                            rightmost = std::max(rightmost, x);
+                EXPECT_GT(rightmost, text.width() - 4 * ratio);
+            }
+        }
+    }
+    EXPECT_EQ(times, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Skins, ShippedControls, ::testing::Values("Default", "Frost"));

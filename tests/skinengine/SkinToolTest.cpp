@@ -64,6 +64,54 @@ TEST(SkinTool, RoutesEventsFoldsPanelsAndPrintsEveryElement)
     EXPECT_EQ(QImage(out).pixelColor(5, 5), QColor(Qt::gray)) << "the button still hovered";
 }
 
+// The line of the element with the tag, split into its tab-separated fields.
+QStringList ElementLine(const ToolRun& run, const QString& tag)
+{
+    for (const QString& line : run.lines) {
+        const QStringList fields = line.split('\t');
+        if (fields.size() == 10 && fields[2] == tag)
+            return fields;
+    }
+    return {};
+}
+
+TEST(SkinTool, TheShippedSkinsTellTheTimeOfAPositionAndCountDownAfterAClick)
+{
+    const TestProfile scratch;
+    const QString out = scratch.File("out.png");
+    for (const QString skin : {"Default", "Frost"}) {
+        const QString folder = qEnvironmentVariable("PLUMO_BUILD_DIR") + "/bin/Skin/" + skin;
+        struct Case {
+            QStringList events;
+            const char* expected;
+        };
+        ToolRun still = RunTool({folder, "600", "500", out});
+        ASSERT_EQ(still.status, 0) << still.error.constData();
+        const QStringList time = ElementLine(still, "Time");
+        ASSERT_EQ(time.size(), 10) << skin.toStdString();
+        EXPECT_EQ(time[3], "24");
+        EXPECT_EQ(time[9], "text=") << "nothing plays";
+        const QString centre = QString("%1,%2").arg((time[5].toInt() + time[7].toInt()) / 2)
+                                   .arg((time[6].toInt() + time[8].toInt()) / 2);
+        const Case cases[] = {
+            {{"pos:83/245"}, "text=1:23 / 4:05"},
+            {{"pos:83/245", "down:" + centre, "up:" + centre}, "text=-2:42 / 4:05"},
+            {{"down:" + centre, "up:" + centre, "pos:83/245"}, "text=-2:42 / 4:05"},
+            {{"pos:83/245", "down:" + centre, "up:" + centre, "down:" + centre, "up:" + centre},
+                "text=1:23 / 4:05"},
+            {{"pos:83"}, "text=1:23"},
+        };
+        for (const Case& c : cases) {
+            const ToolRun run = RunTool(QStringList{folder, "600", "500", out} + c.events);
+            ASSERT_EQ(run.status, 0) << run.error.constData();
+            EXPECT_EQ(ElementLine(run, "Time").value(9), c.expected)
+                << skin.toStdString() << " " << c.events.join(' ').toStdString();
+        }
+        for (const QString bad : {"pos:", "pos:x/245", "pos:1/2/3", "pos:-1/245"})
+            EXPECT_EQ(RunTool({folder, "600", "500", out, bad}).status, 2) << bad.toStdString();
+    }
+}
+
 TEST(SkinTool, UnreadableSkinsAndBadArgumentsFail)
 {
     SkinTestKit kit;

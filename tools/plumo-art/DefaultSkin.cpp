@@ -108,6 +108,7 @@ Built Build(const CSkinParts& parts)
     const QString title = parts.Text("Title", t.titlePt, true, t.text);
     const QString artist = parts.Text("Artist", t.secondPt, false, t.text2);
     const QString album = parts.Text("Album", t.secondPt, false, t.text2);
+    const QString time = parts.Text("Time", t.secondPt, false, t.text2, 1);
     const ListLayout listLayout;
     const QString list = parts.List(listLayout);
     const QString tree = parts.Tree();
@@ -196,8 +197,11 @@ Built Build(const CSkinParts& parts)
     seek.name = "Seek";
     seek.pos = Anchor().L(0).R(0).T(kTitleHeight + kBandHeight).H(kSeekHeight);
     seek.back = { FillAll(t.raised) };
-    seek.elements = { Control("TrackBar", trackBar, Anchor().L(12).R(12).T(0).H(kSeekHeight),
-        parts.MockSlider("TrackBar", 36, true)) };
+    // The time closes the bar it measures, right-aligned so its end stays put while it counts.
+    seek.elements = { Control("TrackBar", trackBar, Anchor().L(12).R(100).T(0).H(kSeekHeight),
+                          parts.MockSlider("TrackBar", 36, true)),
+        Control("Time", time, Anchor().R(12).W(84).T(0).H(kSeekHeight),
+            parts.MockText("1:23 / 4:05", t.secondPt, false, t.text2, Qt::AlignRight)) };
     m.panels.append(seek);
 
     Panel library;
@@ -279,7 +283,8 @@ void BuildDefaultSkin(const CArtWriter& skin, const CArtWriter* mocks)
             .Add(XmlNode("Info").A("Line",
                 "Dark and calm, with rounded corners: the library beside the playlist (fold it "
                 "away from the title strip), large cover, blue accent."))
-            .Add(XmlNode("Preview").A("File", "Preview.png")));
+            .Add(XmlNode("Preview").A("File", "Preview.png"))
+            .Add(PaletteNode(theme)));
     if (!mocks)
         return;
     mocks->Image("Default-600x500.png", ComposeMock(built.model, skin, { 600, 500 }, 1, desk));

@@ -263,6 +263,7 @@ void BuildFrostSkin(const CArtWriter& w, const CArtWriter* mocks)
     const QString title = parts.Text("Title", t.titlePt + 1, true, t.text);
     const QString artist = parts.Text("Artist", t.secondPt + 1, false, t.text2);
     const QString album = parts.Text("Album", t.secondPt, false, t.text2);
+    const QString time = parts.Text("Time", t.secondPt, false, t.text2, 1);
     ListLayout listLayout;
     listLayout.headCover = false;
     const QString list = parts.List(listLayout);
@@ -321,8 +322,10 @@ void BuildFrostSkin(const CArtWriter& w, const CArtWriter* mocks)
     transport.name = "Transport";
     transport.pos = Anchor().L(m).R(m).T(transportTop).H(kTransportHeight);
     transport.elements = {
-        Control("TrackBar", trackBar, Anchor().L(20).R(20).T(4).H(16),
+        Control("TrackBar", trackBar, Anchor().L(20).R(104).T(4).H(16),
             parts.MockSlider("TrackBar", 36, false)),
+        Control("Time", time, Anchor().R(20).W(80).T(4).H(16),
+            parts.MockText("1:23 / 4:05", t.secondPt, false, t.text2, Qt::AlignRight)),
         Control("Shuffle", shuffle, Anchor().CX(-96).T(30).W(32).H(32), img(shuffle, "-1-normal.png")),
         Control("Previous", previous, Anchor().CX(-52).T(30).W(32).H(32), img(previous, "-normal.png")),
         Control("PlayPause", playPause, Anchor().CX(0).T(24).W(44).H(44),
@@ -396,7 +399,8 @@ void BuildFrostSkin(const CArtWriter& w, const CArtWriter* mocks)
             .Add(XmlNode("Info").A("Line",
                 "A light frosted card on a soft shadow: floating cover, centred transport, and "
                 "tabs that switch between the playlist and the library. Coral accent."))
-            .Add(XmlNode("Preview").A("File", "Preview.png")));
+            .Add(XmlNode("Preview").A("File", "Preview.png"))
+            .Add(PaletteNode(t)));
     if (!mocks)
         return;
     const QColor light(0xC9, 0xD3, 0xDD);

@@ -302,10 +302,11 @@ QString CSkinParts::Cover(const QString& name, int size, double radius, const QC
     return base + ".xml";
 }
 
-QString CSkinParts::Text(const QString& name, int points, bool bold, const QColor& colour) const
+QString CSkinParts::Text(const QString& name, int points, bool bold, const QColor& colour,
+    int align) const
 {
     const QString xml = "Controls/" + name + ".xml";
-    m_skin.Xml(xml, XmlNode("Text").Add(Font(points, bold, colour)));
+    m_skin.Xml(xml, XmlNode("Text").Add(Font(points, bold, colour, align)));
     return xml;
 }
 
@@ -531,4 +532,19 @@ QString CSkinParts::Spectrum(int height, const QColor& behind) const
             .Add(XmlNode("Background").A("Color", Colour(behind)))
             .Add(XmlNode("Peak").A("File", "Peak.png").A("PeakStep", 2)));
     return QStringLiteral("Visualiser/Visualiser.xml");
+}
+
+XmlNode PaletteNode(const Theme& t)
+{
+    return XmlNode("Palette")
+        .A("Window", Hex6(t.dialog))
+        .A("Base", Hex6(t.field))
+        .A("AlternateBase", Hex6(t.stripe))
+        .A("Text", Hex6(t.text))
+        .A("Button", Hex6(t.control))
+        .A("ButtonText", Hex6(t.text))
+        .A("Highlight", Hex6(t.selection))
+        .A("HighlightedText", Hex6(t.onAccent))
+        .A("Link", Hex6(t.link))
+        .A("DisabledText", Hex6(t.disabledText));
 }

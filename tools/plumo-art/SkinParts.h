@@ -41,7 +41,9 @@ public:
     // shadow the control is `size` + 16 wide and the cover sits 8 px in.
     QString Cover(const QString& name, int size, double radius, const QColor& behind,
         bool shadow) const;
-    QString Text(const QString& name, int points, bool bold, const QColor& colour) const;
+    // align: 0 left, 1 right, 2 centred, as the text files write it.
+    QString Text(const QString& name, int points, bool bold, const QColor& colour,
+        int align = 0) const;
     QString List(const ListLayout& layout) const;
     QString Tree() const;
     // The spectrum file for an area `height` high: bars 3 px wide with a 1 px gap, one level
@@ -51,7 +53,8 @@ public:
     // How the preview draws each kind of element.
     MockFn MockImage(const QString& png) const;
     MockFn MockSlider(const QString& name, int percent, bool hover) const;
-    MockFn MockText(const QString& sample, int points, bool bold, const QColor& colour) const;
+    MockFn MockText(const QString& sample, int points, bool bold, const QColor& colour,
+        Qt::Alignment align = Qt::AlignLeft) const;
     MockFn MockRating(const QString& name, int stars) const;
     MockFn MockCover(const QString& name, bool shadow) const;
     MockFn MockSpectrum(int height, const QColor& behind) const;
@@ -65,6 +68,9 @@ private:
     const CArtWriter& m_skin;
     Theme m_theme;
 };
+
+// The "Palette" element of "SkinInfo.xml": the colours menus and dialogs take from the theme.
+XmlNode PaletteNode(const Theme& theme);
 
 // Pixels of a point size on a 96 dpi screen, as the text controls compute them.
 int PointsToPixels(int points);

@@ -121,10 +121,10 @@ MockFn CSkinParts::MockSlider(const QString& name, int percent, bool hover) cons
 }
 
 MockFn CSkinParts::MockText(const QString& sample, int points, bool bold,
-    const QColor& colour) const
+    const QColor& colour, Qt::Alignment align) const
 {
     return [=](QPainter& p, const QRect& r) {
-        DrawElided(p, r, sample, PixelFont(points, bold), colour);
+        DrawElided(p, r, sample, PixelFont(points, bold), colour, align);
     };
 }
 

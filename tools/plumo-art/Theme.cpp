@@ -33,6 +33,12 @@ Theme DarkTheme()
     t.playingRow = QColor(0x1A, 0x26, 0x3B);
     t.focusLine = QColor(0x3A, 0x42, 0x50);
     t.headLine = QColor(0x24, 0x27, 0x2E);
+    t.dialog = t.raised;
+    t.field = t.window;
+    t.control = QColor(0x2A, 0x2E, 0x36);
+    t.selection = QColor(0x3A, 0x6D, 0xC8);
+    t.link = t.accentText;
+    t.disabledText = QColor(0x6C, 0x72, 0x7B);
     t.corner = 8;
     return t;
 }
@@ -68,6 +74,12 @@ Theme FrostTheme()
     t.playingRow = QColor(0xFC, 0xE9, 0xE5);
     t.focusLine = QColor(0xC4, 0xCA, 0xD3);
     t.headLine = QColor(0xE4, 0xE7, 0xEB);
+    t.dialog = t.window;
+    t.field = QColor(0xFF, 0xFF, 0xFF);
+    t.control = QColor(0xE9, 0xEC, 0xF0);
+    t.selection = QColor(0xC4, 0x46, 0x2F);
+    t.link = t.accentText;
+    t.disabledText = QColor(0x9A, 0xA0, 0xA8);
     t.corner = 14;
     t.shadow = 20;
     t.shadowAlpha = 110;

@@ -45,6 +45,16 @@ struct Theme {
     QColor focusLine;  // the frame of the keyboard focus row
     QColor headLine;   // the rule above a group head
 
+    // Menus and dialogs (the skin's "Palette"): their background, the fields and lists in
+    // them, push buttons, the accent fill of a selection (dark enough for onAccent text),
+    // links and disabled text
+    QColor dialog;
+    QColor field;
+    QColor control;
+    QColor selection;
+    QColor link;
+    QColor disabledText;
+
     // Window shape
     int corner = 8;      // window corner radius in pixels
     int shadow = 0;      // soft shadow margin around a layered window (0: none)

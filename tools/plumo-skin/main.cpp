@@ -4,12 +4,16 @@
 // plumo-skin SKIN_FOLDER WIDTH HEIGHT OUT.png [EVENT...]
 // Loads a skin as the main window does (without a window), lays it out at WIDTH × HEIGHT,
 // routes the mouse events (move:X,Y down:X,Y up:X,Y in client coordinates; trigger buttons
-// act), repaints everything, writes the frame buffer with its alpha to OUT.png and prints one
+// act, a click on a Time text switches it to the remaining time), plays a track to a position
+// (pos:SECONDS/LENGTH for a file, pos:SECONDS for a stream: the Time texts show it),
+// repaints everything, writes the frame buffer with its alpha to OUT.png and prints one
 // tab-separated line per element: panel index, panel name, element tag, kind, hidden, left,
-// top, right, bottom, state. Exit status 1 when "Skin.xml" cannot be read, 2 on bad arguments.
+// top, right, bottom, state (a Time text's state is "text=" and what it shows). Exit status 1
+// when "Skin.xml" cannot be read, 2 on bad arguments.
 #include "CSkinDraw.h"
 #include "CMoveResize.h"
 #include "CreateSkinControl.h"
+#include "CSkinText.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,9 +27,42 @@ namespace {
 
 int Usage()
 {
-    std::fputs("usage: plumo-skin SKIN_FOLDER WIDTH HEIGHT OUT.png [move:X,Y|down:X,Y|up:X,Y...]\n",
+    std::fputs("usage: plumo-skin SKIN_FOLDER WIDTH HEIGHT OUT.png "
+               "[move:X,Y|down:X,Y|up:X,Y|pos:SECONDS[/LENGTH]...]\n",
         stderr);
     return 2;
+}
+
+// The track the Time texts tell about: none until a pos: event.
+struct PlayedTime {
+    bool playing = false;
+    qint64 position = 0;
+    qint64 length = 0;
+    bool remaining = false;
+
+    void Show(CSkinDraw& draw) const
+    {
+        draw.SetTime(CSkinText::TimeText(playing, position, length, remaining));
+    }
+};
+
+bool ParsePosition(const QString& text, PlayedTime& time)
+{
+    if (!text.startsWith(QLatin1String("pos:")))
+        return false;
+    const QStringList parts = text.mid(4).split(QLatin1Char('/'));
+    if (parts.size() > 2)
+        return false;
+    bool okPos = false;
+    bool okLength = true;
+    const qint64 position = parts[0].toLongLong(&okPos);
+    const qint64 length = parts.size() == 2 ? parts[1].toLongLong(&okLength) : 0;
+    if (!okPos || !okLength || position < 0 || length < 0)
+        return false;
+    time.playing = true;
+    time.position = position;
+    time.length = length;
+    return true;
 }
 
 bool ParseEvent(const QString& text, QString& verb, QPoint& point)
@@ -44,7 +81,8 @@ bool ParseEvent(const QString& text, QString& verb, QPoint& point)
             || verb == QLatin1String("up"));
 }
 
-void Route(CSkinDraw& draw, SkinPanels& panels, const QString& verb, QPoint point)
+void Route(CSkinDraw& draw, SkinPanels& panels, const QString& verb, QPoint point,
+    PlayedTime& time)
 {
     if (verb == QLatin1String("move")) {
         draw.OnMouseMove(point);
@@ -54,6 +92,9 @@ void Route(CSkinDraw& draw, SkinPanels& panels, const QString& verb, QPoint poin
         if (control->GetType() == static_cast<int>(SkinKind::Button)) {
             control->GetTrigger().Apply(panels);
             draw.FullRepaint();
+        } else if (control->GetKind() == SkinKind::Time) {
+            time.remaining = !time.remaining;
+            time.Show(draw);
         }
     }
 }
@@ -71,6 +112,8 @@ QString StateText(const CSkinElement* c)
         return QStringLiteral("state=%1").arg(c->GetState());
     case SkinKind::Rating:
         return QStringLiteral("rating=%1").arg(c->GetState());
+    case SkinKind::Time:
+        return QStringLiteral("text=") + c->GetText();
     default:
         return QStringLiteral("-");
     }
@@ -127,14 +170,19 @@ int main(int argc, char** argv)
         return 1;
     }
     draw.Layout(width, height);
+    PlayedTime time;
     for (int i = 5; i < args.size(); ++i) {
+        if (ParsePosition(args[i], time)) {
+            time.Show(draw);
+            continue;
+        }
         QString verb;
         QPoint point;
         if (!ParseEvent(args[i], verb, point)) {
             std::fprintf(stderr, "plumo-skin: bad event %s\n", qPrintable(args[i]));
             return 2;
         }
-        Route(draw, panels, verb, point);
+        Route(draw, panels, verb, point, time);
     }
     draw.FullRepaint();
     if (!draw.GetFrameBuffer().save(args[4], "PNG")) {

@@ -71,6 +71,52 @@ void CSkinText::SetString(const QString& text)
     }
 }
 
+CSkinElement* CSkinText::OnMouseMove(QPoint point)
+{
+    if (!IsClickable())
+        return nullptr;
+    return TrackHover(point) ? this : nullptr;
+}
+
+CSkinElement* CSkinText::OnButtonDown(QPoint point)
+{
+    if (!IsClickable() || !m_rect.Contains(point))
+        return nullptr;
+    // A press without a move before it (a touch, a synthetic click) still counts as over it.
+    m_hovered = 1;
+    m_pressed = 1;
+    return this;
+}
+
+CSkinElement* CSkinText::OnButtonUp(QPoint point)
+{
+    if (!IsClickable() || !Release())
+        return nullptr;
+    m_hovered = m_rect.Contains(point) ? 1 : 0;
+    return this;
+}
+
+QString CSkinText::Duration(qint64 seconds)
+{
+    const qint64 s = std::max<qint64>(seconds, 0);
+    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString CSkinText::TimeText(bool playing, qint64 positionSeconds, qint64 lengthSeconds,
+    bool remaining)
+{
+    if (!playing)
+        return {};
+    if (lengthSeconds <= 0)
+        return Duration(positionSeconds);
+    const qint64 position = std::clamp<qint64>(positionSeconds, 0, lengthSeconds);
+    const QString length = Duration(lengthSeconds);
+    if (remaining)
+        return QStringLiteral("-") + Duration(lengthSeconds - position) + QStringLiteral(" / ")
+            + length;
+    return Duration(position) + QStringLiteral(" / ") + length;
+}
+
 void CSkinText::Draw(QPainter& painter)
 {
     if (m_text.isEmpty() || m_rect.Width() <= 0 || m_rect.Height() <= 0

@@ -72,7 +72,7 @@ void CSkinTrack::SetState(int state)
     m_value = std::clamp(state, 0, kMaxValue);
 }
 
-void CSkinTrack::ValueFromX(int x)
+bool CSkinTrack::Scale(int x, int* offset, int* value) const
 {
     // 64-bit arithmetic: rectangles come from skin files and may be anything.
     const long long left = m_rect.left;
@@ -85,11 +85,25 @@ void CSkinTrack::ValueFromX(int x)
     }
     const long long scale = (right - left) - 2 * half;
     if (scale <= 0)
-        return;
+        return false;
     const long long x1 = std::clamp(x + shift, left + half, right - half);
-    const long long offset = x1 - left - half;
-    m_pixelOffset = static_cast<int>(offset);
-    m_value = static_cast<int>(offset * kMaxValue / scale);
+    const long long pixels = x1 - left - half;
+    *offset = static_cast<int>(pixels);
+    *value = static_cast<int>(pixels * kMaxValue / scale);
+    return true;
+}
+
+void CSkinTrack::ValueFromX(int x)
+{
+    Scale(x, &m_pixelOffset, &m_value);
+}
+
+int CSkinTrack::ValueAt(int x) const
+{
+    int offset = 0;
+    int value = 0;
+    Scale(x, &offset, &value);
+    return value;
 }
 
 CSkinElement* CSkinTrack::OnButtonDown(QPoint point)

@@ -38,11 +38,16 @@ public:
     bool HasKnob() const { return m_hasKnob != 0; }
     // Knob or fill offset from the left edge for the value last set by the mouse.
     int GetPixelOffset() const { return m_pixelOffset; }
+    // The value a press at pointer x would give (0..kMaxValue), without changing the control;
+    // 0 for a rectangle too narrow for a scale.
+    int ValueAt(int x) const;
 
 private:
     // Sets value and pixel offset from a pointer x; a rectangle too narrow for a scale leaves
     // both unchanged.
     void ValueFromX(int x);
+    // Pixel offset and value for pointer x; false for a rectangle too narrow for a scale.
+    bool Scale(int x, int* offset, int* value) const;
     void DrawCropped(QPainter& painter, int fill) const;
     void DrawStretched(QPainter& painter, int fill) const;
 

@@ -37,6 +37,7 @@ std::unique_ptr<CSkinElement> MakeForKind(SkinKind kind)
     case SkinKind::Title:
     case SkinKind::Artist:
     case SkinKind::Album:
+    case SkinKind::Time:
         return std::make_unique<CSkinText>();
     case SkinKind::Cover:
         return std::make_unique<CSkinCover>();
@@ -53,7 +54,7 @@ std::unique_ptr<CSkinElement> MakeForKind(SkinKind kind)
 
 std::unique_ptr<CSkinElement> CreateSkinControl(int kind)
 {
-    const bool known = kind >= 0 && kind <= static_cast<int>(SkinKind::Equalizer);
+    const bool known = kind >= 0 && kind <= static_cast<int>(SkinKind::Time);
     const SkinKind skinKind = known ? static_cast<SkinKind>(kind) : SkinKind::None;
     std::unique_ptr<CSkinElement> element = MakeForKind(skinKind);
     element->SetType(static_cast<int>(skinKind));
