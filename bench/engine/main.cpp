@@ -9,7 +9,12 @@
 //                                              100 ms before each end (2 s files, paced device),
 //                                              the new track mixed when the track end was
 //                                              posted, and the time spent in each device callback
-//   plumo-bench-engine idle SECONDS             CPU time / wall time with nothing playing
+//   plumo-bench-engine idle SECONDS             CPU time / wall time with nothing playing, once
+//                                              the idle device has been closed
+//   plumo-bench-engine replaygain FILE TRACK ALBUM ...
+//                                              largest error in dB, over the files and the track
+//                                              and album modes, between the level heard and the
+//                                              tagged gain (given again as TRACK and ALBUM dB)
 //   plumo-bench-engine resample FILE            rate conversions of a 48 kHz file, 48 kHz device
 // SDL_AUDIODRIVER, SDL_DISKAUDIOFILE and SDL_DISKAUDIODELAY come from the caller.
 #include "CMsgTarget.h"
@@ -30,6 +35,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -263,12 +269,95 @@ int Idle(int seconds)
     CPlayBass engine(audio);
     engine.Init(&target);
     PumpFor(500); // past opening the device
+    // What an idle player costs for good: the device closes after the idle time.
+    QElapsedTimer closing;
+    closing.start();
+    while (audio.IsDeviceOpen() && closing.elapsed() < CAudioLib::kIdleCloseMs + 5000)
+        PumpFor(100);
+    std::printf("idle_device_closed: %d\n", audio.IsDeviceOpen() ? 0 : 1);
     const double cpu0 = CpuSeconds(RUSAGE_SELF);
     QElapsedTimer wall;
     wall.start();
     PumpFor(seconds * 1000);
     const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
     std::printf("idle_cpu_percent: %.3f %%\n", 100.0 * cpu / (static_cast<double>(wall.elapsed()) / 1000.0));
+    return 0;
+}
+
+// RMS of the left channel of interleaved stereo, over the middle of the sound (the first
+// and last fifth left out).
+double MiddleRms(const std::vector<float>& stereo)
+{
+    std::size_t first = 0;
+    while (2 * first < stereo.size() && stereo[2 * first] == 0.0f)
+        ++first;
+    std::size_t last = stereo.size() / 2;
+    while (last > first && stereo[2 * (last - 1)] == 0.0f)
+        --last;
+    const std::size_t span = last - first;
+    double sum = 0.0;
+    std::size_t n = 0;
+    for (std::size_t i = first + span / 5; i < last - span / 5; ++i, ++n)
+        sum += static_cast<double>(stereo[2 * i]) * stereo[2 * i];
+    return n > 0 ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+}
+
+std::vector<float> DecodedStereo(const QString& file)
+{
+    CAudioLib layer;
+    std::vector<float> all;
+    const HCHANNEL channel = layer.StreamCreateFile(file, true);
+    std::vector<float> block(8192);
+    while (channel != 0) {
+        const std::size_t n = layer.ChannelGetData(channel, block);
+        if (n == 0)
+            break;
+        all.insert(all.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    return all;
+}
+
+std::vector<float> HeardStereo(const QString& file, ReplayGainMode mode)
+{
+    const QString out = qEnvironmentVariable("SDL_DISKAUDIOFILE");
+    QFile::remove(out);
+    {
+        CAudioLib audio;
+        BenchTarget target;
+        CPlayBass engine(audio);
+        engine.Init(&target);
+        engine.SetLoudness({mode, 0.0, 0.0, true});
+        if (!engine.PlayFile(file))
+            return {};
+        QElapsedTimer wall;
+        wall.start();
+        while (target.trackEnds == 0 && wall.elapsed() < 60000)
+            PumpFor(20);
+    }
+    QFile raw(out);
+    raw.open(QIODevice::ReadOnly);
+    const QByteArray bytes = raw.readAll();
+    std::vector<float> stereo(static_cast<std::size_t>(bytes.size()) / sizeof(float));
+    std::memcpy(stereo.data(), bytes.constData(), stereo.size() * sizeof(float));
+    return stereo;
+}
+
+int ReplayGain(const QStringList& args)
+{
+    double worst = 0.0;
+    for (qsizetype i = 0; i + 2 < args.size(); i += 3) {
+        const double source = MiddleRms(DecodedStereo(args[i]));
+        const std::pair<ReplayGainMode, double> modes[] = {
+            {ReplayGainMode::Track, args[i + 1].toDouble()},
+            {ReplayGainMode::Album, args[i + 2].toDouble()}};
+        for (const auto& [mode, expected] : modes) {
+            const double heard = MiddleRms(HeardStereo(args[i], mode));
+            if (!(source > 0.0) || !(heard > 0.0))
+                return 1;
+            worst = std::max(worst, std::fabs(20.0 * std::log10(heard / source) - expected));
+        }
+    }
+    std::printf("replaygain_error_db: %.4f dB\n", worst);
     return 0;
 }
 
@@ -321,10 +410,12 @@ int main(int argc, char** argv)
         return Idle(args[1].toInt());
     if (mode == "resample" && args.size() == 2)
         return Resample(args[1]);
+    if (mode == "replaygain" && args.size() >= 4 && (args.size() - 1) % 3 == 0)
+        return ReplayGain(args.mid(1));
     if (mode == "anchor" && args.size() >= 3)
         return Anchor(args.mid(2), args[1].toUtf8().constData());
     std::fprintf(stderr, "usage: plumo-bench-engine first-sample FILE | seam F1 F2 F3 | "
                          "cpu FILE SECONDS TYPE | anchor TYPE CMD... | stall F1 F2 F3 | "
-                         "idle SECONDS | resample FILE\n");
+                         "idle SECONDS | resample FILE | replaygain FILE TRACK ALBUM...\n");
     return 2;
 }

@@ -161,6 +161,7 @@ void CPanelWnd::OpenLibrary()
     m_db.SetFolder(m_profileFolder);
     m_db.OpenLibrary();
     m_db.SetLanguage(&m_language);
+    LoadStoredGains();
     if (!m_db.IsOpen(DbConn::Library)) {
         // The player still runs: the library reads as empty and the user knows why.
         m_libraryError = tr("The music library \"%1\" could not be opened or created. "
@@ -175,6 +176,7 @@ void CPanelWnd::CheckMenus()
     m_menus.Check(ID_SHUFFLE, m_settings.GetShuffle() != 0);
     m_menus.Check(ID_HIDE_IN_TRAY, m_hideInTray);
     m_menus.Check(CContextMenu::ID_LASTFM, m_settings.GetLastFm() != 0);
+    ApplyLoudness();
 }
 
 void CPanelWnd::CreateChildWindows()

@@ -31,6 +31,7 @@
 
 #include <QPointer>
 #include <QRect>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -306,6 +307,22 @@ private:
     void OnLanguage();
     void OnEqualizer();
     void OnLastFM();
+    void OnLoudnessOff();
+    void OnLoudnessTrack();
+    void OnLoudnessAlbum();
+    void OnLoudnessAuto();
+    void OnPreventClipping();
+    // Hands the stored loudness settings to the engine and checks their menu items.
+    void ApplyLoudness();
+    void SetLoudnessMode(int mode);
+    // Hands the gains stored in the library to the engine, for files whose tags hold none.
+    void LoadStoredGains();
+    void OnAnalyseLoudness();
+    void OnAnalyseLibrary();
+    // Measures the library files named (all when null) with the rest of their albums, and
+    // stores the gains; the progress dialog shows meanwhile.
+    void AnalyseLoudness(const QSet<QString>* files);
+    static constexpr int kAnalyseLibraryLine = 24; // in the main menu's language lines
     void OnHotKeys();
     void OnOpenURL();
     void OnProperties();

@@ -33,6 +33,22 @@ QString CPanelWnd::NowPlayingText(const QString& artist, const QString& title)
     return artist.isEmpty() ? title : artist + QStringLiteral(" - ") + title;
 }
 
+namespace {
+
+// The list groups a playlist's songs under a head per album; a song played in order within a
+// group of several is heard as part of its album, which Auto loudness plays at album gain.
+bool InAlbumOrder(const CSkinListNode* row, bool shuffle)
+{
+    if (shuffle || row == nullptr || row->m_parent == nullptr || !row->m_parent->IsHead())
+        return false;
+    const auto& group = row->m_parent->m_children;
+    return std::count_if(group.begin(), group.end(), [](const CSkinListNode* n) {
+        return n->IsSong();
+    }) > 1;
+}
+
+} // namespace
+
 int CPanelWnd::ShuffleIndex(unsigned seed, int count)
 {
     // The whole list can be drawn, however long it is; seeding with the time in seconds keeps
@@ -112,6 +128,7 @@ void CPanelWnd::PlayNode(CSkinListNode* row)
     m_opening.playlistId = row->m_playlistId;
     m_opening.texts = row->m_texts;
     m_opening.rating = row->m_rating;
+    m_engine.SetAlbumOrder(InAlbumOrder(row, m_settings.GetShuffle() != 0));
     m_engine.OpenFile(row->m_file);
 }
 
@@ -463,6 +480,7 @@ QString CPanelWnd::PrepareNext()
         chosen = songs.front();
     }
     m_player.prepared = chosen;
+    m_engine.SetAlbumOrder(InAlbumOrder(chosen, m_settings.GetShuffle() != 0));
     return chosen ? chosen->m_file : QString();
 }
 

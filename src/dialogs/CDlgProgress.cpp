@@ -78,7 +78,9 @@ int CDlgProgress::Run()
 void CDlgProgress::WorkerEntry()
 {
     try {
-        if (m_db) {
+        if (m_work) {
+            m_work(*this, m_cancel);
+        } else if (m_db) {
             CLibraryUpdate job(*m_db, m_reader, *this, m_cancel);
             job.SetLines(m_lines);
             job.SetStartTime(m_startTime);

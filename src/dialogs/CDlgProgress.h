@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -53,6 +54,11 @@ public:
     // The file name (in "Playlist") of a playlist that is not shown, for adding to it.
     void SetPlaylistFile(const QString& playlistFile) { m_playlistFile = playlistFile; }
     void SetReaderThreads(int threads) { m_threads = threads; }
+    // A job of the caller's instead of the database job: run on the worker with the dialog
+    // as its progress and the cancel request, which it polls. It must not touch the
+    // window's objects; what it makes is the caller's to use after Run.
+    using Work = std::function<void(IUpdateProgress& progress, const std::atomic<bool>& cancel)>;
+    void SetWork(Work work) { m_work = std::move(work); }
 
     // Shows the dialog and runs the job; returns QDialog::Accepted once the job has ended,
     // whether it completed or was cancelled.
@@ -94,6 +100,7 @@ private:
     QString m_plsPath;
     QString m_playlistFile;
     int m_threads = CLibraryUpdate::DefaultReaderThreads();
+    Work m_work;
 
     std::string m_startTime;
     std::atomic<bool> m_cancel{false};

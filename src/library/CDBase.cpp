@@ -45,6 +45,12 @@ enum class Sql : int {
     FullLibrary,
     FullPlaylist,
     VacuumInto,
+    LibraryColumns,
+    SetGainsLibrary,
+    GetGainsLibrary,
+    GetGainsByFile,
+    AllGains,
+    LoudnessRows,
     Count_
 };
 
@@ -63,13 +69,14 @@ constexpr std::array<std::string_view, static_cast<int>(Sql::Count_)> kSql = {
     "BEGIN;",
     "COMMIT;",
     "INSERT INTO library (flag,file,size,modified,added,number,title,artist,album,year,genre,"
-    "albumartist,composer,time,type,bitrate,sample,channel,count,skip) "
-    "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
+    "albumartist,composer,time,type,bitrate,sample,channel,count,skip,trackgain,albumgain,"
+    "trackpeak,albumpeak) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
     "UPDATE library SET flag=?,size=?,modified=?,number=?,title=?,artist=?,album=?,year=?,"
-    "genre=?,albumartist=?,composer=?,time=?,type=?,bitrate=?,sample=?,channel=? WHERE id=?;",
+    "genre=?,albumartist=?,composer=?,time=?,type=?,bitrate=?,sample=?,channel=?,trackgain=?,"
+    "albumgain=?,trackpeak=?,albumpeak=? WHERE id=?;",
     "UPDATE library SET flag=?,file=?,size=?,modified=?,added=?,number=?,title=?,artist=?,"
     "album=?,year=?,genre=?,albumartist=?,composer=?,time=?,type=?,bitrate=?,sample=?,"
-    "channel=? WHERE id=?;",
+    "channel=?,trackgain=?,albumgain=?,trackpeak=?,albumpeak=? WHERE id=?;",
     "UPDATE library SET flag=NULL WHERE id=?;",
     "SELECT id,modified FROM library WHERE file=? AND flag=1;",
     "SELECT id FROM library WHERE title=? AND artist=? AND album=? AND flag=1;",
@@ -99,6 +106,22 @@ constexpr std::array<std::string_view, static_cast<int>(Sql::Count_)> kSql = {
     "SELECT file,number,title,artist,album,year,genre,bitrate,sample,channel FROM playlist "
     "WHERE id=?;",
     "VACUUM INTO ?;",
+    "SELECT name FROM pragma_table_info('library');",
+    "UPDATE library SET trackgain=?,albumgain=?,trackpeak=?,albumpeak=? WHERE id=?;",
+    "SELECT trackgain,albumgain,trackpeak,albumpeak FROM library WHERE id=?;",
+    "SELECT trackgain,albumgain,trackpeak,albumpeak FROM library WHERE file=?;",
+    "SELECT file,trackgain,albumgain,trackpeak,albumpeak FROM library "
+    "WHERE trackgain IS NOT NULL OR albumgain IS NOT NULL;",
+    "SELECT id,file,albumartist,artist,album FROM library ORDER BY id;",
+};
+
+// Columns added after the first layout, in the order they came. A library made by an older
+// build gets them on opening; a new one is made the same way, so both end up alike.
+constexpr std::array<std::string_view, 4> kAddedColumns = {
+    "trackgain REAL",
+    "albumgain REAL",
+    "trackpeak REAL",
+    "albumpeak REAL",
 };
 
 std::string_view Text(Sql sql)
@@ -190,6 +213,29 @@ void CDBase::OpenLibrary()
     m_collation = std::make_unique<CMyCaseCollation>();
     m_collation->Register(m_library.Get());
     m_library.Exec(Text(Sql::CreateLibrary));
+    AddMissingColumns();
+}
+
+void CDBase::AddMissingColumns()
+{
+    QStringList present;
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::LibraryColumns));
+        while (stmt.Step()) {
+            present.append(stmt.Text(0));
+        }
+    } catch (const SqliteError&) {
+        return;
+    }
+    if (present.isEmpty()) {
+        return;
+    }
+    for (std::string_view column : kAddedColumns) {
+        const std::string_view name = column.substr(0, column.find(' '));
+        if (!present.contains(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())))) {
+            m_library.Exec("ALTER TABLE library ADD COLUMN " + std::string(column) + ";");
+        }
+    }
 }
 
 void CDBase::RemoveStaleLogs(const QString& path)
@@ -375,7 +421,8 @@ bool CDBase::InsertLibraryRow(const std::string& file, const std::string& added,
         SqliteStmt stmt(m_library.Get(), Text(Sql::InsertLibrary));
         stmt.Bind(SqlNull{}, file, r.size, r.modified, added, Number(r), r.title, r.artist,
                   r.album, Year(r), r.genre, r.albumartist, r.composer, r.time, r.type, r.bitrate,
-                  r.sample, r.channel, 0, 0);
+                  r.sample, r.channel, 0, 0, r.gains.trackGain, r.gains.albumGain, r.gains.trackPeak,
+                  r.gains.albumPeak);
         stmt.Run();
         return true;
     } catch (const SqliteError&) {
@@ -389,7 +436,8 @@ bool CDBase::UpdateChangedRow(int id, const TrackRecord& r)
         SqliteStmt stmt(m_library.Get(), Text(Sql::UpdateChanged));
         stmt.Bind(SqlNull{}, r.size, r.modified, Number(r), r.title, r.artist, r.album, Year(r),
                   r.genre, r.albumartist, r.composer, r.time, r.type, r.bitrate, r.sample,
-                  r.channel, id);
+                  r.channel, r.gains.trackGain, r.gains.albumGain, r.gains.trackPeak,
+                  r.gains.albumPeak, id);
         stmt.Run();
         return true;
     } catch (const SqliteError&) {
@@ -404,7 +452,8 @@ bool CDBase::UpdateMovedRow(int id, const std::string& file, const std::string& 
         SqliteStmt stmt(m_library.Get(), Text(Sql::UpdateMoved));
         stmt.Bind(SqlNull{}, file, r.size, r.modified, added, Number(r), r.title, r.artist,
                   r.album, Year(r), r.genre, r.albumartist, r.composer, r.time, r.type, r.bitrate,
-                  r.sample, r.channel, id);
+                  r.sample, r.channel, r.gains.trackGain, r.gains.albumGain, r.gains.trackPeak,
+                  r.gains.albumPeak, id);
         stmt.Run();
         return true;
     } catch (const SqliteError&) {
@@ -621,6 +670,92 @@ bool CDBase::GetFullInfo(int libraryId, int playlistId, QStringList* out)
 {
     return ReadRow(static_cast<int>(Sql::FullLibrary), static_cast<int>(Sql::FullPlaylist),
                    libraryId, playlistId, 10, out);
+}
+
+bool CDBase::SetGains(int libraryId, const TrackGains& gains)
+{
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::SetGainsLibrary));
+        stmt.Bind(gains.trackGain, gains.albumGain, gains.trackPeak, gains.albumPeak, libraryId);
+        stmt.Run();
+        return sqlite3_changes(m_library.Get()) == 1;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+namespace {
+
+std::optional<double> OptionalDouble(const SqliteStmt& stmt, int col)
+{
+    return stmt.IsNull(col) ? std::nullopt : std::optional<double>(stmt.Double(col));
+}
+
+} // namespace
+
+bool CDBase::GetGains(int libraryId, const std::string& file, TrackGains* out)
+{
+    try {
+        SqliteStmt stmt(m_library.Get(),
+                        Text(libraryId != 0 ? Sql::GetGainsLibrary : Sql::GetGainsByFile));
+        if (libraryId != 0) {
+            stmt.Bind(libraryId);
+        } else {
+            stmt.Bind(file);
+        }
+        if (!stmt.Step()) {
+            return false;
+        }
+        out->trackGain = OptionalDouble(stmt, 0);
+        out->albumGain = OptionalDouble(stmt, 1);
+        out->trackPeak = OptionalDouble(stmt, 2);
+        out->albumPeak = OptionalDouble(stmt, 3);
+        return true;
+    } catch (const SqliteError&) {
+        return false;
+    }
+}
+
+std::vector<std::pair<QString, TrackGains>> CDBase::AllGains()
+{
+    std::vector<std::pair<QString, TrackGains>> out;
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::AllGains));
+        while (stmt.Step()) {
+            TrackGains gains;
+            gains.trackGain = OptionalDouble(stmt, 1);
+            gains.albumGain = OptionalDouble(stmt, 2);
+            gains.trackPeak = OptionalDouble(stmt, 3);
+            gains.albumPeak = OptionalDouble(stmt, 4);
+            out.emplace_back(stmt.Text(0), gains);
+        }
+    } catch (const SqliteError&) {
+        // What was read so far stands.
+    }
+    return out;
+}
+
+std::vector<LoudnessRow> CDBase::LoudnessRows()
+{
+    std::vector<LoudnessRow> out;
+    try {
+        SqliteStmt stmt(m_library.Get(), Text(Sql::LoudnessRows));
+        while (stmt.Step()) {
+            LoudnessRow row;
+            row.libraryId = stmt.Int(0);
+            row.file = stmt.Text(1);
+            const QString album = stmt.Text(4);
+            if (!album.isEmpty()) {
+                const QString artist = stmt.IsNull(2) ? stmt.Text(3) : stmt.Text(2);
+                // The unit separator cannot occur in a tag text the reader keeps apart.
+                row.album = artist + QChar(0x1f) + album;
+            }
+            out.push_back(std::move(row));
+        }
+    } catch (const SqliteError&) {
+        // What was read so far stands.
+    }
+    return out;
 }
 
 std::string CDBase::TimeText(std::int64_t seconds)

@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The SQLite connections the program holds.
 enum class DbConn {
@@ -28,6 +30,14 @@ enum class LookupResult : int {
     Same = 0,    // a row with exactly this modified text
     NoRow = 1,   // no unseen row for the path
     Changed = 2, // a row whose modified text differs
+};
+
+// A library row as loudness analysis sees it: album is the album artist (else the artist) and
+// the album, empty for a track with no album.
+struct LoudnessRow {
+    int libraryId = 0;
+    QString file;
+    QString album;
 };
 
 // A language line, by section and index; empty when the line does not exist.
@@ -144,6 +154,17 @@ public:
     // file, number, title, artist, album, year, genre, bitrate, sample, channel; NULL gives "".
     bool GetFullInfo(int libraryId, int playlistId, QStringList* out);
 
+    // Stores measured gains and peaks on a library row (the file itself is never written);
+    // empty values store NULL. False when no row has the id or the statement fails.
+    bool SetGains(int libraryId, const TrackGains& gains);
+    // The gains stored for the library row of libraryId, or (libraryId 0) of the row whose
+    // file is file. False when no row matches; out is then untouched.
+    bool GetGains(int libraryId, const std::string& file, TrackGains* out);
+    // Every library file with a gain stored, and its gains.
+    std::vector<std::pair<QString, TrackGains>> AllGains();
+    // Every library row, in id order, for loudness analysis.
+    std::vector<LoudnessRow> LoudnessRows();
+
     // "%Y-%m-%d %H:%M:%S" in UTC; empty when the time cannot be broken down.
     static std::string TimeText(std::int64_t seconds);
     static std::string NowText();
@@ -162,6 +183,8 @@ public:
     static constexpr int kTypeCopied = 1000;
 
 private:
+    // Brings a library made by an older build up to the current columns.
+    void AddMissingColumns();
     SqliteDb& Db(DbConn conn);
     // The connection's handle for a change, after making sure its file still exists.
     sqlite3* Writable(DbConn conn);

@@ -13,8 +13,8 @@ namespace {
 enum class Sql { Insert, MovedBoth, MovedNoAlbum, MovedNoArtist, MovedNeither };
 constexpr const char* kSql[] = {
     "INSERT INTO library (flag,file,size,modified,added,number,title,artist,album,year,genre,"
-    "albumartist,composer,time,type,bitrate,sample,channel,count,skip) "
-    "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
+    "albumartist,composer,time,type,bitrate,sample,channel,count,skip,trackgain,albumgain,"
+    "trackpeak,albumpeak) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
     "SELECT id FROM library WHERE title=? AND artist=? AND album=? ORDER BY id;",
     "SELECT id FROM library WHERE title=? AND artist=? AND album IS NULL ORDER BY id;",
     "SELECT id FROM library WHERE title=? AND artist IS NULL AND album=? ORDER BY id;",
@@ -65,7 +65,8 @@ bool CUpdateStatements::InsertLibraryRow(const std::string& file, const std::str
     try {
         m_insert->Bind(SqlNull{}, file, r.size, r.modified, added, Present(r.hasNumber, r.number),
             r.title, r.artist, r.album, Present(r.hasYear, r.year), r.genre, r.albumartist,
-            r.composer, r.time, r.type, r.bitrate, r.sample, r.channel, 0, 0);
+            r.composer, r.time, r.type, r.bitrate, r.sample, r.channel, 0, 0, r.gains.trackGain,
+            r.gains.albumGain, r.gains.trackPeak, r.gains.albumPeak);
         m_insert->Run();
         return true;
     } catch (const SqliteError&) {

@@ -277,6 +277,15 @@ void SqliteStmt::BindOne(int index, const char* value)
                             SQLITE_TRANSIENT));
 }
 
+void SqliteStmt::BindOne(int index, const std::optional<double>& value)
+{
+    if (value) {
+        Check(sqlite3_bind_double(m_stmt, index, *value));
+    } else {
+        BindOne(index, SqlNull{});
+    }
+}
+
 void SqliteStmt::BindOne(int index, const std::optional<int>& value)
 {
     if (value) {

@@ -129,6 +129,7 @@ public:
     bool IsNull(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
     int Int(int col) const { return sqlite3_column_int(m_stmt, col); }
     std::int64_t Int64(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    double Double(int col) const { return sqlite3_column_double(m_stmt, col); }
     // Column as UTF-16; empty for NULL.
     QString Text(int col) const;
     // Column as UTF-8; empty for NULL.
@@ -143,6 +144,7 @@ private:
     void BindOne(int index, const std::string& value);
     void BindOne(int index, const char* value);
     void BindOne(int index, const std::optional<int>& value);
+    void BindOne(int index, const std::optional<double>& value);
     void Check(int rc) const;
 
     sqlite3_stmt* m_stmt = nullptr;

@@ -3,7 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+// The loudness fields of a library row: gains in dB toward the ReplayGain reference level
+// (R128 gains already moved to it), sample peaks as linear amplitude (1.0 is full scale);
+// empty when unknown.
+struct TrackGains {
+    std::optional<double> trackGain;
+    std::optional<double> albumGain;
+    std::optional<double> trackPeak;
+    std::optional<double> albumPeak;
+};
 
 // One library row in memory, filled by the library update (size, modified, type) and by the
 // tag reader (the rest). Texts are UTF-8; an empty text is stored as NULL in the database.
@@ -25,4 +36,5 @@ struct TrackRecord {
     int bitrate = 0;           // kbit/s
     int sample = 0;            // Hz
     int channel = 0;           // channel count
+    TrackGains gains;          // as the tags hold them, where they passed the reader's checks
 };

@@ -110,11 +110,21 @@ void CPlayBass::InstallMainLocked(Lock& lock, HCHANNEL handle)
         ApplyEqLocked(lock);
 }
 
-void CPlayBass::SetUpFileChannelLocked(Lock&, HCHANNEL handle)
+void CPlayBass::SetUpFileChannelLocked(Lock& lock, HCHANNEL handle, const TrackGains& gains)
 {
     m_audio.ChannelSetSync(handle, SyncType::End, &CPlayBass::EndSync, this);
     m_audio.ChannelSetSync(handle, SyncType::DecodeEnd, &CPlayBass::DecodeEndSync, this);
     m_audio.ChannelSetVolume(handle, m_effectiveVolume);
+    const LoudnessGain gain = ChooseLoudnessGain(gains, m_loudness, m_albumOrder);
+    // A new channel starts at unity with no limiter; only a different setting is sent.
+    if (gain != LoudnessGain{})
+        SendGainLocked(lock, handle, gains);
+}
+
+void CPlayBass::SendGainLocked(Lock&, HCHANNEL handle, const TrackGains& gains)
+{
+    const LoudnessGain gain = ChooseLoudnessGain(gains, m_loudness, m_albumOrder);
+    m_audio.ChannelSetGain(handle, gain.linear, gain.limit);
 }
 
 void CPlayBass::SupersedeLocked(Lock& lock)
@@ -126,9 +136,11 @@ void CPlayBass::SupersedeLocked(Lock& lock)
     FreeMainLocked(lock);
 }
 
-void CPlayBass::InstallFileLocked(Lock& lock, HCHANNEL handle, const QString& path)
+void CPlayBass::InstallFileLocked(Lock& lock, HCHANNEL handle, const QString& path,
+    const TrackGains& gains)
 {
-    SetUpFileChannelLocked(lock, handle);
+    SetUpFileChannelLocked(lock, handle, gains);
+    m_mainGains = gains;
     m_currentFile = path;
     InstallMainLocked(lock, handle);
     m_playing = true;
@@ -145,7 +157,7 @@ bool CPlayBass::PlayFile(const QString& path)
     const HCHANNEL handle = m_audio.StreamCreateFile(path);
     if (handle == 0)
         return false;
-    InstallFileLocked(lock, handle, path);
+    InstallFileLocked(lock, handle, path, GainsOf(path));
     return true;
 }
 
@@ -179,6 +191,8 @@ void CPlayBass::FileWorker(const QString& path, std::uint64_t request)
     // The open may take as long as the file's share does; the lock is not held meanwhile, and
     // the layer lets the open go when it is freed.
     const HCHANNEL handle = m_audio.StreamCreateFile(path);
+    // Read after the open: a file that answered it answers the tag reader as well.
+    const TrackGains gains = handle != 0 ? GainsOf(path) : TrackGains{};
     Lock lock(m_mutex);
     try {
         if (request != m_request) {
@@ -186,7 +200,7 @@ void CPlayBass::FileWorker(const QString& path, std::uint64_t request)
                 m_audio.StreamFree(handle);
         } else {
             if (handle != 0)
-                InstallFileLocked(lock, handle, path);
+                InstallFileLocked(lock, handle, path, gains);
             PostMsg(m_notify, UWM_PLAYERCONNECT, handle != 0 ? 0 : 1, static_cast<LParam>(request));
         }
         m_openersDone.push_back(std::this_thread::get_id());
@@ -293,12 +307,14 @@ void CPlayBass::SeekWorker(
             m_audio.ChannelSetPosition(handle, part * length / kMaxLevel / 8 * 8);
         }
     }
+    const TrackGains gains = handle != 0 ? GainsOf(path) : TrackGains{};
     Lock lock(m_mutex);
     try {
         if (handle != 0 && (request != m_request || seek != m_seeks || !m_playing)) {
             m_audio.StreamFree(handle);
         } else if (handle != 0) {
-            SetUpFileChannelLocked(lock, handle);
+            SetUpFileChannelLocked(lock, handle, gains);
+            m_mainGains = gains;
             m_audio.ChannelSetVolume(handle, 0.0f);
             if (!m_paused)
                 m_audio.ChannelSlideVolume(handle, m_effectiveVolume, kFadeMs);

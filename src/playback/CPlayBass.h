@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Plumo developers
 #pragma once
 
+#include "LoudnessGain.h"
+#include "TrackRecord.h"
 #include "audio/IAudioLib.h"
 #include "platform/UserMessage.h"
 
@@ -10,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -18,7 +21,6 @@
 #include <vector>
 
 class CMsgTarget;
-struct TrackRecord;
 
 // The playback engine: the only owner of audio output. Plays one local file or internet stream
 // at a time through the audio layer, fades on stop, pause, resume and seek, and applies the
@@ -145,6 +147,22 @@ public:
     void LoadEqState();
     bool SaveEqState() const;
 
+    // Loudness: which stored gain each file plays at, and how clipping is prevented. A change
+    // reaches the file heard (gliding over IAudioLib::kGainGlideMs) and the one prepared to
+    // follow it. A file's gains are its tags'; one whose tags hold none plays by the gains
+    // SetStoredGains named for it.
+    void SetLoudness(const LoudnessSettings& settings);
+    LoudnessSettings GetLoudness() const;
+    // Whether the file opened next is played as part of an album in its order, which Auto
+    // mode plays at album gain; files already open keep their gain. Set before PlayFile or
+    // OpenFile, or while answering UWM_PLAYERNEXTFILE.
+    void SetAlbumOrder(bool inOrder);
+    // Gains measured for a file (by loudness analysis), used from the next time the file is
+    // opened when its tags hold none; empty gains forget them. Any thread.
+    void SetStoredGains(const QString& path, const TrackGains& gains);
+    // The gains a file plays at: its tags', else the stored ones. Any thread; reads the file.
+    TrackGains GainsOf(const QString& path) const;
+
     // The 1024 magnitudes of a 2048-sample FFT of what the main channel plays now. False (data
     // untouched) when there is no channel.
     bool GetFftData(std::array<float, kFftBins>& data) const;
@@ -179,6 +197,7 @@ private:
         HCHANNEL next = 0;     // the file channel opened for the answer; 0 when none or failed
         bool linked = false;   // next is queued in the layer to follow `ending`
         EqSlot fx;             // next's equalizer
+        TrackGains gains;      // next's stored gains
     };
 
     static void EndSync(HSYNC sync, HCHANNEL channel, void* user);
@@ -200,7 +219,8 @@ private:
     void FileWorker(const QString& path, std::uint64_t request);
     void SeekWorker(const QString& path, int position, std::uint64_t request, std::uint64_t seek);
     void SupersedeLocked(Lock& lock);
-    void InstallFileLocked(Lock& lock, HCHANNEL handle, const QString& path);
+    void InstallFileLocked(Lock& lock, HCHANNEL handle, const QString& path,
+        const TrackGains& gains);
     void JoinFinishedOpenersLocked(Lock& lock);
     bool InstallStreamLocked(Lock& lock, HCHANNEL handle);
     static WParam ConnectCode(HCHANNEL handle, AudioError error);
@@ -208,7 +228,8 @@ private:
     void JoinFinishedWorkerLocked(Lock& lock);
     void WaitForWorkers();
 
-    void SetUpFileChannelLocked(Lock& lock, HCHANNEL handle);
+    void SetUpFileChannelLocked(Lock& lock, HCHANNEL handle, const TrackGains& gains);
+    void SendGainLocked(Lock& lock, HCHANNEL handle, const TrackGains& gains);
     void FreeMainLocked(Lock& lock);
     void InstallMainLocked(Lock& lock, HCHANNEL handle);
     void SendVolumeLocked(Lock& lock);
@@ -267,4 +288,10 @@ private:
     float m_preamp = 0.0f;              // guarded by m_mutex
     std::array<float, kBands> m_gains{}; // guarded by m_mutex
     QString m_presetName;               // guarded by m_mutex
+
+    LoudnessSettings m_loudness;        // guarded by m_mutex
+    bool m_albumOrder = false;          // guarded by m_mutex
+    TrackGains m_mainGains;             // guarded by m_mutex; of m_channel's file
+    mutable std::mutex m_storedMutex;   // a leaf
+    std::map<QString, TrackGains> m_storedGains; // guarded by m_storedMutex
 };

@@ -78,6 +78,7 @@ bool CPlayBass::PrepareNextFileLocked(Lock& lock, std::uint64_t id)
     const QString path = m_next.answer;
     lock.unlock();
     const HCHANNEL handle = m_audio.StreamCreateFile(path);
+    const TrackGains gains = handle != 0 ? GainsOf(path) : TrackGains{};
     lock.lock();
     if (m_next.id != id) {
         if (handle != 0)
@@ -85,8 +86,9 @@ bool CPlayBass::PrepareNextFileLocked(Lock& lock, std::uint64_t id)
         return false;
     }
     if (handle != 0)
-        SetUpFileChannelLocked(lock, handle);
+        SetUpFileChannelLocked(lock, handle, gains);
     m_next.next = handle;
+    m_next.gains = gains;
     if (handle == 0)
         return true; // reported when the end is heard, as the failure of the next file
     AddEqLocked(lock, m_next.fx, handle);
@@ -176,6 +178,7 @@ void CPlayBass::FinishTrackLocked(Lock& lock)
     // The prepared channel already carries its volume and equalizer.
     m_channel.store(done.next);
     m_mainFx = done.fx;
+    m_mainGains = done.gains;
     // A failed file leaves the engine playing with no channel, so the main window moves on.
     PostMsg(m_notify, UWM_PLAYERTRACKEND, done.next == 0 ? 1 : 0, 0);
     // A queued channel was started by the layer at the seam.

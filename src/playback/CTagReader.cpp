@@ -6,6 +6,7 @@
 #include "CTagReader.h"
 
 #include "Cp1252.h"
+#include "TagGain.h"
 #include "TagGenre.h"
 #include "TagSource.h"
 
@@ -171,6 +172,7 @@ void ApplyTags(const TagLib::PropertyMap& props, TrackRecord& record)
     record.genre = GenreText(props);
     record.composer = FieldText(props, "COMPOSER");
     record.albumartist = FieldText(props, kAlbumArtistKeys);
+    record.gains = GainTags(props);
 }
 
 // Every byte of the file counts toward the bitrate, tags and pictures included; the unrounded

@@ -10,7 +10,8 @@
 class CTagReader {
 public:
     // Fills the tag and stream fields of record (number, title, artist, album, year, genre,
-    // composer, albumartist, time, bitrate, sample, channel); size, modified and type are the
+    // composer, albumartist, time, bitrate, sample, channel, the loudness gains and peaks);
+    // size, modified and type are the
     // caller's. Returns false when the file cannot be opened as audio (record untouched).
     // Any thread; never decodes audio.
     static bool ReadTags(const QString& path, TrackRecord& record);

@@ -139,6 +139,23 @@ void AddZeroBasedTrack(const TagLib::ASF::Tag& tag, TagLib::PropertyMap& props)
         props.insert("TRACKNUMBER", TagLib::String::number(static_cast<int>(index + 1)));
 }
 
+// TagLib's ASF property map leaves out attributes it has no name for; the loudness ones are
+// written under their own names, in whatever case the tagger chose.
+void AddGainAttributes(const TagLib::ASF::Tag& tag, TagLib::PropertyMap& props)
+{
+    for (const auto& [name, attributes] : tag.attributeListMap()) {
+        const TagLib::String key = name.upper();
+        if (!key.startsWith("REPLAYGAIN_") || props.contains(key))
+            continue;
+        TagLib::StringList values;
+        for (const TagLib::ASF::Attribute& attribute : attributes)
+            if (attribute.type() == TagLib::ASF::Attribute::UnicodeType)
+                values.append(attribute.toString());
+        if (!values.isEmpty())
+            props.insert(key, values);
+    }
+}
+
 bool ReadAsf(const char* path, TagSource& out)
 {
     if (!AsfAttributeCountsFit(path))
@@ -148,6 +165,7 @@ bool ReadAsf(const char* path, TagSource& out)
         return false;
     out.props = file.properties();
     AddZeroBasedTrack(*file.tag(), out.props);
+    AddGainAttributes(*file.tag(), out.props);
     return true;
 }
 

@@ -144,6 +144,21 @@ void CSettings::SetVolume(int volume)
     m_volume = std::clamp(volume, 0, kVolumeMax);
 }
 
+void CSettings::SetReplayGain(int mode)
+{
+    m_replayGain = std::clamp(mode, 0, 3);
+}
+
+void CSettings::SetReplayGainPreamp(int hundredths)
+{
+    m_replayGainPreamp = std::clamp(hundredths, -kMaxGainHundredths, kMaxGainHundredths);
+}
+
+void CSettings::SetReplayGainUntagged(int hundredths)
+{
+    m_replayGainUntagged = std::clamp(hundredths, -kMaxGainHundredths, kMaxGainHundredths);
+}
+
 bool CSettings::Load(const QString& folder)
 {
     m_profileFolder = folder;
@@ -172,6 +187,14 @@ bool CSettings::Load(const QString& folder)
     ReadId(root, "HideInTray", m_hideInTray);
     ReadId(root, "LastFM", m_lastFm);
     ReadId(root, "TimeRemaining", m_timeRemaining);
+    ReadId(root, "ReplayGain", m_replayGain);
+    SetReplayGain(m_replayGain);
+    ReadId(root, "ReplayGainPreamp", m_replayGainPreamp);
+    SetReplayGainPreamp(m_replayGainPreamp);
+    ReadId(root, "ReplayGainUntagged", m_replayGainUntagged);
+    SetReplayGainUntagged(m_replayGainUntagged);
+    ReadId(root, "PreventClipping", m_preventClipping);
+    SetPreventClipping(m_preventClipping);
     ReadNode(root, m_node);
     return true;
 }
@@ -197,6 +220,10 @@ QByteArray CSettings::ToXml() const
     AddId(root, "HideInTray", m_hideInTray);
     AddId(root, "LastFM", m_lastFm);
     AddId(root, "TimeRemaining", m_timeRemaining);
+    AddId(root, "ReplayGain", m_replayGain);
+    AddId(root, "ReplayGainPreamp", m_replayGainPreamp);
+    AddId(root, "ReplayGainUntagged", m_replayGainUntagged);
+    AddId(root, "PreventClipping", m_preventClipping);
     AddNode(root, m_node);
     return xmltext::Print(doc);
 }

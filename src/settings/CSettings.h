@@ -87,6 +87,18 @@ public:
     // Non-zero: the skin's Time text counts the time left instead of the time played.
     int GetTimeRemaining() const { return m_timeRemaining; }
     void SetTimeRemaining(int on) { m_timeRemaining = on; }
+    // Loudness: the mode 0..3 (off, track, album, auto), the preamp for tagged tracks and the
+    // gain of untagged ones in hundredths of a dB (-1500..1500), clipping prevention 0/1. Out
+    // of range values are clamped, on reading and on setting alike.
+    int GetReplayGain() const { return m_replayGain; }
+    void SetReplayGain(int mode);
+    int GetReplayGainPreamp() const { return m_replayGainPreamp; }
+    void SetReplayGainPreamp(int hundredths);
+    int GetReplayGainUntagged() const { return m_replayGainUntagged; }
+    void SetReplayGainUntagged(int hundredths);
+    int GetPreventClipping() const { return m_preventClipping; }
+    void SetPreventClipping(int on) { m_preventClipping = on != 0 ? 1 : 0; }
+    static constexpr int kMaxGainHundredths = 1500;
 
     const WinRect& GetWindowRect() const { return m_window; }
     void SetWindowRect(const WinRect& rect) { m_window = rect; }
@@ -116,6 +128,10 @@ private:
     int m_hideInTray = 0;
     int m_lastFm = 0;
     int m_timeRemaining = 0;
+    int m_replayGain = 3;
+    int m_replayGainPreamp = 0;
+    int m_replayGainUntagged = 0;
+    int m_preventClipping = 1;
     WinRect m_window;
     QString m_language;
     QString m_skin;

@@ -38,20 +38,27 @@ const Item kPlayback[] = {
     {8, M::ID_PREV, "Ctrl+Left"},    {0, 0},
     {9, M::ID_SHUFFLE},              {10, M::ID_REPEAT},
 };
-const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {0, 0}, {15, M::ID_HOTKEYS}};
+const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {18, Sub(M::Menu::Loudness)},
+                         {0, 0}, {15, M::ID_HOTKEYS}};
+const Item kLoudness[] = {{19, M::ID_LOUDNESS_OFF},  {20, M::ID_LOUDNESS_TRACK},
+                          {21, M::ID_LOUDNESS_ALBUM}, {22, M::ID_LOUDNESS_AUTO},
+                          {0, 0},                     {23, M::ID_PREVENT_CLIPPING},
+                          {0, 0},                     {24, M::ID_ANALYSE_LIBRARY}};
 const Item kTray[] = {{0, M::ID_PLAY}, {1, M::ID_PAUSE}, {2, M::ID_STOP}, {3, M::ID_NEXT},
                       {4, M::ID_PREV}, {0, 0},           {5, M::ID_EXIT}};
 const Item kLibraryList[] = {{0, M::ID_PLAY_FOCUS}, {4, M::ID_SELECT_ALL}, {0, 0},
                              {3, Sub(M::Menu::AddToPlaylist)}, {2, M::ID_REMOVE}, {0, 0},
-                             {1, M::ID_PROPERTIES}};
+                             {9, M::ID_ANALYSE_LOUDNESS}, {1, M::ID_PROPERTIES}};
 const Item kPlaylistList[] = {{0, M::ID_PLAY_FOCUS}, {4, M::ID_SELECT_ALL}, {0, 0},
                               {5, Sub(M::Menu::Add)}, {2, M::ID_REMOVE}, {0, 0},
-                              {1, M::ID_PROPERTIES}};
+                              {9, M::ID_ANALYSE_LOUDNESS}, {1, M::ID_PROPERTIES}};
 const Item kAdd[] = {{6, M::ID_ADD_FILES}, {7, M::ID_ADD_FOLDER}, {8, M::ID_ADD_STREAM}};
 const Item kPlaylists[] = {{0, M::ID_NEW_PLAYLIST}, {0, 0}, {1, M::ID_RENAME_PLAYLIST},
                            {2, M::ID_DELETE_PLAYLIST}};
 
-constexpr int kCheckable[] = {M::ID_HIDE_IN_TRAY, M::ID_SHUFFLE, M::ID_REPEAT, M::ID_LASTFM};
+constexpr int kCheckable[] = {M::ID_HIDE_IN_TRAY,   M::ID_SHUFFLE,        M::ID_REPEAT,
+                              M::ID_LASTFM,        M::ID_LOUDNESS_OFF,   M::ID_LOUDNESS_TRACK,
+                              M::ID_LOUDNESS_ALBUM, M::ID_LOUDNESS_AUTO, M::ID_PREVENT_CLIPPING};
 
 QAction* AddItem(QMenu& menu, const QString& text, int id)
 {
@@ -123,6 +130,7 @@ void CContextMenu::Build(const CLanguage& language)
         }
     };
     fill(Menu::Playback, LangSection::MainMenu, kPlayback);
+    fill(Menu::Loudness, LangSection::MainMenu, kLoudness);
     fill(Menu::Options, LangSection::MainMenu, kOptions);
     fill(Menu::Main, LangSection::MainMenu, kMain);
     fill(Menu::Tray, LangSection::TrayMenu, kTray);
@@ -141,7 +149,7 @@ void CContextMenu::Rebuild(const CLanguage& language)
 
 void CContextMenu::Check(int id, bool on)
 {
-    for (const Menu menu : {Menu::Main, Menu::Playback, Menu::Options}) {
+    for (const Menu menu : {Menu::Main, Menu::Playback, Menu::Options, Menu::Loudness}) {
         if (Get(menu) == nullptr) {
             return;
         }

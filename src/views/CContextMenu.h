@@ -29,6 +29,7 @@ public:
         AddToPlaylist,
         PlaylistList,
         Add,
+        Loudness,
         Count,
     };
 
@@ -60,6 +61,16 @@ public:
     static constexpr int ID_HOTKEYS = 140;
     static constexpr int ID_ADD_STREAM = 141;
     static constexpr int ID_OPEN_PLAYLIST_FILE = 143;
+    // Loudness submenu: the four modes in their stored order (off, track, album, auto), then
+    // clipping prevention.
+    static constexpr int ID_LOUDNESS_OFF = 150;
+    static constexpr int ID_LOUDNESS_TRACK = 151;
+    static constexpr int ID_LOUDNESS_ALBUM = 152;
+    static constexpr int ID_LOUDNESS_AUTO = 153;
+    static constexpr int ID_PREVENT_CLIPPING = 154;
+    // Measures the loudness of the selected rows (list menus) or of the whole library.
+    static constexpr int ID_ANALYSE_LOUDNESS = 155;
+    static constexpr int ID_ANALYSE_LIBRARY = 156;
     // Add-to-playlist items: first id + index of the playlist, up to the last id.
     static constexpr int ID_ADD_TO_PLAYLIST_FIRST = 10000;
     static constexpr int ID_ADD_TO_PLAYLIST_LAST = 12000;
@@ -69,12 +80,12 @@ public:
     CContextMenu(const CContextMenu&) = delete;
     CContextMenu& operator=(const CContextMenu&) = delete;
 
-    // Makes the nine menus and fills them from the language's MainMenu, TrayMenu, ListMenu and
+    // Makes the ten menus and fills them from the language's MainMenu, TrayMenu, ListMenu and
     // TreeMenu groups (missing lines give empty texts).
     void Build(const CLanguage& language);
     // Destroys every menu and builds them again.
     void Rebuild(const CLanguage& language);
-    // Checks or unchecks 113, 114, 115 or 133 in the main menu's submenus.
+    // Checks or unchecks 113, 114, 115, 133 or 150..154 in the main menu's submenus.
     void Check(int id, bool on);
 
     // Each Show runs the menu at a screen point and returns the chosen id (0 when none), after

@@ -18,6 +18,15 @@ const char* const kLibrarySchema =
     "time INTEGER,type INTEGER,bitrate INTEGER,sample INTEGER,channel INTEGER,rating INTEGER,"
     "love INTEGER,count INTEGER,lastcount DATE,skip INTEGER,lastskip DATE,equalizer TEXT)";
 
+// A new library is made in the old layout and brought up to date like an old one.
+const char* const kCurrentLibrarySchema =
+    "CREATE TABLE library (id INTEGER PRIMARY KEY,flag INTEGER,deleted INTEGER,play INTEGER,"
+    "file TEXT UNIQUE,size INTEGER,modified DATE,added DATE,number INTEGER,title TEXT,"
+    "artist TEXT,album TEXT,year INTEGER,genre TEXT,albumartist TEXT,composer TEXT,mood TEXT,"
+    "time INTEGER,type INTEGER,bitrate INTEGER,sample INTEGER,channel INTEGER,rating INTEGER,"
+    "love INTEGER,count INTEGER,lastcount DATE,skip INTEGER,lastskip DATE,equalizer TEXT, "
+    "trackgain REAL, albumgain REAL, trackpeak REAL, albumpeak REAL)";
+
 const char* const kPlaylistSchema =
     "CREATE TABLE playlist (id INTEGER PRIMARY KEY,idlib INTEGER,idx INTEGER,play INTEGER,"
     "file TEXT,size INTEGER,modified DATE,added DATE,number INTEGER,title TEXT,artist TEXT,"
@@ -30,7 +39,7 @@ class DBaseTest : public LibraryFixture {};
 TEST_F(DBaseTest, CreatesExactlyTheTwoTableLayoutsAndNoIndex)
 {
     EXPECT_EQ(Rows(DbConn::Library, "SELECT type,name,sql FROM sqlite_master ORDER BY name;"),
-              QStringList({QStringLiteral("table|library|") + QLatin1String(kLibrarySchema),
+              QStringList({QStringLiteral("table|library|") + QLatin1String(kCurrentLibrarySchema),
                            QStringLiteral("index|sqlite_autoindex_library_1|<null>")}));
 
     // A playlist file that is gone from disk is made again with its table.
@@ -337,3 +346,77 @@ TEST_F(DBaseTest, PlaylistFileDeletedWhileAFillReadsItKeepsItsRows)
 }
 
 } // namespace
+
+namespace {
+
+// A library written before the loudness columns existed, with one row that must survive.
+QString WriteOldLibrary(const TestProfile& profile)
+{
+    const QString path = profile.File(QStringLiteral("Library.db"));
+    SqliteDb db;
+    EXPECT_TRUE(db.Open(path));
+    EXPECT_TRUE(db.Exec(kLibrarySchema));
+    EXPECT_TRUE(db.Exec("INSERT INTO library (file,title,rating,count) "
+                        "VALUES ('/m/old.mp3','Old',80,7);"));
+    return path;
+}
+
+} // namespace
+
+TEST(DBaseUpgrade, OldLibraryGainsTheLoudnessColumnsAndKeepsItsRows)
+{
+    TestProfile profile;
+    WriteOldLibrary(profile);
+    CDBase db;
+    db.SetFolder(profile.Path());
+    db.OpenLibrary();
+    ASSERT_TRUE(db.IsOpen(DbConn::Library));
+
+    QStringList columns;
+    {
+        SqliteStmt stmt(db.Handle(DbConn::Library), "SELECT name FROM pragma_table_info('library');");
+        while (stmt.Step()) {
+            columns.append(stmt.Text(0));
+        }
+    }
+    EXPECT_EQ(columns.mid(columns.size() - 4),
+              QStringList({"trackgain", "albumgain", "trackpeak", "albumpeak"}));
+    QStringList info;
+    ASSERT_TRUE(db.GetShortInfo(1, 0, &info));
+    EXPECT_EQ(info.value(0), QStringLiteral("Old"));
+    TrackGains gains{1.0, 1.0, 1.0, 1.0};
+    ASSERT_TRUE(db.GetGains(1, {}, &gains));
+    EXPECT_FALSE(gains.trackGain || gains.albumGain || gains.trackPeak || gains.albumPeak);
+
+    // Opening again finds nothing to add and changes nothing.
+    db.OpenLibrary();
+    ASSERT_TRUE(db.SetGains(1, {-3.5, std::nullopt, 0.75, std::nullopt}));
+    db.OpenLibrary();
+    ASSERT_TRUE(db.GetGains(0, "/m/old.mp3", &gains));
+    EXPECT_EQ(gains.trackGain, -3.5);
+    EXPECT_FALSE(gains.albumGain);
+    EXPECT_EQ(gains.trackPeak, 0.75);
+    EXPECT_FALSE(gains.albumPeak);
+    int stars = 0;
+    ASSERT_TRUE(db.GetRating(1, 0, &stars));
+    EXPECT_EQ(stars, 4);
+}
+
+TEST_F(DBaseTest, UpdatesStoreAndReplaceTheTagGains)
+{
+    TrackRecord r;
+    r.title = "T";
+    r.gains = {-6.0, -5.0, 0.9, 0.95};
+    ASSERT_TRUE(m_db.InsertLibraryRow("/m/a.mp3", "2021-02-03 04:05:06", r));
+    EXPECT_EQ(Rows(DbConn::Library, "SELECT trackgain,albumgain,trackpeak,albumpeak FROM library;"),
+              QStringList("-6.0|-5.0|0.9|0.95"));
+    r.gains = {2.0, std::nullopt, std::nullopt, std::nullopt};
+    ASSERT_TRUE(m_db.UpdateChangedRow(1, r));
+    EXPECT_EQ(Rows(DbConn::Library, "SELECT trackgain,albumgain,trackpeak,albumpeak FROM library;"),
+              QStringList("2.0|<null>|<null>|<null>"));
+    r.gains = {};
+    ASSERT_TRUE(m_db.UpdateMovedRow(1, "/n/a.mp3", "2023-03-03 03:03:03", r));
+    EXPECT_EQ(Rows(DbConn::Library, "SELECT trackgain,albumgain,trackpeak,albumpeak FROM library;"),
+              QStringList("<null>|<null>|<null>|<null>"));
+    EXPECT_FALSE(m_db.SetGains(99, {}));
+}

@@ -449,6 +449,18 @@ bool FakeAudioLib::ChannelSetVolume(HCHANNEL channel, float volume)
     return true;
 }
 
+bool FakeAudioLib::ChannelSetGain(HCHANNEL channel, float gain, bool limit)
+{
+    Lock lock(m_mutex);
+    Record("ChannelSetGain");
+    Channel* ch = Find(channel);
+    if (ch == nullptr)
+        return Fail(AudioError::Handle);
+    ch->gain = gain;
+    ch->limit = limit;
+    return true;
+}
+
 bool FakeAudioLib::ChannelSlideVolume(HCHANNEL channel, float target, int ms)
 {
     Lock lock(m_mutex);

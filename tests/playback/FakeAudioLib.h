@@ -34,6 +34,8 @@ public:
         std::uint64_t length = 0;
         std::uint64_t pos = 0;
         float volume = 1.0f;
+        float gain = 1.0f; // ChannelSetGain
+        bool limit = false;
         bool playing = false;
         bool sliding = false;
         float slideFrom = 0.0f;
@@ -99,6 +101,7 @@ public:
     std::uint64_t StreamGetFileSize(HCHANNEL channel) override;
     bool ChannelGetInfo(HCHANNEL channel, ChannelInfo& info) override;
     bool ChannelSetVolume(HCHANNEL channel, float volume) override;
+    bool ChannelSetGain(HCHANNEL channel, float gain, bool limit) override;
     bool ChannelSlideVolume(HCHANNEL channel, float target, int ms) override;
     float ChannelGetVolume(HCHANNEL channel) override;
     HSYNC ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, void* user) override;

@@ -39,7 +39,8 @@ TEST(TagReaderTool, PrintsOneTabSeparatedLinePerFile)
     ASSERT_TRUE(fixture::WriteTags(song,
         { { "TRACKNUMBER", "4/9" }, { "TITLE", "Tab\there\nand line" }, { "ARTIST", "Ärtist" },
             { "DATE", "2009-05-01" }, { "GENRE", "17" }, { "COMPOSER", "C" },
-            { "ALBUMARTIST", "AA" } }));
+            { "ALBUMARTIST", "AA" }, { "REPLAYGAIN_TRACK_GAIN", "-6.5 dB" },
+            { "REPLAYGAIN_TRACK_PEAK", "0.5" } }));
     const QString missing = dir.filePath("missing.mp3");
     int exitCode = -1;
     const QStringList lines = RunTool({ song, missing }, exitCode);
@@ -47,12 +48,13 @@ TEST(TagReaderTool, PrintsOneTabSeparatedLinePerFile)
     ASSERT_EQ(lines.size(), 2);
     const QStringList first = lines[0].split('\t');
     const QStringList expected { song, "1", "4", "1", "Tab here and line", "Ärtist", "", "2009",
-        "1", "Rock", "C", "AA", "2", first.value(13), "48000", "2" };
+        "1", "Rock", "C", "AA", "2", first.value(13), "48000", "2", "-6.50", "", "0.500000", "" };
     EXPECT_EQ(first, expected);
     EXPECT_GT(first.value(13).toInt(), 0);
     EXPECT_EQ(lines[1].split('\t'),
         QStringList(
-            { missing, "0", "0", "0", "", "", "", "0", "0", "", "", "", "0", "0", "0", "0" }));
+            { missing, "0", "0", "0", "", "", "", "0", "0", "", "", "", "0", "0", "0", "0", "", "",
+                "", "" }));
 }
 
 TEST(TagReaderTool, NoArgumentsPrintsNothing)

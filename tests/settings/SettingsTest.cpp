@@ -54,6 +54,10 @@ void ExpectDefaults(const CSettings& s)
     EXPECT_EQ(s.GetShuffle(), 0);
     EXPECT_EQ(s.GetHideInTray(), 0);
     EXPECT_EQ(s.GetLastFm(), 0);
+    EXPECT_EQ(s.GetReplayGain(), 3);
+    EXPECT_EQ(s.GetReplayGainPreamp(), 0);
+    EXPECT_EQ(s.GetReplayGainUntagged(), 0);
+    EXPECT_EQ(s.GetPreventClipping(), 1);
     EXPECT_EQ(s.GetWindowRect(), (WinRect { 200, 120, 800, 620 }));
     EXPECT_EQ(s.GetLanguage(), "English");
     EXPECT_EQ(s.GetSkin(), "Default");
@@ -73,6 +77,10 @@ CSettings Customised()
     s.SetHideInTray(1);
     s.SetLastFm(1);
     s.SetTimeRemaining(1);
+    s.SetReplayGain(1);
+    s.SetReplayGainPreamp(-250);
+    s.SetReplayGainUntagged(600);
+    s.SetPreventClipping(0);
     s.SetWindowRect({ -300, 40, 1500, 1040 });
     s.SetLanguage(QStringLiteral("Deutsch \"neu\""));
     s.SetSkin(QStringLiteral("Nacht & <Tag>"));
@@ -97,6 +105,10 @@ void ExpectSameFields(const CSettings& a, const CSettings& b)
     EXPECT_EQ(a.GetHideInTray(), b.GetHideInTray());
     EXPECT_EQ(a.GetLastFm(), b.GetLastFm());
     EXPECT_EQ(a.GetTimeRemaining(), b.GetTimeRemaining());
+    EXPECT_EQ(a.GetReplayGain(), b.GetReplayGain());
+    EXPECT_EQ(a.GetReplayGainPreamp(), b.GetReplayGainPreamp());
+    EXPECT_EQ(a.GetReplayGainUntagged(), b.GetReplayGainUntagged());
+    EXPECT_EQ(a.GetPreventClipping(), b.GetPreventClipping());
     EXPECT_EQ(a.GetWindowRect(), b.GetWindowRect());
     EXPECT_EQ(a.GetLanguage(), b.GetLanguage());
     EXPECT_EQ(a.GetSkin(), b.GetSkin());
@@ -138,6 +150,10 @@ TEST(Settings, DefaultDocumentIsWrittenExactlyInItsLayout)
     <HideInTray ID="0"/>
     <LastFM ID="0"/>
     <TimeRemaining ID="0"/>
+    <ReplayGain ID="3"/>
+    <ReplayGainPreamp ID="0"/>
+    <ReplayGainUntagged ID="0"/>
+    <PreventClipping ID="1"/>
     <Library>
         <Node1 This="0" Type="0"/>
         <Node2 This="0" String=""/>
@@ -146,6 +162,21 @@ TEST(Settings, DefaultDocumentIsWrittenExactlyInItsLayout)
 </Settings>
 )";
     EXPECT_EQ(CSettings().ToXml(), expected);
+}
+
+TEST(Settings, LoudnessValuesOutOfRangeAreClamped)
+{
+    TestProfile profile;
+    const CSettings s = LoadFrom(profile,
+        Doc(R"(<ReplayGain ID="9"/><ReplayGainPreamp ID="-99999"/>)"
+            R"(<ReplayGainUntagged ID="2000"/><PreventClipping ID="7"/>)"));
+    EXPECT_EQ(s.GetReplayGain(), 3);
+    EXPECT_EQ(s.GetReplayGainPreamp(), -1500);
+    EXPECT_EQ(s.GetReplayGainUntagged(), 1500);
+    EXPECT_EQ(s.GetPreventClipping(), 1);
+    const CSettings off = LoadFrom(profile, Doc(R"(<ReplayGain ID="-1"/><PreventClipping ID="0"/>)"));
+    EXPECT_EQ(off.GetReplayGain(), 0);
+    EXPECT_EQ(off.GetPreventClipping(), 0);
 }
 
 TEST(Settings, EveryFieldSurvivesSaveAndLoad)

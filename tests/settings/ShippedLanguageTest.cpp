@@ -36,9 +36,9 @@ QStringList ShippedLanguages()
 const std::vector<std::pair<LangSection, int>>& RequiredLines()
 {
     static const std::vector<std::pair<LangSection, int>> required {
-        { LangSection::MainMenu, 18 },
+        { LangSection::MainMenu, 25 },
         { LangSection::TrayMenu, 6 },
-        { LangSection::ListMenu, 9 },
+        { LangSection::ListMenu, 10 },
         { LangSection::TreeMenu, 3 },
         { LangSection::Library, 9 },
         { LangSection::SkinDialog, 9 },

@@ -44,6 +44,8 @@ static QStringList CodecArgs(const QString& ext)
         return {"-c:a", "aac", "-b:a", "128k", "-f", "mp4"};
     if (ext == "wav")
         return {"-c:a", "pcm_s16le"};
+    if (ext == "opus")
+        return {"-c:a", "libopus", "-b:a", "96k"};
     return {};
 }
 

@@ -21,7 +21,7 @@ struct Tone {
 };
 
 // Writes a sine of the given shape to path, encoded by the path's extension
-// (mp3, ogg, wma, flac, aac as raw ADTS, mp4, m4a, wav). Returns false when ffmpeg failed.
+// (mp3, ogg, wma, flac, aac as raw ADTS, mp4, m4a, wav, opus). Returns false when ffmpeg failed.
 bool MakeTone(const QString& path, const Tone& tone = {});
 
 // Copies a generated template instead of encoding again: a folder of one tone per type is

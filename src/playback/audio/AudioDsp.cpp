@@ -167,9 +167,41 @@ void ProcessEqualizer(std::span<float> stereo, std::span<BiquadBand> bands)
 
 void SetGainTarget(GainRamp& gain, float target)
 {
+    SetGainTarget(gain, target, kRampFrames);
+}
+
+void SetGainTarget(GainRamp& gain, float target, int frames)
+{
+    frames = std::max(frames, 1);
     gain.target = target;
-    gain.step = (target - gain.current) / static_cast<float>(kRampFrames);
-    gain.rampLeft = kRampFrames;
+    gain.step = (target - gain.current) / static_cast<float>(frames);
+    gain.rampLeft = frames;
+}
+
+float LimiterRelease(double rate, double seconds)
+{
+    const double frames = std::max(rate * seconds, 1.0);
+    return static_cast<float>(1.0 - std::exp(-1.0 / frames));
+}
+
+void LimitPeaks(std::span<float> stereo, PeakLimiter& limiter)
+{
+    const std::size_t frames = stereo.size() / 2;
+    float g = limiter.gain;
+    for (std::size_t i = 0; i < frames; ++i) {
+        float& left = stereo[2 * i];
+        float& right = stereo[2 * i + 1];
+        g += (1.0f - g) * limiter.release;
+        const float peak = std::max(std::fabs(left), std::fabs(right));
+        // Division rounds; the product is checked again so that no sample ends above 1.0.
+        if (peak * g > 1.0f)
+            g = 1.0f / peak;
+        left *= g;
+        right *= g;
+        left = std::clamp(left, -1.0f, 1.0f);
+        right = std::clamp(right, -1.0f, 1.0f);
+    }
+    limiter.gain = g;
 }
 
 void ApplyGain(std::span<float> stereo, GainRamp& gain)

@@ -57,8 +57,23 @@ struct GainRamp {
 };
 
 void SetGainTarget(GainRamp& gain, float target);
+// The same over a glide of the given length (at least one frame).
+void SetGainTarget(GainRamp& gain, float target, int frames);
 // Multiplies the stereo block by the gain, in place.
 void ApplyGain(std::span<float> stereo, GainRamp& gain);
+
+// A limiter that holds samples at or under full scale and leaves alone a signal that stays
+// there: where a frame would go above 1.0 its gain drops at once to just what fits, and
+// afterwards climbs back toward 1 by the release share per frame. It reshapes no waveform,
+// so it sounds like a fast gain rider rather than clipping.
+struct PeakLimiter {
+    float gain = 1.0f;
+    float release = 0.0f; // share of the distance to 1 made up per frame
+};
+
+// The release share for a recovery time constant of seconds at rate Hz.
+float LimiterRelease(double rate, double seconds);
+void LimitPeaks(std::span<float> stereo, PeakLimiter& limiter);
 
 // Adds in × (start + i × step) for frame i into out (both stereo, same length); the volume
 // slide of a channel on its way into the mix.

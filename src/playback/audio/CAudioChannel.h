@@ -115,6 +115,10 @@ public:
     int slideFrames = 0;        // frames left of a running slide
     bool slideHalts = false;    // the slide ends by halting the channel
     std::vector<SyncEntry> syncs;
+    dsp::GainRamp loudness;     // the gain before the effects
+    bool limit = false;         // the limiter runs after it
+    dsp::PeakLimiter limiter;
+    bool heardOnce = false;     // audio of the channel has been mixed
     std::vector<FxEntry> effects; // ordered by priority
     std::array<float, CFftAnalyzer::kSize> heard{}; // last mono samples heard, circular
     std::size_t heardPos = 0;

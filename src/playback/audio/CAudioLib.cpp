@@ -55,6 +55,7 @@ CAudioLib::CAudioLib()
         RunEvents();
         m_liveThreads.fetch_sub(1, std::memory_order_release);
     });
+    m_closeThread = std::thread([this] { RunIdleClose(); });
 }
 
 CAudioLib::~CAudioLib()
@@ -63,6 +64,12 @@ CAudioLib::~CAudioLib()
     m_stopEvents.store(true, std::memory_order_release);
     WakeEvents();
     m_eventThread.join();
+    {
+        std::lock_guard close(m_closeMutex);
+        m_stopClose = true;
+    }
+    m_closeCv.notify_all();
+    m_closeThread.join();
     JoinRetired();
 }
 
@@ -96,7 +103,11 @@ bool CAudioLib::OpenDeviceLocked()
         std::lock_guard lock(m_mutex);
         playing = !m_mixList.empty();
     }
-    m_output.SetPaused(!(playing || m_output.IsFasterThanRealTime()));
+    const bool paused = !(playing || m_output.IsFasterThanRealTime());
+    m_output.SetPaused(paused);
+    // A device opened for a channel that never starts is closed again in time.
+    if (paused)
+        ArmIdleClose();
     return true;
 }
 
@@ -443,6 +454,7 @@ void CAudioLib::WakeOutput()
     {
         std::lock_guard device(m_deviceMutex);
         m_output.SetPaused(false);
+        DisarmIdleClose();
     }
     // Taking the idle mutex orders this wake after a waiting renderer's check of m_hasWork.
     {
@@ -462,8 +474,10 @@ void CAudioLib::PauseIfIdle()
         idle = m_mixList.empty();
     }
     // A channel started meanwhile resumes the device after this, under the same lock.
-    if (idle)
+    if (idle) {
         m_output.SetPaused(true);
+        ArmIdleClose();
+    }
 }
 
 bool CAudioLib::ChannelPlay(HCHANNEL channel, bool restart)

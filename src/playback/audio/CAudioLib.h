@@ -6,6 +6,7 @@
 #include "IAudioLib.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -82,6 +83,7 @@ public:
     HSYNC ChannelSetSync(HCHANNEL channel, SyncType type, SyncProc proc, void* user) override;
     bool ChannelSetNext(HCHANNEL channel, HCHANNEL next) override;
 
+    bool ChannelSetGain(HCHANNEL channel, float gain, bool limit) override;
     HFX ChannelSetFxVolume(HCHANNEL channel, int priority) override;
     HFX ChannelSetFxPeakEq(HCHANNEL channel, int priority) override;
     bool FxSetVolume(HFX fx, float gain) override;
@@ -111,6 +113,15 @@ public:
     // measurements; it must neither block nor allocate. Null stops the calls. Any thread.
     using MixObserver = void (*)(void* user, std::int64_t nanoseconds);
     void SetMixObserver(MixObserver observer, void* user);
+    // How long a real-time device stays open with nothing playing before it is closed, so
+    // that an idle player costs no audio thread; the next channel made or started opens it
+    // again. ms (default kIdleCloseMs, at least 1). Any thread; applies from the next idle.
+    void SetIdleCloseMs(int ms);
+    static constexpr int kIdleCloseMs = 10000;
+    // True while the output device is open. Any thread.
+    bool IsDeviceOpen() const { return m_deviceOpen.load(std::memory_order_acquire); }
+    // How many times the device has been closed for being idle. Any thread.
+    int IdleCloses() const { return m_idleCloses.load(std::memory_order_acquire); }
 
 private:
     using ChannelPtr = std::shared_ptr<CAudioChannel>;
@@ -136,6 +147,13 @@ private:
     void WakeOutput();
     // Pauses the device when no channel plays (event thread and callers, never the mixer).
     void PauseIfIdle();
+    // The idle closer (CAudioLib_Idle.cpp): PauseIfIdle arms it with m_deviceMutex held,
+    // WakeOutput disarms it; its thread closes the device when the time runs out and the
+    // device is still paused with nothing to mix.
+    void ArmIdleClose();
+    void DisarmIdleClose();
+    void RunIdleClose();
+    void CloseIfStillIdle();
     bool SeekControlled(const ChannelPtr& ch, std::uint64_t frame);
     void RunSyncsLater(HCHANNEL channel, SyncType type);
     void RunSyncsNow(HCHANNEL channel, SyncType type, HSYNC syncsBefore = ~HSYNC{0});
@@ -173,6 +191,8 @@ private:
     void FinishSlideLocked(CAudioChannel& ch);
     void PushMixEvent(HCHANNEL channel, SyncType type);
     void ApplyEffectsLocked(CAudioChannel& ch, std::span<float> stereo);
+    static void ApplyLoudnessLocked(CAudioChannel& ch, std::span<float> stereo);
+    static void InheritGainLocked(const CAudioChannel& from, CAudioChannel& to);
     static void CaptureHeardLocked(CAudioChannel& ch, std::span<const float> stereo);
 
     std::mutex m_createMutex; // a leaf
@@ -222,4 +242,13 @@ private:
     std::thread m_eventThread;
     // Held by the event thread while it runs syncs, so that Free can wait for one under way.
     std::mutex m_syncMutex;
+
+    std::mutex m_closeMutex; // a leaf
+    std::condition_variable m_closeCv;
+    bool m_closeArmed = false;                       // guarded by m_closeMutex
+    std::chrono::steady_clock::time_point m_closeAt; // guarded by m_closeMutex
+    bool m_stopClose = false;                        // guarded by m_closeMutex
+    std::atomic<int> m_idleCloseMs{kIdleCloseMs};
+    std::atomic<int> m_idleCloses{0};
+    std::thread m_closeThread;
 };

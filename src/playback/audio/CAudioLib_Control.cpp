@@ -8,6 +8,7 @@
 #include "CAudioChannel.h"
 
 #include <algorithm>
+#include <cmath>
 
 bool CAudioLib::ChannelSetVolume(HCHANNEL channel, float volume)
 {
@@ -19,6 +20,37 @@ bool CAudioLib::ChannelSetVolume(HCHANNEL channel, float volume)
     }
     ch->volume = std::clamp(volume, 0.0f, 1.0f);
     ch->slideFrames = 0; // a set volume ends a slide under way
+    return true;
+}
+
+namespace {
+
+// How fast the limiter gives back what it took after a peak: slow enough not to pump on
+// every beat, fast enough that a lone peak is not heard as a dip.
+constexpr double kLimiterReleaseSeconds = 0.15;
+
+} // namespace
+
+bool CAudioLib::ChannelSetGain(HCHANNEL channel, float gain, bool limit)
+{
+    if (!std::isfinite(gain) || gain < 0.0f) {
+        SetLastError(AudioError::IllParam);
+        return false;
+    }
+    std::lock_guard lock(m_mutex);
+    const ChannelPtr ch = FindLocked(channel);
+    if (!ch) {
+        SetLastError(AudioError::Handle);
+        return false;
+    }
+    if (ch->heardOnce) {
+        dsp::SetGainTarget(ch->loudness, gain, kGainGlideMs * ch->rate / 1000);
+    } else {
+        ch->loudness = dsp::GainRamp{gain, gain, 0.0f, 0};
+    }
+    if (limit && !ch->limit)
+        ch->limiter = dsp::PeakLimiter{1.0f, dsp::LimiterRelease(ch->rate, kLimiterReleaseSeconds)};
+    ch->limit = limit;
     return true;
 }
 

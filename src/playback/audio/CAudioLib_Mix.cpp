@@ -141,8 +141,29 @@ void CAudioLib::EndChannelLocked(CAudioChannel& ch)
     // The queued channel takes over at the very next frame of this buffer; the pass reaches it
     // at the end of the list. The list's reserve keeps this free of allocation.
     if (next != nullptr && !next->playing && !next->seeking
-        && m_mixList.size() < m_mixList.capacity())
+        && m_mixList.size() < m_mixList.capacity()) {
+        InheritGainLocked(ch, *next);
         StartLocked(*next, ch.mixedUpTo);
+    }
+}
+
+void CAudioLib::InheritGainLocked(const CAudioChannel& from, CAudioChannel& to)
+{
+    // A seam between tracks of unequal loudness glides from one gain to the other instead of
+    // stepping, which would click; equal gains leave the seam sample for sample as it was.
+    if (to.heardOnce || from.loudness.current == to.loudness.target)
+        return;
+    const float target = to.loudness.target;
+    to.loudness.current = from.loudness.current;
+    dsp::SetGainTarget(to.loudness, target, kGainGlideMs * to.rate / 1000);
+}
+
+void CAudioLib::ApplyLoudnessLocked(CAudioChannel& ch, std::span<float> stereo)
+{
+    if (ch.loudness.rampLeft > 0 || ch.loudness.current != 1.0f)
+        dsp::ApplyGain(stereo, ch.loudness);
+    if (ch.limit)
+        dsp::LimitPeaks(stereo, ch.limiter);
 }
 
 int CAudioLib::MixPieceLocked(CAudioChannel& ch, float* out, int frames)
@@ -156,6 +177,8 @@ int CAudioLib::MixPieceLocked(CAudioChannel& ch, float* out, int frames)
         return 0;
     const std::span<float> piece(m_scratch.data(), 2 * n);
     ch.ring.Read(piece);
+    ch.heardOnce = true;
+    ApplyLoudnessLocked(ch, piece);
     ApplyEffectsLocked(ch, piece);
     CaptureHeardLocked(ch, piece);
     float start = ch.volume;

@@ -150,6 +150,14 @@ public:
     // unqueues it. When channel has already ended, next starts at once.
     virtual bool ChannelSetNext(HCHANNEL channel, HCHANNEL next) = 0;
 
+    // Loudness gain of the channel (linear), applied to its decoded audio before any effect.
+    // A channel not yet heard takes it from its first sample; one being heard glides to it
+    // over kGainGlideMs; a channel that starts at another's seam glides from that one's gain.
+    // With limit set, a limiter after the gain keeps the channel's samples at or under full
+    // scale and acts only where they would go above it. Negative or non-finite gains fail.
+    virtual bool ChannelSetGain(HCHANNEL channel, float gain, bool limit) = 0;
+    static constexpr int kGainGlideMs = 50;
+
     // Effects, removed with the channel. Priority orders them: lower runs first.
     virtual HFX ChannelSetFxVolume(HCHANNEL channel, int priority) = 0;
     virtual HFX ChannelSetFxPeakEq(HCHANNEL channel, int priority) = 0;
