@@ -8,7 +8,7 @@
 // superseded or dropped load never reaches Finished.
 #include "CDirectoryLoad.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 #include <QUrl>
 
@@ -18,8 +18,8 @@ class CDirectoryLoad::Fetch : public QObject {
 public:
     using Done = std::function<void(bool ok, const QByteArray& answer)>;
 
-    Fetch(QObject* parent, const QByteArray& request, const Limits& limits, Done done);
-    void Connect(const QString& host, quint16 port) { m_socket.connectToHost(host, port); }
+    Fetch(QObject* parent, const QByteArray& request, const Limits& limits, bool tls, Done done);
+    void Connect(const QString& host, quint16 port);
     // Aborts the connection; nothing is reported any more.
     void Stop();
 
@@ -28,7 +28,7 @@ private:
     // Reading ends at the cap as if the server had closed there.
     void Read();
 
-    QTcpSocket m_socket;
+    QSslSocket m_socket;
     QTimer m_connectTimer;
     QTimer m_answerTimer;
     QByteArray m_request;
@@ -36,19 +36,27 @@ private:
     qint64 m_cap = 0;
     bool m_connected = false;
     bool m_ended = false;
+    bool m_tls = false;
     Done m_done;
 };
 
 CDirectoryLoad::Fetch::Fetch(
-    QObject* parent, const QByteArray& request, const Limits& limits, Done done)
-    : QObject(parent), m_request(request), m_cap(limits.maxAnswerBytes), m_done(std::move(done))
+    QObject* parent, const QByteArray& request, const Limits& limits, bool tls, Done done)
+    : QObject(parent), m_request(request), m_cap(limits.maxAnswerBytes), m_tls(tls),
+      m_done(std::move(done))
 {
-    connect(&m_socket, &QTcpSocket::connected, this, [this] {
+    // Over TLS the connection counts as made once the handshake has verified the server's
+    // certificate; a failed verification aborts it with an error before that.
+    auto send = [this] {
         m_connected = true;
         m_connectTimer.stop();
         if (m_socket.write(m_request) != m_request.size())
             End(false);
-    });
+    };
+    if (m_tls)
+        connect(&m_socket, &QSslSocket::encrypted, this, send);
+    else
+        connect(&m_socket, &QTcpSocket::connected, this, send);
     connect(&m_socket, &QTcpSocket::readyRead, this, [this] { Read(); });
     connect(&m_socket, &QTcpSocket::disconnected, this, [this] { End(true); });
     // Before the connection an error is a failure; after it, the server closing or a receive
@@ -60,6 +68,14 @@ CDirectoryLoad::Fetch::Fetch(
     connect(&m_answerTimer, &QTimer::timeout, this, [this] { End(true); });
     m_connectTimer.start(limits.connectMs);
     m_answerTimer.start(limits.answerMs);
+}
+
+void CDirectoryLoad::Fetch::Connect(const QString& host, quint16 port)
+{
+    if (m_tls)
+        m_socket.connectToHostEncrypted(host, port);
+    else
+        m_socket.connectToHost(host, port);
 }
 
 void CDirectoryLoad::Fetch::Stop()
@@ -113,7 +129,8 @@ CDirectoryLoad::~CDirectoryLoad()
     m_worker.join();
 }
 
-void CDirectoryLoad::Start(const QString& server, const QByteArray& request, Parser parser)
+void CDirectoryLoad::Start(
+    const QString& server, const QByteArray& request, Parser parser, bool tls)
 {
     const bool wasRunning = m_running;
     DropFetch();
@@ -134,8 +151,8 @@ void CDirectoryLoad::Start(const QString& server, const QByteArray& request, Par
         done(false, {});
         return;
     }
-    m_fetch = new Fetch(this, request, m_limits, done);
-    m_fetch->Connect(url.host(), static_cast<quint16>(url.port(80)));
+    m_fetch = new Fetch(this, request, m_limits, tls, done);
+    m_fetch->Connect(url.host(), static_cast<quint16>(url.port(tls ? 443 : 80)));
 }
 
 void CDirectoryLoad::Cancel()

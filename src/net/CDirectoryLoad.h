@@ -47,11 +47,12 @@ public:
     const Limits& GetLimits() const { return m_limits; }
 
     // Drops the running load, if any, and sends request to server ("host" or "host:port",
-    // port 80 when none is given) in one write. Reading ends when the server closes, at the
+    // port 80, or 443 with tls, when none is given) in one write; with tls over TLS with the
+    // server's certificate verified against the system's authorities. Reading ends when the server closes, at the
     // answer time limit or at the byte cap; parser then makes the stations of what came.
     // Finished always follows later, from the event loop, unless a newer Start or Cancel
     // comes first.
-    void Start(const QString& server, const QByteArray& request, Parser parser);
+    void Start(const QString& server, const QByteArray& request, Parser parser, bool tls = false);
     // Drops the running load, if any: its stations never arrive.
     void Cancel();
     // True from Start until Finished or the load was dropped.

@@ -28,6 +28,29 @@ CSHOUTcast::CSHOUTcast()
 {
     if (m_server.isEmpty())
         m_server = QString::fromLatin1(kDirectoryHost);
+    m_fixedServer = m_server != QLatin1String(kDirectoryHost);
+}
+
+namespace {
+
+QByteArray QueryValue(const QString& text)
+{
+    QByteArray value;
+    for (const char c : text.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7f || c == '%' || c == '&' || c == '#')
+            value += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
+        else
+            value += c;
+    }
+    return value;
+}
+
+} // namespace
+
+QString CSHOUTcast::RequestServer() const
+{
+    return m_developerId.isEmpty() || m_fixedServer ? m_server : QString::fromLatin1(kLegacyHost);
 }
 
 void CSHOUTcast::AddGenres(IRadioTreeSink& tree) const
@@ -40,21 +63,15 @@ void CSHOUTcast::AddGenres(IRadioTreeSink& tree) const
 
 QByteArray CSHOUTcast::Request(const QString& key) const
 {
-    const QByteArray host = m_server.toUtf8();
-    QByteArray genre;
-    for (const char c : key.toUtf8()) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7f || c == '%')
-            genre += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
-        else
-            genre += c;
-    }
-    return "GET http://" + host + "/sbin/newxml.phtml?genre=" + genre + " HTTP/1.0\r\nHost: "
-        + host + "\r\n\r\n";
+    const QByteArray host = RequestServer().toUtf8();
+    const QByteArray target = m_developerId.isEmpty()
+        ? "/sbin/newxml.phtml?genre=" + QueryValue(key)
+        : "/legacy/genresearch?k=" + QueryValue(m_developerId) + "&genre=" + QueryValue(key);
+    return "GET http://" + host + target + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
 }
 
 void CSHOUTcast::FillStations(CDirectoryLoad& load, const QString& key) const
 {
-    load.Start(m_server, Request(key),
+    load.Start(RequestServer(), Request(key),
         [server = m_server](const QByteArray& answer) { return radio::ParseStations(answer, server); });
 }

@@ -5,8 +5,8 @@
 #include <QString>
 
 // What the radio directory adds to the tree view when its radio node is expanded for the first
-// time: one leaf per genre. The tree view implements it; the station rows go to the list view
-// through IListSink. UI thread only.
+// time: one leaf per genre, and folders of more leaves. The tree view implements it; the
+// station rows go to the list view through IListSink. UI thread only.
 class IRadioTreeSink {
 public:
     virtual ~IRadioTreeSink() = default;
@@ -18,4 +18,7 @@ public:
     // A genre leaf (node type Radio, not expandable) under the radio node: label is what the
     // tree shows, key what is sent to the directory when the leaf is selected.
     virtual void AddRadioNode(const QString& label, const QString& key) = 0;
+    // Like AddRadioNode, but the node expands: its children (more radio nodes) are added when
+    // it is first opened.
+    virtual void AddRadioFolder(const QString& label, const QString& key) = 0;
 };

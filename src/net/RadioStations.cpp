@@ -11,6 +11,7 @@
 
 #include <charconv>
 #include <optional>
+#include <utility>
 
 namespace radio {
 namespace {
@@ -91,8 +92,11 @@ std::vector<Station> ParseStations(const QByteArray& answer, const QString& serv
         if (rating == 0)
             continue;
         const qint64 id = Integer(e->Attribute("id")).value_or(0);
-        stations.push_back({Printable(xmltext::Attribute(e, "name", kMaxNameLength)),
-            TuneInAddress(server, id < 0 ? 0 : id), rating});
+        Station station;
+        station.name = Printable(xmltext::Attribute(e, "name", kMaxNameLength));
+        station.file = TuneInAddress(server, id < 0 ? 0 : id);
+        station.rating = rating;
+        stations.push_back(std::move(station));
     }
     return stations;
 }

@@ -25,8 +25,13 @@ inline constexpr const char* kTimeText = "8:88";
 
 struct Station {
     QString name; // control characters replaced by spaces
-    QString file; // the tune-in address
+    QString file; // the tune-in address, or the stream itself
     int rating = 0; // 1..5 stars
+    // Only the open directory's stations have these; empty or 0 when it did not say.
+    QString uuid;    // what a click report names
+    QString favicon; // an http(s) address of the station's icon
+    QString codec;
+    int bitrate = 0; // kbit/s
 };
 
 // Stars for a listener count: 0 (not listed) below 20, then 1 from 20, 2 from 30, 3 from 60,

@@ -43,6 +43,12 @@ public:
         EXPECT_EQ(begins, ends + 1) << "nodes are added between BeginUpdate and EndUpdate";
         nodes << label + QLatin1Char('|') + key;
     }
+    void AddRadioFolder(const QString& label, const QString& key) override
+    {
+        AddRadioNode(label, key);
+        folders << key;
+    }
+    QStringList folders;
     QStringList nodes;
     int begins = 0;
     int ends = 0;

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
-// plumo-radio FILE: reads FILE as the radio directory's whole answer (headers optional) and
+// plumo-radio FILE: reads FILE as a radio directory's whole answer (headers optional) and
 // prints the listed stations in list order as the list shows them, one line each: position
-// text, title, file (the tune-in address) and rating, separated by tabs. Exit status 0 also
-// when nothing is listed, 1 when the file cannot be read.
+// text, title, file (the tune-in or stream address) and rating, separated by tabs. A JSON
+// array is the open directory's answer, anything else the older directory's XML. Exit status
+// 0 also when nothing is listed, 1 when the file cannot be read.
 #include "CDirectoryLoad.h"
 #include "CSHOUTcast.h"
+#include "RadioBrowserAnswer.h"
 #include "RadioStations.h"
 
 #include "library/ListRowTexts.h"
@@ -34,8 +36,9 @@ int main(int argc, char** argv)
         err << "cannot read: " << args.at(1) << '\n';
         return 1;
     }
-    const std::vector<radio::Station> stations =
-        radio::ParseStations(answer, CSHOUTcast().Server());
+    const std::vector<radio::Station> stations = radio::IsBrowserAnswer(answer)
+        ? radio::ParseBrowserStations(answer)
+        : radio::ParseStations(answer, CSHOUTcast().Server());
     QTextStream out(stdout);
     const int count = static_cast<int>(stations.size());
     for (int i = 0; i < count; ++i) {
