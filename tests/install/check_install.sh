@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop and a user get: the
 # desktop file and AppStream metadata validate, and the installed player starts with a fresh
-# profile and finds its languages beside itself.
-#   check_install.sh BUILD_DIR
+# profile and finds its languages beside itself; it tells its version without a display.
+#   check_install.sh BUILD_DIR VERSION
 set -euo pipefail
 
 build=$1
+version=$2
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d)
 player=
 cleanup() {
@@ -17,11 +19,31 @@ trap cleanup EXIT
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for file in bin/plumo lib/plumo/Language/English/Main.xml lib/plumo/Equalizer/Presets.xml \
-    share/applications/org.plumo.Plumo.desktop share/metainfo/org.plumo.Plumo.metainfo.xml \
-    share/icons/hicolor/scalable/apps/plumo.svg share/icons/hicolor/48x48/apps/plumo.png; do
-    [ -e "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
+missing=0
+while read -r file; do
+    [ -e "$prefix/$file" ] || { echo "not installed: $file"; missing=1; }
+done < <(grep -v '^#' "$here/files.txt")
+[ "$missing" -eq 0 ] || exit 1
+
+# The icons are as large as the folders they sit in say (the PNG header holds the size).
+for png in "$prefix"/share/icons/hicolor/*x*/apps/plumo.png; do
+    size=$(basename "$(dirname "$(dirname "$png")")")
+    read -r w h < <(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4, $7*256+$8}')
+    [ "${w}x${h}" = "$size" ] || { echo "$png is ${w}x${h}"; exit 1; }
 done
+
+# The version comes from the project: the program, its metadata and its manual page agree.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/plumo" --version >"$work/version"
+[ "$(cat "$work/version")" = "plumo $version" ] || {
+    echo "plumo --version printed: $(cat "$work/version")"
+    exit 1
+}
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/plumo" --help >"$work/help"
+grep -q -- '--version' "$work/help" || { echo "plumo --help printed:"; cat "$work/help"; exit 1; }
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/org.plumo.Plumo.metainfo.xml" \
+    || { echo "the metadata names no release $version"; exit 1; }
+gzip -dc "$prefix/share/man/man1/plumo.1.gz" | grep -q "^\.TH PLUMO 1 .*\"Plumo $version\"" \
+    || { echo "the manual page is not for version $version"; exit 1; }
 
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$prefix/share/applications/org.plumo.Plumo.desktop"

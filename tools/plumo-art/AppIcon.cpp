@@ -102,7 +102,8 @@ void BuildAppIcon(const CArtWriter& icons)
     const QColor top = theme.accentHover;
     const QColor bottom = theme.accentPress;
     icons.Text("plumo.svg", MarkSvg(top, bottom));
-    for (int size : { 16, 22, 24, 32, 48, 64, 128, 256 })
+    // Every size the hicolor theme has a folder for, so no desktop has to scale a neighbour.
+    for (int size : { 16, 22, 24, 32, 36, 48, 64, 72, 96, 128, 192, 256, 512 })
         icons.PngExact(QStringLiteral("plumo-%1.png").arg(size), QSize(size, size),
             [&](QPainter& p) { DrawMark(p, QRectF(0, 0, size, size), top, bottom); });
 }
