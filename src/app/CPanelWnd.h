@@ -10,7 +10,10 @@
 #include "CJobQueue.h"
 #include "CKeyHook.h"
 #include "CLanguage.h"
+#include "CHeardTime.h"
 #include "CLastFM.h"
+#include "CListenBrainz.h"
+#include "CListenToken.h"
 #include "CListFill.h"
 #include "CMoveLayered.h"
 #include "CMoveResize.h"
@@ -108,6 +111,9 @@ public:
     // Loads a radio genre's stations; running from a genre's selection until they are listed.
     CDirectoryLoad& GetStationLoad() { return m_stationLoad; }
     CLastFM& GetLastFM() { return m_lastFm; }
+    // The direct link to the listen-history service and the store of its token.
+    CListenBrainz& GetListens() { return m_listens; }
+    CListenToken& GetListenToken() { return m_listenToken; }
     CHotKey& GetHotKeys() { return m_hotKeys; }
     CTrayIcon& GetTray() { return m_tray; }
 
@@ -293,6 +299,7 @@ private:
     void OnLanguage();
     void OnEqualizer();
     void OnLastFM();
+    void OnListenBrainz();
     void OnHotKeys();
     void OnOpenURL();
     void OnProperties();
@@ -375,6 +382,16 @@ private:
     void AddPathsToStoredPlaylistNow(const QString& file, const QStringList& paths);
     void AfterLibraryUpdate();
     void StationsLoaded(bool listed, const std::vector<radio::Station>& stations);
+    // The listen-history link: set up at creation; the account from settings, the token store
+    // and the environment; a file track's start (info as ShowFile reads it); a position
+    // reading; the end of the track heard (to its end, or left); a seek to position.
+    void SetUpListens();
+    void ApplyListenAccount();
+    void StartListen(const CSkinListNode* row, const QStringList& info);
+    void NoteHeard();
+    void SendDueListen();
+    void EndListen(bool heardToEnd);
+    void SeekListen(int position);
 
     // Members in the order of construction; destruction runs in reverse, so the engine is
     // gone before the audio layer it plays through and before the port it posts to.
@@ -404,6 +421,11 @@ private:
     std::unique_ptr<CKeyHook> m_keyHook;
     CMprisLink m_mpris;
     CJobQueue m_jobs;
+    CListenToken m_listenToken;
+    CListenBrainz m_listens;
+    CHeardTime m_heard;        // of the playing file, while it may make a listen
+    ListenTrack m_listenTrack; // the playing file as its listen tells it
+    qint64 m_listenStart = 0;  // when it started, in seconds since 1970 (UTC)
 
     QTimer m_positionTimer; // 100: position, 500 ms
     QTimer m_spectrumTimer; // 200: spectrum, 30 ms

@@ -55,6 +55,7 @@ const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {ID_DELETE, &CPanelWnd::OnRemoveRows},
     {CContextMenu::ID_EQUALIZER, &CPanelWnd::OnEqualizer},
     {CContextMenu::ID_LASTFM, &CPanelWnd::OnLastFM},
+    {CContextMenu::ID_LISTENBRAINZ, &CPanelWnd::OnListenBrainz},
     {CContextMenu::ID_PLAY_FOCUS, &CPanelWnd::PlayRow},
     {ID_ENTER, &CPanelWnd::PlayRow},
     {CContextMenu::ID_SELECT_ALL, &CPanelWnd::OnSelectAll},

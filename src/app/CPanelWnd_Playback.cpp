@@ -93,6 +93,7 @@ void CPanelWnd::PlayPause()
 
 void CPanelWnd::PlayNode(CSkinListNode* row)
 {
+    EndListen(false);
     m_list.SetPlayNode(row);
     m_list.update();
     m_player.stream = CPlayBass::IsStreamAddress(row->m_file);
@@ -185,6 +186,7 @@ void CPanelWnd::ShowStream(CSkinListNode* row)
     m_skinDraw.SetPosition(0);
     m_skinDraw.SetStateOfKind(Kind(SkinKind::PlayPause), kNotPlaying);
     m_skinDraw.ClearCover();
+    m_heard.Clear();
     SetNowPlaying(QString(), m_player.station);
     if (m_settings.GetLastFm())
         m_lastFm.SendStop();
@@ -203,6 +205,7 @@ void CPanelWnd::ShowFile(CSkinListNode* row)
     SetNowPlaying(info[1], info[0]);
     if (m_settings.GetLastFm())
         m_lastFm.SendStart(info[1], info[0], info[2], info[3]);
+    StartListen(row, info);
 }
 
 void CPanelWnd::ShowTexts(const QString& title, const QString& artist, const QString& album,
@@ -333,6 +336,7 @@ void CPanelWnd::PauseToggle()
 void CPanelWnd::Seek(int position)
 {
     if (m_player.playing && !m_player.stream) {
+        SeekListen(position);
         m_engine.Seek(position);
         if (m_player.paused)
             PauseToggle();
@@ -348,6 +352,7 @@ void CPanelWnd::Stop()
     const bool connecting = m_player.stream && m_list.Rows().Playing() != nullptr;
     if (!m_player.playing && !connecting && !m_player.opening)
         return;
+    EndListen(false);
     m_player.opening = false;
     m_player.playing = false;
     m_player.paused = false;
@@ -441,6 +446,8 @@ QString CPanelWnd::PrepareNext()
 
 void CPanelWnd::TrackEnded(bool failed, bool stream)
 {
+    // The track before is over, heard to its end, whatever follows.
+    EndListen(true);
     CSkinListNode* next = m_player.prepared;
     m_player.prepared = nullptr;
     if (!next) {
@@ -566,6 +573,7 @@ void CPanelWnd::OnPositionTick()
 {
     const int position = m_engine.GetPosition();
     m_skinDraw.SetPosition(position);
+    NoteHeard();
     m_mpris.SetPosition(m_player.lengthMs * position / CPlayBass::kMaxLevel);
 }
 

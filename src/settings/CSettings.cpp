@@ -171,6 +171,8 @@ bool CSettings::Load(const QString& folder)
     ReadId(root, "Shuffle", m_shuffle);
     ReadId(root, "HideInTray", m_hideInTray);
     ReadId(root, "LastFM", m_lastFm);
+    ReadId(root, "ListenBrainz", m_listenBrainz);
+    ReadName(root, "ListenBrainzServer", m_listenBrainzServer);
     ReadNode(root, m_node);
     return true;
 }
@@ -195,6 +197,9 @@ QByteArray CSettings::ToXml() const
     AddId(root, "Shuffle", m_shuffle);
     AddId(root, "HideInTray", m_hideInTray);
     AddId(root, "LastFM", m_lastFm);
+    AddId(root, "ListenBrainz", m_listenBrainz);
+    if (!m_listenBrainzServer.isEmpty())
+        AddId(root, "ListenBrainzServer", m_listenBrainzServer);
     AddNode(root, m_node);
     return xmltext::Print(doc);
 }

@@ -84,6 +84,12 @@ public:
     void SetHideInTray(int hide) { m_hideInTray = hide; }
     int GetLastFm() const { return m_lastFm; }
     void SetLastFm(int on) { m_lastFm = on; }
+    // The direct link to the listen-history service: on/off, and the server's address (empty
+    // for the public service).
+    int GetListenBrainz() const { return m_listenBrainz; }
+    void SetListenBrainz(int on) { m_listenBrainz = on; }
+    const QString& GetListenBrainzServer() const { return m_listenBrainzServer; }
+    void SetListenBrainzServer(const QString& address) { m_listenBrainzServer = address; }
 
     const WinRect& GetWindowRect() const { return m_window; }
     void SetWindowRect(const WinRect& rect) { m_window = rect; }
@@ -112,6 +118,8 @@ private:
     int m_shuffle = 0;
     int m_hideInTray = 0;
     int m_lastFm = 0;
+    int m_listenBrainz = 0;
+    QString m_listenBrainzServer;
     WinRect m_window;
     QString m_language;
     QString m_skin;

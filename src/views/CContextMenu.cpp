@@ -38,7 +38,8 @@ const Item kPlayback[] = {
     {8, M::ID_PREV, "Ctrl+Left"},    {0, 0},
     {9, M::ID_SHUFFLE},              {10, M::ID_REPEAT},
 };
-const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {0, 0}, {15, M::ID_HOTKEYS}};
+const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {18, M::ID_LISTENBRAINZ},
+                         {0, 0}, {15, M::ID_HOTKEYS}};
 const Item kTray[] = {{0, M::ID_PLAY}, {1, M::ID_PAUSE}, {2, M::ID_STOP}, {3, M::ID_NEXT},
                       {4, M::ID_PREV}, {0, 0},           {5, M::ID_EXIT}};
 const Item kLibraryList[] = {{0, M::ID_PLAY_FOCUS}, {4, M::ID_SELECT_ALL}, {0, 0},

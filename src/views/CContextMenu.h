@@ -60,6 +60,7 @@ public:
     static constexpr int ID_HOTKEYS = 140;
     static constexpr int ID_ADD_STREAM = 141;
     static constexpr int ID_OPEN_PLAYLIST_FILE = 143;
+    static constexpr int ID_LISTENBRAINZ = 151;
     // Add-to-playlist items: first id + index of the playlist, up to the last id.
     static constexpr int ID_ADD_TO_PLAYLIST_FIRST = 10000;
     static constexpr int ID_ADD_TO_PLAYLIST_LAST = 12000;

@@ -72,6 +72,8 @@ CSettings Customised()
     s.SetShuffle(1);
     s.SetHideInTray(1);
     s.SetLastFm(1);
+    s.SetListenBrainz(1);
+    s.SetListenBrainzServer("https://listens.example.org/");
     s.SetWindowRect({ -300, 40, 1500, 1040 });
     s.SetLanguage(QStringLiteral("Deutsch \"neu\""));
     s.SetSkin(QStringLiteral("Nacht & <Tag>"));
@@ -95,6 +97,8 @@ void ExpectSameFields(const CSettings& a, const CSettings& b)
     EXPECT_EQ(a.GetShuffle(), b.GetShuffle());
     EXPECT_EQ(a.GetHideInTray(), b.GetHideInTray());
     EXPECT_EQ(a.GetLastFm(), b.GetLastFm());
+    EXPECT_EQ(a.GetListenBrainz(), b.GetListenBrainz());
+    EXPECT_EQ(a.GetListenBrainzServer(), b.GetListenBrainzServer());
     EXPECT_EQ(a.GetWindowRect(), b.GetWindowRect());
     EXPECT_EQ(a.GetLanguage(), b.GetLanguage());
     EXPECT_EQ(a.GetSkin(), b.GetSkin());
@@ -135,6 +139,7 @@ TEST(Settings, DefaultDocumentIsWrittenExactlyInItsLayout)
     <Shuffle ID="0"/>
     <HideInTray ID="0"/>
     <LastFM ID="0"/>
+    <ListenBrainz ID="0"/>
     <Library>
         <Node1 This="0" Type="0"/>
         <Node2 This="0" String=""/>
