@@ -126,6 +126,7 @@ bool CPanelWnd::Create()
     m_tray.SetMenu(m_menus.Get(CContextMenu::Menu::Tray));
     if (m_settings.GetLastFm())
         m_settings.SetLastFm(m_lastFm.Start() ? 1 : 0);
+    SetUpListens();
     CheckMenus();
     m_keyHook = CKeyHook::Install(MsgTarget());
     InstallAccelerators();
@@ -481,6 +482,7 @@ void CPanelWnd::Shutdown()
     m_held.clear();
     m_stationLoad.Cancel();
     m_jobs.Close();
+    EndListen(false);
     m_positionTimer.stop();
     m_spectrumTimer.stop();
     m_tray.Remove();

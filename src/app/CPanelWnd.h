@@ -11,7 +11,10 @@
 #include "CJobQueue.h"
 #include "CKeyHook.h"
 #include "CLanguage.h"
+#include "CHeardTime.h"
 #include "CLastFM.h"
+#include "CListenBrainz.h"
+#include "CListenToken.h"
 #include "CListFill.h"
 #include "CMoveLayered.h"
 #include "CMoveResize.h"
@@ -110,6 +113,9 @@ public:
     // Loads a radio genre's stations; running from a genre's selection until they are listed.
     CDirectoryLoad& GetStationLoad() { return m_stationLoad; }
     CLastFM& GetLastFM() { return m_lastFm; }
+    // The direct link to the listen-history service and the store of its token.
+    CListenBrainz& GetListens() { return m_listens; }
+    CListenToken& GetListenToken() { return m_listenToken; }
     CHotKey& GetHotKeys() { return m_hotKeys; }
     CTrayIcon& GetTray() { return m_tray; }
     const CAppPalette& GetAppPalette() const { return m_appPalette; }
@@ -323,6 +329,7 @@ private:
     // stores the gains; the progress dialog shows meanwhile.
     void AnalyseLoudness(const QSet<QString>* files);
     static constexpr int kAnalyseLibraryLine = 24; // in the main menu's language lines
+    void OnListenBrainz();
     void OnHotKeys();
     void OnOpenURL();
     void OnProperties();
@@ -405,6 +412,16 @@ private:
     void AddPathsToStoredPlaylistNow(const QString& file, const QStringList& paths);
     void AfterLibraryUpdate();
     void StationsLoaded(bool listed, const std::vector<radio::Station>& stations);
+    // The listen-history link: set up at creation; the account from settings, the token store
+    // and the environment; a file track's start (info as ShowFile reads it); a position
+    // reading; the end of the track heard (to its end, or left); a seek to position.
+    void SetUpListens();
+    void ApplyListenAccount();
+    void StartListen(const CSkinListNode* row, const QStringList& info);
+    void NoteHeard();
+    void SendDueListen();
+    void EndListen(bool heardToEnd);
+    void SeekListen(int position);
 
     // Members in the order of construction; destruction runs in reverse, so the engine is
     // gone before the audio layer it plays through and before the port it posts to.
@@ -435,6 +452,11 @@ private:
     CMprisLink m_mpris;
     CJobQueue m_jobs;
     CAppPalette m_appPalette;
+    CListenToken m_listenToken;
+    CListenBrainz m_listens;
+    CHeardTime m_heard;        // of the playing file, while it may make a listen
+    ListenTrack m_listenTrack; // the playing file as its listen tells it
+    qint64 m_listenStart = 0;  // when it started, in seconds since 1970 (UTC)
 
     QTimer m_positionTimer; // 100: position, 500 ms
     QTimer m_spectrumTimer; // 200: spectrum, 30 ms

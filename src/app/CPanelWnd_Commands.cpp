@@ -62,6 +62,7 @@ const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {CContextMenu::ID_PREVENT_CLIPPING, &CPanelWnd::OnPreventClipping},
     {CContextMenu::ID_ANALYSE_LOUDNESS, &CPanelWnd::OnAnalyseLoudness},
     {CContextMenu::ID_ANALYSE_LIBRARY, &CPanelWnd::OnAnalyseLibrary},
+    {CContextMenu::ID_LISTENBRAINZ, &CPanelWnd::OnListenBrainz},
     {CContextMenu::ID_PLAY_FOCUS, &CPanelWnd::PlayRow},
     {ID_ENTER, &CPanelWnd::PlayRow},
     {CContextMenu::ID_SELECT_ALL, &CPanelWnd::OnSelectAll},

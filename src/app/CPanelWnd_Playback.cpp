@@ -111,6 +111,7 @@ void CPanelWnd::PlayPause()
 
 void CPanelWnd::PlayNode(CSkinListNode* row)
 {
+    EndListen(false);
     m_list.SetPlayNode(row);
     m_list.update();
     m_player.stream = CPlayBass::IsStreamAddress(row->m_file);
@@ -204,6 +205,7 @@ void CPanelWnd::ShowStream(CSkinListNode* row)
     m_skinDraw.SetPosition(0);
     m_skinDraw.SetStateOfKind(Kind(SkinKind::PlayPause), kNotPlaying);
     m_skinDraw.ClearCover();
+    m_heard.Clear();
     SetNowPlaying(QString(), m_player.station);
     if (m_settings.GetLastFm())
         m_lastFm.SendStop();
@@ -223,6 +225,7 @@ void CPanelWnd::ShowFile(CSkinListNode* row)
     if (m_settings.GetLastFm())
         m_lastFm.SendStart(info[1], info[0], info[2], info[3]);
     UpdateTimeText();
+    StartListen(row, info);
 }
 
 void CPanelWnd::ShowTexts(const QString& title, const QString& artist, const QString& album,
@@ -376,6 +379,7 @@ void CPanelWnd::PauseToggle()
 void CPanelWnd::Seek(int position)
 {
     if (m_player.playing && !m_player.stream) {
+        SeekListen(position);
         m_engine.Seek(position);
         UpdateTimeText(PlayingLengthSeconds() * position / CPlayBass::kMaxLevel);
         if (m_player.paused)
@@ -392,6 +396,7 @@ void CPanelWnd::Stop()
     const bool connecting = m_player.stream && m_list.Rows().Playing() != nullptr;
     if (!m_player.playing && !connecting && !m_player.opening)
         return;
+    EndListen(false);
     m_player.opening = false;
     m_player.playing = false;
     m_player.paused = false;
@@ -486,6 +491,8 @@ QString CPanelWnd::PrepareNext()
 
 void CPanelWnd::TrackEnded(bool failed, bool stream)
 {
+    // The track before is over, heard to its end, whatever follows.
+    EndListen(true);
     CSkinListNode* next = m_player.prepared;
     m_player.prepared = nullptr;
     if (!next) {
@@ -611,6 +618,7 @@ void CPanelWnd::OnPositionTick()
 {
     const int position = m_engine.GetPosition();
     m_skinDraw.SetPosition(position);
+    NoteHeard();
     m_mpris.SetPosition(m_player.lengthMs * position / CPlayBass::kMaxLevel);
     UpdateTimeText();
 }

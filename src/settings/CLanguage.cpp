@@ -33,6 +33,7 @@ constexpr std::array<const char*, kLangSectionCount> kSectionNames {
     "Playlist",
     "HotKeyDialog",
     "OpenURLDialog",
+    "ListenBrainzDialog",
 };
 
 bool IsPlainName(const QString& name)

@@ -27,8 +27,9 @@ enum class LangSection : int {
     Playlist,
     HotKeyDialog,
     OpenURLDialog,
+    ListenBrainzDialog,
 };
-constexpr int kLangSectionCount = 18;
+constexpr int kLangSectionCount = 19;
 
 // The texts of one language: "Language/<name>/Main.xml" under the program folder.
 // UI thread only.

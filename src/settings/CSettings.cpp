@@ -195,6 +195,8 @@ bool CSettings::Load(const QString& folder)
     SetReplayGainUntagged(m_replayGainUntagged);
     ReadId(root, "PreventClipping", m_preventClipping);
     SetPreventClipping(m_preventClipping);
+    ReadId(root, "ListenBrainz", m_listenBrainz);
+    ReadName(root, "ListenBrainzServer", m_listenBrainzServer);
     ReadNode(root, m_node);
     return true;
 }
@@ -224,6 +226,9 @@ QByteArray CSettings::ToXml() const
     AddId(root, "ReplayGainPreamp", m_replayGainPreamp);
     AddId(root, "ReplayGainUntagged", m_replayGainUntagged);
     AddId(root, "PreventClipping", m_preventClipping);
+    AddId(root, "ListenBrainz", m_listenBrainz);
+    if (!m_listenBrainzServer.isEmpty())
+        AddId(root, "ListenBrainzServer", m_listenBrainzServer);
     AddNode(root, m_node);
     return xmltext::Print(doc);
 }

@@ -99,6 +99,12 @@ public:
     int GetPreventClipping() const { return m_preventClipping; }
     void SetPreventClipping(int on) { m_preventClipping = on != 0 ? 1 : 0; }
     static constexpr int kMaxGainHundredths = 1500;
+    // The direct link to the listen-history service: on/off, and the server's address (empty
+    // for the public service).
+    int GetListenBrainz() const { return m_listenBrainz; }
+    void SetListenBrainz(int on) { m_listenBrainz = on; }
+    const QString& GetListenBrainzServer() const { return m_listenBrainzServer; }
+    void SetListenBrainzServer(const QString& address) { m_listenBrainzServer = address; }
 
     const WinRect& GetWindowRect() const { return m_window; }
     void SetWindowRect(const WinRect& rect) { m_window = rect; }
@@ -132,6 +138,8 @@ private:
     int m_replayGainPreamp = 0;
     int m_replayGainUntagged = 0;
     int m_preventClipping = 1;
+    int m_listenBrainz = 0;
+    QString m_listenBrainzServer;
     WinRect m_window;
     QString m_language;
     QString m_skin;

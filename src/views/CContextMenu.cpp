@@ -38,8 +38,8 @@ const Item kPlayback[] = {
     {8, M::ID_PREV, "Ctrl+Left"},    {0, 0},
     {9, M::ID_SHUFFLE},              {10, M::ID_REPEAT},
 };
-const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {18, Sub(M::Menu::Loudness)},
-                         {0, 0}, {15, M::ID_HOTKEYS}};
+const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {25, M::ID_LISTENBRAINZ},
+                         {18, Sub(M::Menu::Loudness)}, {0, 0}, {15, M::ID_HOTKEYS}};
 const Item kLoudness[] = {{19, M::ID_LOUDNESS_OFF},  {20, M::ID_LOUDNESS_TRACK},
                           {21, M::ID_LOUDNESS_ALBUM}, {22, M::ID_LOUDNESS_AUTO},
                           {0, 0},                     {23, M::ID_PREVENT_CLIPPING},

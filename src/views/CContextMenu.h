@@ -71,6 +71,7 @@ public:
     // Measures the loudness of the selected rows (list menus) or of the whole library.
     static constexpr int ID_ANALYSE_LOUDNESS = 155;
     static constexpr int ID_ANALYSE_LIBRARY = 156;
+    static constexpr int ID_LISTENBRAINZ = 157;
     // Add-to-playlist items: first id + index of the playlist, up to the last id.
     static constexpr int ID_ADD_TO_PLAYLIST_FIRST = 10000;
     static constexpr int ID_ADD_TO_PLAYLIST_LAST = 12000;

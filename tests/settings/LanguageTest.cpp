@@ -146,7 +146,8 @@ TEST(Language, SectionNamesFollowTheFixedOrder)
     EXPECT_STREQ(CLanguage::SectionName(LangSection::AboutDialog), "AboutDialog");
     EXPECT_STREQ(CLanguage::SectionName(LangSection::Messages), "Messages");
     EXPECT_STREQ(CLanguage::SectionName(LangSection::OpenURLDialog), "OpenURLDialog");
-    EXPECT_EQ(static_cast<int>(LangSection::OpenURLDialog), kLangSectionCount - 1);
+    EXPECT_STREQ(CLanguage::SectionName(LangSection::ListenBrainzDialog), "ListenBrainzDialog");
+    EXPECT_EQ(static_cast<int>(LangSection::ListenBrainzDialog), kLangSectionCount - 1);
     EXPECT_EQ(CLanguage::CorruptedText(),
         "Language file is corrupted, or it is for a different version of the program.");
 }

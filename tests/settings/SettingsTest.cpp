@@ -81,6 +81,8 @@ CSettings Customised()
     s.SetReplayGainPreamp(-250);
     s.SetReplayGainUntagged(600);
     s.SetPreventClipping(0);
+    s.SetListenBrainz(1);
+    s.SetListenBrainzServer("https://listens.example.org/");
     s.SetWindowRect({ -300, 40, 1500, 1040 });
     s.SetLanguage(QStringLiteral("Deutsch \"neu\""));
     s.SetSkin(QStringLiteral("Nacht & <Tag>"));
@@ -109,6 +111,8 @@ void ExpectSameFields(const CSettings& a, const CSettings& b)
     EXPECT_EQ(a.GetReplayGainPreamp(), b.GetReplayGainPreamp());
     EXPECT_EQ(a.GetReplayGainUntagged(), b.GetReplayGainUntagged());
     EXPECT_EQ(a.GetPreventClipping(), b.GetPreventClipping());
+    EXPECT_EQ(a.GetListenBrainz(), b.GetListenBrainz());
+    EXPECT_EQ(a.GetListenBrainzServer(), b.GetListenBrainzServer());
     EXPECT_EQ(a.GetWindowRect(), b.GetWindowRect());
     EXPECT_EQ(a.GetLanguage(), b.GetLanguage());
     EXPECT_EQ(a.GetSkin(), b.GetSkin());
@@ -154,6 +158,7 @@ TEST(Settings, DefaultDocumentIsWrittenExactlyInItsLayout)
     <ReplayGainPreamp ID="0"/>
     <ReplayGainUntagged ID="0"/>
     <PreventClipping ID="1"/>
+    <ListenBrainz ID="0"/>
     <Library>
         <Node1 This="0" Type="0"/>
         <Node2 This="0" String=""/>

@@ -36,7 +36,7 @@ QStringList ShippedLanguages()
 const std::vector<std::pair<LangSection, int>>& RequiredLines()
 {
     static const std::vector<std::pair<LangSection, int>> required {
-        { LangSection::MainMenu, 25 },
+        { LangSection::MainMenu, 26 },
         { LangSection::TrayMenu, 6 },
         { LangSection::ListMenu, 10 },
         { LangSection::TreeMenu, 3 },
@@ -54,6 +54,7 @@ const std::vector<std::pair<LangSection, int>>& RequiredLines()
         { LangSection::Playlist, 2 },
         { LangSection::HotKeyDialog, 20 },
         { LangSection::OpenURLDialog, 6 },
+        { LangSection::ListenBrainzDialog, 17 },
     };
     return required;
 }

@@ -62,7 +62,8 @@ TEST_F(MenuTest, MenusHoldTheirItemsInOrder)
                            "Shuffle|114|c", "Repeat|115|c"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Options)),
               QStringList({"Hide in Notification Area When Minimized|113|c",
-                           "Scrobble to Last.fm|133|c", "-", "Global Hotkeys…|140|"}));
+                           "Scrobble to Last.fm|133|c", "ListenBrainz…|151|", "-",
+                           "Global Hotkeys…|140|"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Tray)),
               QStringList({"Play|105|", "Pause|106|", "Stop|107|", "Next Track|108|",
                            "Previous Track|109|", "-", "Exit|110|"}));
