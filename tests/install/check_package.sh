@@ -4,14 +4,14 @@
 # changelog is one, and its dependencies were computed from the linked libraries.
 #   check_package.sh DEB [VERSION]
 #   check_package.sh FOLDER VERSION   the plumo_VERSION_*.deb in FOLDER; exit status 77 (skipped)
-#                                     when none is built there
+#                                     when none is built there or FOLDER does not exist
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 deb=$1
 version=${2:-}
-if [ -d "$deb" ]; then
-    found=$(find "$deb" -maxdepth 1 -name "plumo_${version}_*.deb" | head -n 1)
+if [[ "$deb" != *.deb ]]; then
+    found=$(find "$deb" -maxdepth 1 -name "plumo_${version}_*.deb" 2>/dev/null | head -n 1 || true)
     [ -n "$found" ] || { echo "no plumo_${version}_*.deb in $deb (tools/dev package builds it)"; exit 77; }
     deb=$found
 fi
