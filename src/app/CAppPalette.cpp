@@ -25,6 +25,7 @@ void CAppPalette::Apply(const CSkinPalette& palette)
         m_desktopStyle = QApplication::style()->name();
         m_desktopPalette = QApplication::palette();
         m_desktopTipPalette = QToolTip::palette();
+        m_desktopOwnPickers = QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs);
     }
     if (QApplication::style()->name().compare(kFusion, Qt::CaseInsensitive) != 0)
         QApplication::setStyle(QStyleFactory::create(kFusion));
@@ -45,6 +46,6 @@ void CAppPalette::Restore()
     }
     QApplication::setPalette(m_desktopPalette);
     QToolTip::setPalette(m_desktopTipPalette);
-    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, m_desktopOwnPickers);
     m_applied = false;
 }

@@ -27,4 +27,5 @@ private:
     QString m_desktopStyle;
     QPalette m_desktopPalette;
     QPalette m_desktopTipPalette;
+    bool m_desktopOwnPickers = false; // Qt::AA_DontUseNativeDialogs as it was
 };

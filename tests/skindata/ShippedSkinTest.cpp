@@ -67,7 +67,8 @@ const std::map<QString, const char*>& RootOfKeyword()
         { "Button", "Button" }, { "Equalizer", "Button" }, { "PlayPause", "Switch" },
         { "Mute", "Switch" }, { "Repeat", "Switch" }, { "Shuffle", "Switch" },
         { "VolumeBar", "Slider" }, { "TrackBar", "Slider" }, { "Rating", "Rating" },
-        { "Title", "Text" }, { "Artist", "Text" }, { "Album", "Text" }, { "Cover", "Cover" },
+        { "Title", "Text" }, { "Artist", "Text" }, { "Album", "Text" }, { "Time", "Text" },
+        { "Cover", "Cover" },
         { "Spectrum", "Spectrum" }, { "Playlist", "Playlist" }, { "Library", "Library" },
     };
     return roots;

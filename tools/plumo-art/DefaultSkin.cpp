@@ -198,9 +198,9 @@ Built Build(const CSkinParts& parts)
     seek.pos = Anchor().L(0).R(0).T(kTitleHeight + kBandHeight).H(kSeekHeight);
     seek.back = { FillAll(t.raised) };
     // The time closes the bar it measures, right-aligned so its end stays put while it counts.
-    seek.elements = { Control("TrackBar", trackBar, Anchor().L(12).R(100).T(0).H(kSeekHeight),
+    seek.elements = { Control("TrackBar", trackBar, Anchor().L(12).R(112).T(0).H(kSeekHeight),
                           parts.MockSlider("TrackBar", 36, true)),
-        Control("Time", time, Anchor().R(12).W(84).T(0).H(kSeekHeight),
+        Control("Time", time, Anchor().R(12).W(96).T(0).H(kSeekHeight),
             parts.MockText("1:23 / 4:05", t.secondPt, false, t.text2, Qt::AlignRight)) };
     m.panels.append(seek);
 

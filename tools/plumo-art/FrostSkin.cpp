@@ -322,9 +322,9 @@ void BuildFrostSkin(const CArtWriter& w, const CArtWriter* mocks)
     transport.name = "Transport";
     transport.pos = Anchor().L(m).R(m).T(transportTop).H(kTransportHeight);
     transport.elements = {
-        Control("TrackBar", trackBar, Anchor().L(20).R(104).T(4).H(16),
+        Control("TrackBar", trackBar, Anchor().L(20).R(120).T(4).H(16),
             parts.MockSlider("TrackBar", 36, false)),
-        Control("Time", time, Anchor().R(20).W(80).T(4).H(16),
+        Control("Time", time, Anchor().R(20).W(96).T(4).H(16),
             parts.MockText("1:23 / 4:05", t.secondPt, false, t.text2, Qt::AlignRight)),
         Control("Shuffle", shuffle, Anchor().CX(-96).T(30).W(32).H(32), img(shuffle, "-1-normal.png")),
         Control("Previous", previous, Anchor().CX(-52).T(30).W(32).H(32), img(previous, "-normal.png")),
