@@ -148,9 +148,10 @@ protected:
     }
 
     // The playlist files in the profile and the named column of a playlist's rows, by idx.
+    // The playlists' own files, without the log SQLite keeps beside an open one.
     QStringList PlaylistFiles() const
     {
-        return QDir(Profile() + "/Playlist").entryList(QDir::Files | QDir::NoDotAndDotDot);
+        return QDir(Profile() + "/Playlist").entryList({QStringLiteral("*.db")}, QDir::Files);
     }
     QStringList Column(const QString& playlist, const char* column) const
     {
