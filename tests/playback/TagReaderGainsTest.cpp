@@ -184,7 +184,7 @@ TEST_P(TagReaderBadGains, AreHeldOrLeftOut)
 INSTANTIATE_TEST_SUITE_P(, TagReaderBadGains, testing::ValuesIn(kBadValues),
     [](const testing::TestParamInfo<BadValue>& p) { return std::string(p.param.name); });
 
-TEST(TagReaderBadGains, R128OutsideSixteenBitsIsLeftOut)
+TEST(TagReaderBadR128Gains, OutsideSixteenBitsAreLeftOut)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.opus"));

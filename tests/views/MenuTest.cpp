@@ -62,17 +62,23 @@ TEST_F(MenuTest, MenusHoldTheirItemsInOrder)
                            "Shuffle|114|c", "Repeat|115|c"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Options)),
               QStringList({"Hide in Notification Area When Minimized|113|c",
-                           "Scrobble to Last.fm|133|c", "ListenBrainz…|151|", "-",
+                           "Scrobble to Last.fm|133|c", "ListenBrainz…|157|", ">Loudness", "-",
                            "Global Hotkeys…|140|"}));
+    EXPECT_EQ(Describe(*menus.Get(Menu::Loudness)),
+              QStringList({"Off|150|c", "Track Gain|151|c", "Album Gain|152|c", "Automatic|153|c",
+                           "-", "Prevent Clipping|154|c", "-",
+                           "Analyse Library Loudness…|156|"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Tray)),
               QStringList({"Play|105|", "Pause|106|", "Stop|107|", "Next Track|108|",
                            "Previous Track|109|", "-", "Exit|110|"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::LibraryList)),
               QStringList({"Play|137|", "Select All|138|", "-", ">Add to Playlist",
-                           "Remove from Playlist|130|g", "-", "Properties…|119|"}));
+                           "Remove from Playlist|130|g", "-", "Analyse Loudness…|155|",
+                           "Properties…|119|"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::PlaylistList)),
               QStringList({"Play|137|", "Select All|138|", "-", ">Add",
-                           "Remove from Playlist|130|", "-", "Properties…|119|"}));
+                           "Remove from Playlist|130|", "-", "Analyse Loudness…|155|",
+                           "Properties…|119|"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Add)),
               QStringList({"Add Files…|128|", "Add Folder…|129|", "Add Stream URL…|141|"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Playlists)),

@@ -453,6 +453,10 @@ void CAudioLib::WakeOutput()
 {
     {
         std::lock_guard device(m_deviceMutex);
+        // The idle closer may have closed the device between the caller's EnsureDevice and
+        // the start; the channel now in the mix opens it again, playing.
+        if (!m_output.IsOpen() && m_initCalled)
+            OpenDeviceLocked();
         m_output.SetPaused(false);
         DisarmIdleClose();
     }
