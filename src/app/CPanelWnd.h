@@ -18,6 +18,7 @@
 #include "CMsgTarget.h"
 #include "CPlayBass.h"
 #include "CPlaylistStore.h"
+#include "CRadioBrowser.h"
 #include "CSHOUTcast.h"
 #include "CSettings.h"
 #include "CSkinDraw.h"
@@ -25,9 +26,11 @@
 #include "CSkinPanel.h"
 #include "CSkinTree.h"
 #include "CSkinVis.h"
+#include "CStationIcon.h"
 #include "CTrayIcon.h"
 #include "CWheelSteps.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -107,6 +110,9 @@ public:
     CSHOUTcast& GetRadio() { return m_radio; }
     // Loads a radio genre's stations; running from a genre's selection until they are listed.
     CDirectoryLoad& GetStationLoad() { return m_stationLoad; }
+    // The open directory, the radio node's source unless the settings name the older one.
+    CRadioBrowser& GetRadioBrowser() { return m_radioBrowser; }
+    CStationIcon& GetStationIcon() { return m_stationIcon; }
     CLastFM& GetLastFM() { return m_lastFm; }
     CHotKey& GetHotKeys() { return m_hotKeys; }
     CTrayIcon& GetTray() { return m_tray; }
@@ -375,6 +381,20 @@ private:
     void AddPathsToStoredPlaylistNow(const QString& file, const QStringList& paths);
     void AfterLibraryUpdate();
     void StationsLoaded(bool listed, const std::vector<radio::Station>& stations);
+    // The radio node's children and lists, from the source the settings name.
+    void ExpandRadio(CSkinTreeNode* node);
+    void FillRadioList(CSkinTreeNode* node);
+    void BrowserStationsLoaded(bool listed, const std::vector<radio::Station>& stations);
+    void CountriesLoaded(bool listed, const std::vector<CRadioBrowser::Node>& countries);
+    void OnRadioBrowser();
+    void OnRadioDeveloperId();
+    // Switches the radio node's source: its children go, to come again from the new source.
+    void SetRadioSource(int source);
+    // A station of the open directory began to play: the directory hears of it and its icon
+    // becomes the cover.
+    void StationPlaying(const CSkinListNode* row);
+    void StationIconReady(bool ok, const QString& folder);
+    void ConnectRadio();
 
     // Members in the order of construction; destruction runs in reverse, so the engine is
     // gone before the audio layer it plays through and before the port it posts to.
@@ -400,6 +420,10 @@ private:
     CSettings m_settings;
     CSHOUTcast m_radio;
     CDirectoryLoad m_stationLoad;
+    CRadioBrowser m_radioBrowser;
+    CStationIcon m_stationIcon;
+    QHash<QString, radio::Station> m_browserStations; // the listed ones, by stream address
+    QString m_iconFor; // the stream address whose icon is awaited
     CHotKey m_hotKeys;
     std::unique_ptr<CKeyHook> m_keyHook;
     CMprisLink m_mpris;

@@ -171,6 +171,9 @@ bool CSettings::Load(const QString& folder)
     ReadId(root, "Shuffle", m_shuffle);
     ReadId(root, "HideInTray", m_hideInTray);
     ReadId(root, "LastFM", m_lastFm);
+    ReadId(root, "RadioDirectory", m_radioDirectory);
+    SetRadioDirectory(m_radioDirectory);
+    ReadName(root, "RadioDeveloperID", m_radioDeveloperId);
     ReadNode(root, m_node);
     return true;
 }
@@ -195,6 +198,8 @@ QByteArray CSettings::ToXml() const
     AddId(root, "Shuffle", m_shuffle);
     AddId(root, "HideInTray", m_hideInTray);
     AddId(root, "LastFM", m_lastFm);
+    AddId(root, "RadioDirectory", m_radioDirectory);
+    AddId(root, "RadioDeveloperID", m_radioDeveloperId);
     AddNode(root, m_node);
     return xmltext::Print(doc);
 }

@@ -38,7 +38,8 @@ const Item kPlayback[] = {
     {8, M::ID_PREV, "Ctrl+Left"},    {0, 0},
     {9, M::ID_SHUFFLE},              {10, M::ID_REPEAT},
 };
-const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {0, 0}, {15, M::ID_HOTKEYS}};
+const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {0, 0}, {15, M::ID_HOTKEYS},
+                         {0, 0}, {18, M::ID_RADIO_BROWSER}, {19, M::ID_RADIO_DEVELOPER_ID}};
 const Item kTray[] = {{0, M::ID_PLAY}, {1, M::ID_PAUSE}, {2, M::ID_STOP}, {3, M::ID_NEXT},
                       {4, M::ID_PREV}, {0, 0},           {5, M::ID_EXIT}};
 const Item kLibraryList[] = {{0, M::ID_PLAY_FOCUS}, {4, M::ID_SELECT_ALL}, {0, 0},
@@ -51,7 +52,8 @@ const Item kAdd[] = {{6, M::ID_ADD_FILES}, {7, M::ID_ADD_FOLDER}, {8, M::ID_ADD_
 const Item kPlaylists[] = {{0, M::ID_NEW_PLAYLIST}, {0, 0}, {1, M::ID_RENAME_PLAYLIST},
                            {2, M::ID_DELETE_PLAYLIST}};
 
-constexpr int kCheckable[] = {M::ID_HIDE_IN_TRAY, M::ID_SHUFFLE, M::ID_REPEAT, M::ID_LASTFM};
+constexpr int kCheckable[] = {M::ID_HIDE_IN_TRAY, M::ID_SHUFFLE, M::ID_REPEAT, M::ID_LASTFM,
+                              M::ID_RADIO_BROWSER, M::ID_RADIO_DEVELOPER_ID};
 
 QAction* AddItem(QMenu& menu, const QString& text, int id)
 {

@@ -60,6 +60,9 @@ public:
     static constexpr int ID_HOTKEYS = 140;
     static constexpr int ID_ADD_STREAM = 141;
     static constexpr int ID_OPEN_PLAYLIST_FILE = 143;
+    // The radio node's source: one of the two is checked.
+    static constexpr int ID_RADIO_BROWSER = 144;
+    static constexpr int ID_RADIO_DEVELOPER_ID = 145;
     // Add-to-playlist items: first id + index of the playlist, up to the last id.
     static constexpr int ID_ADD_TO_PLAYLIST_FIRST = 10000;
     static constexpr int ID_ADD_TO_PLAYLIST_LAST = 12000;
@@ -74,7 +77,7 @@ public:
     void Build(const CLanguage& language);
     // Destroys every menu and builds them again.
     void Rebuild(const CLanguage& language);
-    // Checks or unchecks 113, 114, 115 or 133 in the main menu's submenus.
+    // Checks or unchecks 113, 114, 115, 133, 144 or 145 in the main menu's submenus.
     void Check(int id, bool on);
 
     // Each Show runs the menu at a screen point and returns the chosen id (0 when none), after
