@@ -89,6 +89,7 @@ CPanelWnd::CPanelWnd()
             QApplication::restoreOverrideCursor();
     });
     connect(&m_stationLoad, &CDirectoryLoad::Finished, this, &CPanelWnd::StationsLoaded);
+    ConnectRadio();
     connect(&m_tree, &CSkinTree::DroppedOnPlaylist, this, &CPanelWnd::OnDroppedOnPlaylist);
     connect(&m_list, &CSkinList::FilesDropped, this, &CPanelWnd::DropFiles);
     m_list.installEventFilter(this);
@@ -178,6 +179,8 @@ void CPanelWnd::CheckMenus()
     m_menus.Check(ID_HIDE_IN_TRAY, m_hideInTray);
     m_menus.Check(CContextMenu::ID_LASTFM, m_settings.GetLastFm() != 0);
     ApplyLoudness();
+    m_menus.Check(CContextMenu::ID_RADIO_BROWSER, m_settings.GetRadioDirectory() == 0);
+    m_menus.Check(CContextMenu::ID_RADIO_DEVELOPER_ID, m_settings.GetRadioDirectory() == 1);
 }
 
 void CPanelWnd::CreateChildWindows()

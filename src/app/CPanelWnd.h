@@ -22,6 +22,7 @@
 #include "CMsgTarget.h"
 #include "CPlayBass.h"
 #include "CPlaylistStore.h"
+#include "CRadioBrowser.h"
 #include "CSHOUTcast.h"
 #include "CSettings.h"
 #include "CSkinDraw.h"
@@ -29,9 +30,11 @@
 #include "CSkinPanel.h"
 #include "CSkinTree.h"
 #include "CSkinVis.h"
+#include "CStationIcon.h"
 #include "CTrayIcon.h"
 #include "CWheelSteps.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QRect>
 #include <QSet>
@@ -112,6 +115,9 @@ public:
     CSHOUTcast& GetRadio() { return m_radio; }
     // Loads a radio genre's stations; running from a genre's selection until they are listed.
     CDirectoryLoad& GetStationLoad() { return m_stationLoad; }
+    // The open directory, the radio node's source unless the settings name the older one.
+    CRadioBrowser& GetRadioBrowser() { return m_radioBrowser; }
+    CStationIcon& GetStationIcon() { return m_stationIcon; }
     CLastFM& GetLastFM() { return m_lastFm; }
     // The direct link to the listen-history service and the store of its token.
     CListenBrainz& GetListens() { return m_listens; }
@@ -422,6 +428,20 @@ private:
     void SendDueListen();
     void EndListen(bool heardToEnd);
     void SeekListen(int position);
+    // The radio node's children and lists, from the source the settings name.
+    void ExpandRadio(CSkinTreeNode* node);
+    void FillRadioList(CSkinTreeNode* node);
+    void BrowserStationsLoaded(bool listed, const std::vector<radio::Station>& stations);
+    void CountriesLoaded(bool listed, const std::vector<CRadioBrowser::Node>& countries);
+    void OnRadioBrowser();
+    void OnRadioDeveloperId();
+    // Switches the radio node's source: its children go, to come again from the new source.
+    void SetRadioSource(int source);
+    // A station of the open directory began to play: the directory hears of it and its icon
+    // becomes the cover.
+    void StationPlaying(const CSkinListNode* row);
+    void StationIconReady(bool ok, const QString& folder);
+    void ConnectRadio();
 
     // Members in the order of construction; destruction runs in reverse, so the engine is
     // gone before the audio layer it plays through and before the port it posts to.
@@ -447,6 +467,10 @@ private:
     CSettings m_settings;
     CSHOUTcast m_radio;
     CDirectoryLoad m_stationLoad;
+    CRadioBrowser m_radioBrowser;
+    CStationIcon m_stationIcon;
+    QHash<QString, radio::Station> m_browserStations; // the listed ones, by stream address
+    QString m_iconFor; // the stream address whose icon is awaited
     CHotKey m_hotKeys;
     std::unique_ptr<CKeyHook> m_keyHook;
     CMprisLink m_mpris;

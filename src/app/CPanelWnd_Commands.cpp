@@ -69,6 +69,8 @@ const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {CContextMenu::ID_HOTKEYS, &CPanelWnd::OnHotKeys},
     {CContextMenu::ID_ADD_STREAM, &CPanelWnd::OnOpenURL},
     {CContextMenu::ID_OPEN_PLAYLIST_FILE, &CPanelWnd::OnOpenPlaylistFile},
+    {CContextMenu::ID_RADIO_BROWSER, &CPanelWnd::OnRadioBrowser},
+    {CContextMenu::ID_RADIO_DEVELOPER_ID, &CPanelWnd::OnRadioDeveloperId},
     // The media keys drive the player as their symbols say.
     {ID_MEDIA_PLAYPAUSE, &CPanelWnd::PlayPause},
     {ID_MEDIA_STOP, &CPanelWnd::Stop},

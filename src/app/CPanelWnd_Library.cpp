@@ -8,7 +8,6 @@
 #include "CDlgRename.h"
 #include "CLibraryQuery.h"
 #include "CPlsFile.h"
-#include "IRadioTreeSink.h"
 #include "RadioStations.h"
 
 #include <QApplication>
@@ -33,30 +32,6 @@ public:
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-// The radio directory's genres go under the node being expanded.
-class RadioTreeSink : public IRadioTreeSink {
-public:
-    RadioTreeSink(CSkinTree& tree, CSkinTreeNode* parent)
-        : m_tree(tree)
-        , m_parent(parent)
-    {
-    }
-    void BeginUpdate() override { m_tree.SetAutoLayout(false); }
-    void EndUpdate() override
-    {
-        m_tree.SetAutoLayout(true);
-        m_tree.RecalcLayout();
-    }
-    void AddRadioNode(const QString& label, const QString& key) override
-    {
-        m_tree.AddRadioNode(m_parent, label, key);
-    }
-
-private:
-    CSkinTree& m_tree;
-    CSkinTreeNode* m_parent;
 };
 
 // The note shown when a playlist named in the profile would lie outside the playlist folder.
@@ -112,9 +87,8 @@ LResult CPanelWnd::OnTreeExpand(WParam wParam, LParam)
     auto* node = reinterpret_cast<CSkinTreeNode*>(wParam);
     if (!node)
         return 0;
-    if (node->m_kind == CSkinTreeNode::kHead && node->m_type == NodeType::Radio) {
-        RadioTreeSink sink(m_tree, node);
-        m_radio.AddGenres(sink);
+    if (node->m_type == NodeType::Radio) {
+        ExpandRadio(node);
         return 0;
     }
     WaitCursor wait;
@@ -167,13 +141,11 @@ void CPanelWnd::FillList(CSkinTreeNode* node)
         return;
     m_player.prepared = nullptr;
     if (node && node->m_type == NodeType::Radio) {
-        // The newest choice wins: a library list still being read is dropped, the rows shown
-        // stay until the stations replace them.
-        m_listFill.Cancel();
-        m_radio.FillStations(m_stationLoad, node->m_key);
+        FillRadioList(node);
         return;
     }
     m_stationLoad.Cancel();
+    m_radioBrowser.Cancel();
     WaitCursor wait;
     CloseViewedList();
     m_list.SetRadioMode(false);
@@ -188,10 +160,12 @@ void CPanelWnd::StationsLoaded(bool listed, const std::vector<radio::Station>& s
         Warn(8, 0);
         return;
     }
-    // The rows go in one step, and with them the row held as the engine's next track.
+    // The rows go in one step, and with them the row held as the engine's next track. The
+    // viewed playlist is closed first, while the list still tells whether one of its rows
+    // plays: that playlist keeps its connection, so its play counts still reach it.
     m_player.prepared = nullptr;
-    radio::ListStations(m_list, stations);
     CloseViewedList();
+    radio::ListStations(m_list, stations);
     m_list.SetRadioMode(true);
 }
 

@@ -209,6 +209,7 @@ void CPanelWnd::ShowStream(CSkinListNode* row)
     SetNowPlaying(QString(), m_player.station);
     if (m_settings.GetLastFm())
         m_lastFm.SendStop();
+    StationPlaying(row);
 }
 
 void CPanelWnd::ShowFile(CSkinListNode* row)

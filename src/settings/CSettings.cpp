@@ -197,6 +197,9 @@ bool CSettings::Load(const QString& folder)
     SetPreventClipping(m_preventClipping);
     ReadId(root, "ListenBrainz", m_listenBrainz);
     ReadName(root, "ListenBrainzServer", m_listenBrainzServer);
+    ReadId(root, "RadioDirectory", m_radioDirectory);
+    SetRadioDirectory(m_radioDirectory);
+    ReadName(root, "RadioDeveloperID", m_radioDeveloperId);
     ReadNode(root, m_node);
     return true;
 }
@@ -229,6 +232,8 @@ QByteArray CSettings::ToXml() const
     AddId(root, "ListenBrainz", m_listenBrainz);
     if (!m_listenBrainzServer.isEmpty())
         AddId(root, "ListenBrainzServer", m_listenBrainzServer);
+    AddId(root, "RadioDirectory", m_radioDirectory);
+    AddId(root, "RadioDeveloperID", m_radioDeveloperId);
     AddNode(root, m_node);
     return xmltext::Print(doc);
 }

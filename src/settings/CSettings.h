@@ -105,6 +105,13 @@ public:
     void SetListenBrainz(int on) { m_listenBrainz = on; }
     const QString& GetListenBrainzServer() const { return m_listenBrainzServer; }
     void SetListenBrainzServer(const QString& address) { m_listenBrainzServer = address; }
+    // Where the radio node's stations come from: 0 the open community directory, 1 the older
+    // directory format, asked with the user's developer ID. Anything else reads as 0.
+    int GetRadioDirectory() const { return m_radioDirectory; }
+    void SetRadioDirectory(int source) { m_radioDirectory = source == 1 ? 1 : 0; }
+    // The developer ID the older directory format is asked with; empty until the user gives one.
+    const QString& GetRadioDeveloperId() const { return m_radioDeveloperId; }
+    void SetRadioDeveloperId(const QString& id) { m_radioDeveloperId = id; }
 
     const WinRect& GetWindowRect() const { return m_window; }
     void SetWindowRect(const WinRect& rect) { m_window = rect; }
@@ -140,6 +147,8 @@ private:
     int m_preventClipping = 1;
     int m_listenBrainz = 0;
     QString m_listenBrainzServer;
+    int m_radioDirectory = 0;
+    QString m_radioDeveloperId;
     WinRect m_window;
     QString m_language;
     QString m_skin;

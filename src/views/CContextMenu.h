@@ -72,6 +72,9 @@ public:
     static constexpr int ID_ANALYSE_LOUDNESS = 155;
     static constexpr int ID_ANALYSE_LIBRARY = 156;
     static constexpr int ID_LISTENBRAINZ = 157;
+    // The radio node's source: one of the two is checked.
+    static constexpr int ID_RADIO_BROWSER = 144;
+    static constexpr int ID_RADIO_DEVELOPER_ID = 145;
     // Add-to-playlist items: first id + index of the playlist, up to the last id.
     static constexpr int ID_ADD_TO_PLAYLIST_FIRST = 10000;
     static constexpr int ID_ADD_TO_PLAYLIST_LAST = 12000;
@@ -86,7 +89,7 @@ public:
     void Build(const CLanguage& language);
     // Destroys every menu and builds them again.
     void Rebuild(const CLanguage& language);
-    // Checks or unchecks 113, 114, 115, 133 or 150..154 in the main menu's submenus.
+    // Checks or unchecks 113, 114, 115, 133, 144, 145 or 150..154 in the main menu's submenus.
     void Check(int id, bool on);
 
     // Each Show runs the menu at a screen point and returns the chosen id (0 when none), after

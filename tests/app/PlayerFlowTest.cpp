@@ -622,6 +622,7 @@ TEST_F(PlayerFlow, ARadioGenreThatCannotBeFetchedIsToldAndKeepsTheList)
     const quint16 port = closed.serverPort();
     closed.close();
     wnd.GetRadio().SetServer(QString("127.0.0.1:%1").arg(port));
+    wnd.GetSettings().SetRadioDirectory(1);
     CSkinTreeNode* radio = nullptr;
     for (CSkinTreeNode* head : wnd.GetTree().Rows().Root()->m_children) {
         if (head->m_type == NodeType::Radio)

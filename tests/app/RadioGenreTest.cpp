@@ -99,6 +99,8 @@ private:
         node.node2String = "Artist";
         node.node2This = 1;
         settings.SetLibraryNode(node);
+        // The genres of the older directory format, whose stand-in this test runs.
+        settings.SetRadioDirectory(1);
         ASSERT_TRUE(settings.Save(profile));
     }
 };

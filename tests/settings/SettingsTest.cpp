@@ -58,6 +58,8 @@ void ExpectDefaults(const CSettings& s)
     EXPECT_EQ(s.GetReplayGainPreamp(), 0);
     EXPECT_EQ(s.GetReplayGainUntagged(), 0);
     EXPECT_EQ(s.GetPreventClipping(), 1);
+    EXPECT_EQ(s.GetRadioDirectory(), 0);
+    EXPECT_EQ(s.GetRadioDeveloperId(), "");
     EXPECT_EQ(s.GetWindowRect(), (WinRect { 200, 120, 800, 620 }));
     EXPECT_EQ(s.GetLanguage(), "English");
     EXPECT_EQ(s.GetSkin(), "Default");
@@ -83,6 +85,8 @@ CSettings Customised()
     s.SetPreventClipping(0);
     s.SetListenBrainz(1);
     s.SetListenBrainzServer("https://listens.example.org/");
+    s.SetRadioDirectory(1);
+    s.SetRadioDeveloperId(QStringLiteral("ab<&>\"12"));
     s.SetWindowRect({ -300, 40, 1500, 1040 });
     s.SetLanguage(QStringLiteral("Deutsch \"neu\""));
     s.SetSkin(QStringLiteral("Nacht & <Tag>"));
@@ -113,6 +117,8 @@ void ExpectSameFields(const CSettings& a, const CSettings& b)
     EXPECT_EQ(a.GetPreventClipping(), b.GetPreventClipping());
     EXPECT_EQ(a.GetListenBrainz(), b.GetListenBrainz());
     EXPECT_EQ(a.GetListenBrainzServer(), b.GetListenBrainzServer());
+    EXPECT_EQ(a.GetRadioDirectory(), b.GetRadioDirectory());
+    EXPECT_EQ(a.GetRadioDeveloperId(), b.GetRadioDeveloperId());
     EXPECT_EQ(a.GetWindowRect(), b.GetWindowRect());
     EXPECT_EQ(a.GetLanguage(), b.GetLanguage());
     EXPECT_EQ(a.GetSkin(), b.GetSkin());
@@ -159,6 +165,8 @@ TEST(Settings, DefaultDocumentIsWrittenExactlyInItsLayout)
     <ReplayGainUntagged ID="0"/>
     <PreventClipping ID="1"/>
     <ListenBrainz ID="0"/>
+    <RadioDirectory ID="0"/>
+    <RadioDeveloperID ID=""/>
     <Library>
         <Node1 This="0" Type="0"/>
         <Node2 This="0" String=""/>
@@ -338,6 +346,19 @@ TEST(Settings, MissingElementsAndAttributesKeepTheirFields)
     EXPECT_EQ(node.node2String, ""); // a missing string attribute gives an empty string
     EXPECT_EQ(node.node3Artist, "AC/DC\tlive"); // no "Node3": kept
     EXPECT_EQ(node.node3This, 1);
+}
+
+TEST(Settings, RadioDirectoryIsTheOpenOneUnlessTheOlderIsChosen)
+{
+    TestProfile profile;
+    const struct {
+        QByteArray element;
+        int source;
+    } cases[] = {{R"(<RadioDirectory ID="1"/>)", 1}, {R"(<RadioDirectory ID="0"/>)", 0},
+        {R"(<RadioDirectory ID="2"/>)", 0}, {R"(<RadioDirectory ID="-1"/>)", 0},
+        {R"(<RadioDirectory ID="x"/>)", 0}, {"", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(LoadFrom(profile, Doc(c.element)).GetRadioDirectory(), c.source) << c.element.data();
 }
 
 TEST(Settings, NamesAreCutTo1024Characters)

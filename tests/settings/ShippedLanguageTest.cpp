@@ -36,11 +36,11 @@ QStringList ShippedLanguages()
 const std::vector<std::pair<LangSection, int>>& RequiredLines()
 {
     static const std::vector<std::pair<LangSection, int>> required {
-        { LangSection::MainMenu, 26 },
+        { LangSection::MainMenu, 28 },
         { LangSection::TrayMenu, 6 },
         { LangSection::ListMenu, 10 },
         { LangSection::TreeMenu, 3 },
-        { LangSection::Library, 9 },
+        { LangSection::Library, 12 },
         { LangSection::SkinDialog, 9 },
         { LangSection::LibraryDialog, 8 },
         { LangSection::LanguageDialog, 4 },
@@ -48,7 +48,7 @@ const std::vector<std::pair<LangSection, int>>& RequiredLines()
         { LangSection::PropertiesDialog, 11 },
         { LangSection::RenameDialog, 4 },
         { LangSection::AboutDialog, 1 },
-        { LangSection::Messages, 9 },
+        { LangSection::Messages, 10 },
         { LangSection::DonateDialog, 1 },
         { LangSection::EqualizerDialog, 6 },
         { LangSection::Playlist, 2 },

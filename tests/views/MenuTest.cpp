@@ -63,7 +63,9 @@ TEST_F(MenuTest, MenusHoldTheirItemsInOrder)
     EXPECT_EQ(Describe(*menus.Get(Menu::Options)),
               QStringList({"Hide in Notification Area When Minimized|113|c",
                            "Scrobble to Last.fm|133|c", "ListenBrainz…|157|", ">Loudness", "-",
-                           "Global Hotkeys…|140|"}));
+                           "Global Hotkeys…|140|", "-",
+                           "Internet Radio from the Community Directory (Radio Browser)|144|c",
+                           "Internet Radio from the Directory with a Developer ID…|145|c"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Loudness)),
               QStringList({"Off|150|c", "Track Gain|151|c", "Album Gain|152|c", "Automatic|153|c",
                            "-", "Prevent Clipping|154|c", "-",
