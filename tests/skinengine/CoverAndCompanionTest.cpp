@@ -140,13 +140,16 @@ TEST_F(Cover, APictureWhoseOpenHangsHoldsUpNeitherTheWindowNorTheNextCover)
     ASSERT_TRUE(stuck.IsHeld());
     kit.draw.ShowCover(Track("S"), "Stuck");
     ASSERT_TRUE(WaitFor([&] { return stuck.HasOpener(); })) << "the search opens the picture";
+    // The stuck search may give up on the picture and answer with the tags' one before the
+    // next request drops it; what counts is that the next cover arrives and the window runs.
     bool answered = false;
     QTimer::singleShot(0, [&] { answered = true; });
     kit.draw.ShowCover(Track("A"), "Album");
-    ASSERT_TRUE(WaitFor([&] { return !CoverAt(0)->shown.isEmpty(); }));
+    ASSERT_TRUE(WaitFor([&] {
+        return !CoverAt(0)->shown.isEmpty() && CoverAt(0)->shown.last() == qRgb(255, 0, 0);
+    }));
     EXPECT_TRUE(answered);
     EXPECT_FALSE(stuck.Expired()) << "the window waited for the stuck search";
-    EXPECT_EQ(CoverAt(0)->shown, QList<QRgb> { qRgb(255, 0, 0) });
     stuck.Release();
     kit.draw.ClearCover();
     EXPECT_FALSE(stuck.Expired());
