@@ -17,10 +17,15 @@ namespace {
 // status line, else all of it.
 QByteArray Body(const QByteArray& answer)
 {
-    if (!answer.startsWith("HTTP/"))
-        return answer;
-    const qsizetype blank = answer.indexOf("\r\n\r\n");
-    return blank >= 0 ? answer.mid(blank + 4) : QByteArray();
+    QByteArray body = answer;
+    if (body.startsWith("HTTP/")) {
+        const qsizetype blank = body.indexOf("\r\n\r\n");
+        body = blank >= 0 ? body.mid(blank + 4) : QByteArray();
+    }
+    // An answer saved by an editor may start with a byte order mark, which JSON does not allow.
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body.remove(0, 3);
+    return body;
 }
 
 // Control characters are dropped to a space, so a tab between two words still parts them;
@@ -45,7 +50,9 @@ QString Printable(const QJsonValue& value, int maxLength)
     return text;
 }
 
-// An absolute http or https address with a host, or empty.
+// An absolute http or https address with a host, or empty. Directory entries are typed in by
+// people and carry spaces, "|" or braces in paths and queries; such an address is given in its
+// percent-encoded form, which the stream reader takes and the station's server understands.
 QString WebAddress(const QJsonValue& value)
 {
     if (!value.isString())
@@ -54,14 +61,21 @@ QString WebAddress(const QJsonValue& value)
     if (text.isEmpty() || text.size() > kMaxAddressLength)
         return {};
     for (const QChar c : text) {
-        if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             return {};
     }
-    const QUrl url(text, QUrl::StrictMode);
+    QUrl url(text, QUrl::StrictMode);
+    const bool strict = url.isValid();
+    if (!strict)
+        url = QUrl(text, QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        || url.host().isEmpty())
         return {};
-    return text;
+    if (strict)
+        return text;
+    const QString encoded = QString::fromLatin1(url.toEncoded());
+    return encoded.size() <= kMaxAddressLength ? encoded : QString();
 }
 
 // A non-negative JSON number that fits an int, else 0.

@@ -149,8 +149,9 @@ TEST_F(RadioBrowserWindow, ACountrysStationPlaysWithItsIconAsTheCover)
     ASSERT_TRUE(QTest::qWaitFor([&] { return Requested(QByteArray("/json/url/") + kUuid + " "); },
                                 session::kDeadlineMs)) << "the directory hears of the click";
     for (const QByteArray& request : m_server.requests) {
-        if (request.startsWith("GET /json/url/"))
+        if (request.startsWith("GET /json/url/")) {
             EXPECT_TRUE(request.contains("\r\nUser-Agent: Plumo/")) << request.toStdString();
+        }
     }
     // The tone's level is about 0.35; anything well above silence is the stream.
     ASSERT_TRUE(QTest::qWaitFor([&] { return levels::Recent(m_home.File("out.raw")) > 0.1; },
