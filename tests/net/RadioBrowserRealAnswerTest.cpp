@@ -66,7 +66,8 @@ QByteArray RealStationAnswer()
 {
     const QList<QByteArray> stations = {
         StationObject("960e57c5-0601-11e8-ae97-52543be04c81", R"("Jazz Radio \u2013 Blue Note ")",
-            R"("http://jazz.example.net/listen.pls")", R"("https://jazz.example.net:8443/bluenote")",
+            R"("http://jazz.example.net/listen.pls")",
+            R"("https://jazz.example.net:8443/bluenote")",
             R"("https://jazz.example.net/apple-touch-icon.png")", 15873, "MP3", 128,
             R"("jazz,smooth jazz,bebop")"),
         // Not resolved by the checker: the address as entered is played.
@@ -122,7 +123,8 @@ TEST(RealBrowserAnswer, ReadsTheCountryList)
     const QByteArray answer = R"([
   {"name":"Afghanistan","iso_3166_1":"AF","stationcount":12},
   {"name":"C\u00f4te D'ivoire","iso_3166_1":"CI","stationcount":37},
-  {"name":"The United Kingdom Of Great Britain And Northern Ireland","iso_3166_1":"GB","stationcount":2188},
+  {"name":"The United Kingdom Of Great Britain And Northern Ireland","iso_3166_1":"GB",
+   "stationcount":2188},
   {"name":"T\u00fcrkiye","iso_3166_1":"TR","stationcount":1042},
   {"name":"","iso_3166_1":"","stationcount":95}
 ])";
