@@ -31,12 +31,14 @@ struct Country {
 int VoteRating(double votes);
 
 // True when the answer reads as the open directory's (its first non-blank byte, after any
-// HTTP headers, opens a JSON array) rather than as the older directory's XML.
+// HTTP headers and byte order mark, opens a JSON array) rather than as the older directory's
+// XML.
 bool IsBrowserAnswer(const QByteArray& answer);
 
 // The stations of an answer: an optional HTTP header block ending in a blank line, then a
 // JSON array of objects. Answer order; a station is listed only with an http(s) stream
-// address ("url_resolved", else "url"); at most kMaxStations. Anything that is not such an
+// address ("url_resolved", else "url"), given percent-encoded when it was typed with spaces or
+// other characters an address cannot hold; at most kMaxStations. Anything that is not such an
 // array lists nothing.
 std::vector<Station> ParseBrowserStations(const QByteArray& answer);
 
