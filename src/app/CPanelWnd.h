@@ -324,6 +324,12 @@ private:
     void OnLoudnessAlbum();
     void OnLoudnessAuto();
     void OnPreventClipping();
+    void OnLoudnessLevels();
+    // Main menu lines of the levels dialog: its caption, then the preamp's and the untagged
+    // gain's labels.
+    static constexpr int kLoudnessLevelsCaptionLine = 29;
+    static constexpr int kPreampLevelLine = 30;
+    static constexpr int kUntaggedLevelLine = 31;
     // Hands the stored loudness settings to the engine and checks their menu items.
     void ApplyLoudness();
     void SetLoudnessMode(int mode);

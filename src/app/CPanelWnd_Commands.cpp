@@ -60,6 +60,7 @@ const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {CContextMenu::ID_LOUDNESS_ALBUM, &CPanelWnd::OnLoudnessAlbum},
     {CContextMenu::ID_LOUDNESS_AUTO, &CPanelWnd::OnLoudnessAuto},
     {CContextMenu::ID_PREVENT_CLIPPING, &CPanelWnd::OnPreventClipping},
+    {CContextMenu::ID_LOUDNESS_LEVELS, &CPanelWnd::OnLoudnessLevels},
     {CContextMenu::ID_ANALYSE_LOUDNESS, &CPanelWnd::OnAnalyseLoudness},
     {CContextMenu::ID_ANALYSE_LIBRARY, &CPanelWnd::OnAnalyseLibrary},
     {CContextMenu::ID_LISTENBRAINZ, &CPanelWnd::OnListenBrainz},

@@ -5,6 +5,7 @@
 // (never in the files) and handed to the engine on this thread once the dialog has closed.
 #include "CPanelWnd.h"
 
+#include "CDlgLoudness.h"
 #include "CDlgProgress.h"
 #include "CLoudnessMeter.h"
 
@@ -35,6 +36,23 @@ void CPanelWnd::OnLoudnessAuto()
 void CPanelWnd::OnPreventClipping()
 {
     m_settings.SetPreventClipping(m_settings.GetPreventClipping() == 0 ? 1 : 0);
+    ApplyLoudness();
+}
+
+void CPanelWnd::OnLoudnessLevels()
+{
+    ModalBracket bracket(*this);
+    CDlgLoudness dlg(this);
+    // The buttons read as in the other dialogs that confirm a choice.
+    const QStringList buttons = m_language.Section(LangSection::LanguageDialog);
+    dlg.SetLines({m_language.Line(LangSection::MainMenu, kLoudnessLevelsCaptionLine),
+        buttons.value(1), buttons.value(2), m_language.Line(LangSection::MainMenu, kPreampLevelLine),
+        m_language.Line(LangSection::MainMenu, kUntaggedLevelLine)});
+    dlg.SetValues(m_settings.GetReplayGainPreamp(), m_settings.GetReplayGainUntagged());
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    m_settings.SetReplayGainPreamp(dlg.Preamp());
+    m_settings.SetReplayGainUntagged(dlg.Untagged());
     ApplyLoudness();
 }
 

@@ -44,6 +44,7 @@ const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {25, M::I
 const Item kLoudness[] = {{19, M::ID_LOUDNESS_OFF},  {20, M::ID_LOUDNESS_TRACK},
                           {21, M::ID_LOUDNESS_ALBUM}, {22, M::ID_LOUDNESS_AUTO},
                           {0, 0},                     {23, M::ID_PREVENT_CLIPPING},
+                          {28, M::ID_LOUDNESS_LEVELS},
                           {0, 0},                     {24, M::ID_ANALYSE_LIBRARY}};
 const Item kTray[] = {{0, M::ID_PLAY}, {1, M::ID_PAUSE}, {2, M::ID_STOP}, {3, M::ID_NEXT},
                       {4, M::ID_PREV}, {0, 0},           {5, M::ID_EXIT}};

@@ -72,6 +72,8 @@ public:
     static constexpr int ID_ANALYSE_LOUDNESS = 155;
     static constexpr int ID_ANALYSE_LIBRARY = 156;
     static constexpr int ID_LISTENBRAINZ = 157;
+    // Opens the dialog for the preamp and the gain of untagged files.
+    static constexpr int ID_LOUDNESS_LEVELS = 180;
     // The radio node's source: one of the two is checked.
     static constexpr int ID_RADIO_BROWSER = 144;
     static constexpr int ID_RADIO_DEVELOPER_ID = 145;

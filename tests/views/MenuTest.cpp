@@ -68,7 +68,7 @@ TEST_F(MenuTest, MenusHoldTheirItemsInOrder)
                            "Internet Radio from the Directory with a Developer ID…|145|c"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Loudness)),
               QStringList({"Off|150|c", "Track Gain|151|c", "Album Gain|152|c", "Automatic|153|c",
-                           "-", "Prevent Clipping|154|c", "-",
+                           "-", "Prevent Clipping|154|c", "Preamp and Untagged Gain…|180|", "-",
                            "Analyse Library Loudness…|156|"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Tray)),
               QStringList({"Play|105|", "Pause|106|", "Stop|107|", "Next Track|108|",

@@ -340,6 +340,11 @@ bool CFfmpegDecoder::ReceiveFrames(std::vector<float>& out)
         Convert(m_frame.get(), out);
         av_frame_unref(m_frame.get());
         TrimLeading(out, at);
+        // One frame at a time: a codec whose packets hold seconds of sound (APE's hold up to
+        // 294912 samples) would otherwise grow the buffer to megabytes, written and read back
+        // through memory instead of staying in the cache.
+        if (out.size() > before)
+            return true;
     }
     return out.size() > before;
 }

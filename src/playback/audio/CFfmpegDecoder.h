@@ -69,7 +69,7 @@ public:
     // reader must outlive the decoder. Streams have no length and cannot seek.
     void OpenStream(IByteReader& reader);
 
-    // Appends the samples of the next decoded packet(s) to out (interleaved stereo). False at
+    // Appends the samples of the next decoded frame to out (interleaved stereo). False at
     // the end of the data or after a read failure (LastReadError tells which).
     bool Decode(std::vector<float>& out);
     // Repositions so that the next sample delivered is output frame `frame`. False when the
