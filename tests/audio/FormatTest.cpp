@@ -48,6 +48,12 @@ protected:
 
 } // namespace
 
+// An Opus stream is always coded at 48 kHz, whatever rate its source had.
+int StreamRate(const QString& type)
+{
+    return type == "opus" ? 48000 : 44100;
+}
+
 // Every library type decodes to the sine it was made from, at its level; a mono source is
 // heard at full level on both sides.
 TEST_P(FormatTest, DecodesTheSineAtItsLevel)
@@ -60,7 +66,7 @@ TEST_P(FormatTest, DecodesTheSineAtItsLevel)
     ASSERT_NE(h, 0u) << static_cast<int>(m_lib.ErrorGetCode());
     ChannelInfo info;
     ASSERT_TRUE(m_lib.ChannelGetInfo(h, info));
-    EXPECT_EQ(info.freq, 44100);
+    EXPECT_EQ(info.freq, StreamRate(c.type));
     EXPECT_EQ(info.chans, c.channels);
     EXPECT_EQ(m_lib.StreamGetFileSize(h), static_cast<std::uint64_t>(QFileInfo(path).size()));
 
