@@ -120,3 +120,19 @@ TEST(FormatApeTest, DecodesSharedApeFiles)
         lib.StreamFree(h);
     }
 }
+
+// Musepack 8 files tell their exact sample count in the stream header; the container's own
+// duration would be cut to whole groups of 1.67 s.
+TEST(FormatMusepackTest, LengthIsTheHeadersSampleCount)
+{
+    TestProfile profile;
+    CAudioLib lib;
+    for (const double seconds : {2.5, 4.0}) {
+        const QString path = profile.File(QString("tone%1.mpc").arg(seconds));
+        ASSERT_TRUE(fixture::MakeTone(path, fixture::Tone{seconds, 440.0, 0.5, 2, 44100}));
+        const HCHANNEL h = lib.StreamCreateFile(path, true);
+        ASSERT_NE(h, 0u);
+        EXPECT_NEAR(lib.ChannelBytes2Seconds(h, lib.ChannelGetLength(h)), seconds, 0.001);
+        lib.StreamFree(h);
+    }
+}
