@@ -5,6 +5,7 @@
 #include "AudioFixture.h"
 #include "CPlayBass.h"
 #include "EngineTarget.h"
+#include "QtPrinters.h"
 #include "TestProfile.h"
 #include "audio/CAudioLib.h"
 
