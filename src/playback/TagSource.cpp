@@ -8,10 +8,10 @@
 #include "TagPrecise.h"
 #include "TagRawFile.h"
 
+#include <taglib/aifffile.h>
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
-#include <taglib/aifffile.h>
 #include <taglib/asftag.h>
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
