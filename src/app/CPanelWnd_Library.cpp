@@ -6,6 +6,7 @@
 
 #include "CDlgProgress.h"
 #include "CDlgRename.h"
+#include "CFileDialogEx.h"
 #include "CLibraryQuery.h"
 #include "CPlsFile.h"
 #include "RadioStations.h"
@@ -48,6 +49,14 @@ const CSkinTreeNode* RootOf(const CSkinTreeNode* node)
     while (node->m_parent && node->m_parent->m_parent)
         node = node->m_parent;
     return node;
+}
+
+// The filter list of Qt's static file pickers, ";;" between the entries.
+QString QtFilterText(const QVector<FileFilter>& filters)
+{
+    CFileDialogEx picker;
+    picker.SetFilters(filters);
+    return picker.NameFilters().join(QStringLiteral(";;"));
 }
 
 } // namespace
@@ -383,10 +392,7 @@ void CPanelWnd::OnAddFiles()
     {
         ModalBracket bracket(*this);
         paths = QFileDialog::getOpenFileNames(this, QString(), QString(),
-            QStringLiteral("All Audio Files (*.mp3 *.ogg *.wma *.flac *.ape *.aac *.mp4 *.m4a);;"
-                           "MPEG Audio (*.mp3);;OGG Vorbis (*.ogg);;"
-                           "Windows Media Audio (*.wma);;Free Lossless Audio Codec (*.flac);;"
-                           "Monkey's Audio (*.ape);;Apple Audio (*.aac *.mp4 *.m4a)"));
+            QtFilterText(CFileDialogEx::AudioFilters()));
     }
     if (!paths.isEmpty())
         AddPathsToPlaylist(paths);
@@ -414,10 +420,7 @@ void CPanelWnd::OnOpenPlaylistFile()
     {
         ModalBracket bracket(*this);
         path = QFileDialog::getOpenFileName(this, QString(), QString(),
-            QStringLiteral("All Playlists (*.m3u *.m3u8 *.pls *.asx *.xspf);;"
-                           "M3U Playlist (*.m3u *.m3u8);;PLS Playlist (*.pls);;"
-                           "Advanced Stream Redirector (*.asx);;"
-                           "XML Shareable Playlist Format (*.xspf)"));
+            QtFilterText(CFileDialogEx::PlaylistFilters()));
     }
     if (!path.isEmpty())
         m_jobs.Run([this, path] { ImportPlaylistFile(path); });

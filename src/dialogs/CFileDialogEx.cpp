@@ -14,14 +14,20 @@ struct FilterText {
     const char* pattern;
 };
 
-constexpr std::array<FilterText, 7> kAudioFilters = {{
-    {"All Audio Files", "*.mp3;*.ogg;*.wma;*.flac;*.ape;*.aac;*.mp4;*.m4a"},
+constexpr std::array<FilterText, 12> kAudioFilters = {{
+    {"All Audio Files",
+        "*.mp3;*.ogg;*.wma;*.flac;*.ape;*.aac;*.mp4;*.m4a;*.opus;*.wav;*.aiff;*.aif;*.wv;*.mpc"},
     {"MPEG Audio (*.mp3)", "*.mp3"},
     {"OGG Vorbis (*.ogg)", "*.ogg"},
     {"Windows Media Audio (*.wma)", "*.wma"},
     {"Free Lossless Audio Codec (*.flac)", "*.flac"},
     {"Monkey's Audio (*.ape)", "*.ape"},
     {"Apple Audio (*.aac; *.mp4; *.m4a)", "*.aac;*.mp4;*.m4a"},
+    {"Opus (*.opus)", "*.opus"},
+    {"Waveform Audio (*.wav)", "*.wav"},
+    {"Audio Interchange File Format (*.aiff; *.aif)", "*.aiff;*.aif"},
+    {"WavPack (*.wv)", "*.wv"},
+    {"Musepack (*.mpc)", "*.mpc"},
 }};
 
 constexpr std::array<FilterText, 5> kPlaylistFilters = {{

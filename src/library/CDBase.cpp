@@ -777,10 +777,14 @@ std::string CDBase::NowText()
 
 int CDBase::FileTypeCode(const QString& path)
 {
-    static const std::array<QLatin1StringView, 8> kExtensions = {
+    // A code is stored with every row and playlist entry, so a type keeps its place for good;
+    // new types only ever join at the end.
+    static const std::array<QLatin1StringView, 14> kExtensions = {
         QLatin1StringView("mp3"), QLatin1StringView("ogg"), QLatin1StringView("wma"),
         QLatin1StringView("flac"), QLatin1StringView("ape"), QLatin1StringView("aac"),
-        QLatin1StringView("mp4"), QLatin1StringView("m4a")};
+        QLatin1StringView("mp4"), QLatin1StringView("m4a"), QLatin1StringView("opus"),
+        QLatin1StringView("wav"), QLatin1StringView("aiff"), QLatin1StringView("aif"),
+        QLatin1StringView("wv"), QLatin1StringView("mpc")};
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot < 0) {
         return 0;

@@ -168,7 +168,8 @@ public:
     // "%Y-%m-%d %H:%M:%S" in UTC; empty when the time cannot be broken down.
     static std::string TimeText(std::int64_t seconds);
     static std::string NowText();
-    // File type code from the extension: 1 mp3 ... 8 m4a, 0 for anything else.
+    // File type code from the extension: 1 mp3, 2 ogg, 3 wma, 4 flac, 5 ape, 6 aac, 7 mp4,
+    // 8 m4a, 9 opus, 10 wav, 11 aiff, 12 aif, 13 wv, 14 mpc; 0 for anything else.
     static int FileTypeCode(const QString& path);
     // Compares two texts by the "MYCASE" rule (case-insensitive, accent-aware); <0, 0, >0.
     int CompareMyCase(const QString& a, const QString& b);

@@ -13,7 +13,7 @@
 // One music file met by a walk.
 struct WalkFile {
     QString path; // full path, "/" separated
-    int type = 0; // file type code (1 mp3 .. 8 m4a), never 0
+    int type = 0; // file type code (1 mp3 .. 14 mpc, see CDBase), never 0
     int root = 0; // index of the walked path in the caller's list
     // Filled when the walk could examine the file from its folder's listing (Unix): whether
     // it is a regular file (links followed), its size and last-write time.

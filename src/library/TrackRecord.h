@@ -32,7 +32,7 @@ struct TrackRecord {
     std::string composer;
     std::string albumartist;
     int time = 0;              // seconds
-    int type = 0;              // file type code (1 mp3 .. 8 m4a)
+    int type = 0;              // file type code (1 mp3 .. 14 mpc, see CDBase)
     int bitrate = 0;           // kbit/s
     int sample = 0;            // Hz
     int channel = 0;           // channel count

@@ -8,6 +8,7 @@
 #include "TagPrecise.h"
 #include "TagRawFile.h"
 
+#include <taglib/aifffile.h>
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
@@ -16,15 +17,21 @@
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
+#include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
 #include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/speexfile.h>
 #include <taglib/tfilestream.h>
 #include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
+
+#include <utility>
 
 namespace {
 
@@ -183,7 +190,9 @@ TagLib::PropertyMap FlacProperties(TagLib::FLAC::File& file)
     return props;
 }
 
-TagLib::PropertyMap ApeProperties(TagLib::APE::File& file)
+// Monkey's Audio, WavPack and Musepack files carry an APE tag, and from older taggers an ID3v1
+// tag besides.
+template <class File> TagLib::PropertyMap ApeProperties(File& file)
 {
     TagLib::PropertyMap props;
     if (file.hasAPETag())
@@ -203,12 +212,72 @@ bool ReadFlac(const char* path, TagSource& out)
     return true;
 }
 
-bool ReadApe(const char* path, TagSource& out)
+template <class File> bool ReadApeTagged(const char* path, TagSource& out)
 {
-    TagLib::APE::File file(path, true, kStyle);
+    File file(path, true, kStyle);
     if (!Measure(file, out))
         return false;
     out.props = ApeProperties(file);
+    out.stream.seconds = SampleSeconds(file.audioProperties()->sampleFrames(), out.stream);
+    return true;
+}
+
+// TagLib takes any file that lacks the Musepack 8 signature for a Musepack 7 one and gives it
+// that version's default rate and channels, so only a file that opens with one of the two
+// signatures is read as Musepack.
+bool ReadMpc(const char* path, TagSource& out)
+{
+    {
+        TagLib::FileStream stream(path, true);
+        if (!stream.isOpen() || !TagLib::MPC::File::isSupported(&stream))
+            return false;
+    }
+    return ReadApeTagged<TagLib::MPC::File>(path, out);
+}
+
+// The RIFF INFO items that name a field, and its key. "IMUS" is where taggers put the
+// composer; ffmpeg writes the track to "IPRT", others to "ITRK".
+constexpr std::pair<const char*, const char*> kInfoFields[] = {{"INAM", "TITLE"},
+    {"IART", "ARTIST"}, {"IPRD", "ALBUM"}, {"ICRD", "DATE"}, {"IGNR", "GENRE"},
+    {"IMUS", "COMPOSER"}, {"IPRT", "TRACKNUMBER"}, {"ITRK", "TRACKNUMBER"}};
+
+// TagLib maps only the fields of its plain tag interface from an INFO list, and the year
+// through a number, which loses a full date; the items are read by their ids instead.
+TagLib::PropertyMap InfoProperties(const TagLib::RIFF::Info::Tag& tag)
+{
+    const TagLib::RIFF::Info::FieldListMap items = tag.fieldListMap();
+    TagLib::PropertyMap props;
+    for (const auto& [id, key] : kInfoFields) {
+        const auto it = items.find(id);
+        if (it != items.end() && !it->second.stripWhiteSpace().isEmpty() && !props.contains(key))
+            props.insert(key, TagLib::StringList(it->second));
+    }
+    return props;
+}
+
+// Taggers write a WAV file's fields to an ID3v2 chunk, an INFO list, or both; the ID3v2
+// chunk has room for every field and for any text, so it wins where both hold one.
+bool ReadWav(const char* path, TagSource& out)
+{
+    TagLib::RIFF::WAV::File file(path, true, kStyle);
+    if (!Measure(file, out))
+        return false;
+    TagLib::PropertyMap props;
+    if (file.hasID3v2Tag())
+        props = Id3v2Properties(*file.ID3v2Tag());
+    if (file.hasInfoTag())
+        AddMissing(props, InfoProperties(*file.InfoTag()));
+    out.props = props;
+    out.stream.seconds = SampleSeconds(file.audioProperties()->sampleFrames(), out.stream);
+    return true;
+}
+
+bool ReadAiff(const char* path, TagSource& out)
+{
+    TagLib::RIFF::AIFF::File file(path, true, kStyle);
+    if (!Measure(file, out))
+        return false;
+    out.props = file.hasID3v2Tag() ? Id3v2Properties(*file.tag()) : TagLib::PropertyMap();
     out.stream.seconds = SampleSeconds(file.audioProperties()->sampleFrames(), out.stream);
     return true;
 }
@@ -265,6 +334,16 @@ Reader ReaderByContent(const char* path)
     TagLib::FileStream stream(path, true);
     if (!stream.isOpen())
         return nullptr;
+    // The containers that open with a fixed signature come first: PCM samples may hold an
+    // MPEG frame sync, and a second one at the right distance, by chance.
+    if (TagLib::RIFF::WAV::File::isSupported(&stream))
+        return ReadWav;
+    if (TagLib::RIFF::AIFF::File::isSupported(&stream))
+        return ReadAiff;
+    if (TagLib::WavPack::File::isSupported(&stream))
+        return ReadApeTagged<TagLib::WavPack::File>;
+    if (TagLib::MPC::File::isSupported(&stream))
+        return ReadMpc;
     if (TagLib::MPEG::File::isSupported(&stream))
         return ReadMpeg;
     if (TagLib::FLAC::File::isSupported(&stream))
@@ -279,7 +358,7 @@ Reader ReaderByContent(const char* path)
     if (TagLib::ASF::File::isSupported(&stream))
         return ReadAsf;
     if (TagLib::APE::File::isSupported(&stream))
-        return ReadApe;
+        return ReadApeTagged<TagLib::APE::File>;
     return nullptr;
 }
 
@@ -294,11 +373,21 @@ Reader ReaderByExtension(const QString& ext)
     if (ext == QLatin1String("flac"))
         return ReadFlac;
     if (ext == QLatin1String("ape"))
-        return ReadApe;
+        return ReadApeTagged<TagLib::APE::File>;
     if (ext == QLatin1String("aac"))
         return ReadAdts;
     if (ext == QLatin1String("mp4") || ext == QLatin1String("m4a"))
         return ReadMp4;
+    if (ext == QLatin1String("opus"))
+        return ReadAs<TagLib::Ogg::Opus::File>;
+    if (ext == QLatin1String("wav"))
+        return ReadWav;
+    if (ext == QLatin1String("aiff") || ext == QLatin1String("aif"))
+        return ReadAiff;
+    if (ext == QLatin1String("wv"))
+        return ReadApeTagged<TagLib::WavPack::File>;
+    if (ext == QLatin1String("mpc"))
+        return ReadMpc;
     return nullptr;
 }
 

@@ -4,14 +4,19 @@
 
 #include <QFileInfo>
 
+#include <taglib/aifffile.h>
+#include <taglib/apetag.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
 #include <taglib/flacpicture.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
+#include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
 
 namespace {
@@ -66,6 +71,40 @@ QByteArray FromMp4(TagLib::MP4::Tag* tag)
     return covers.isEmpty() ? QByteArray() : Bytes(covers.front().data());
 }
 
+// An APE tag keeps a picture as a binary item: the picture's file name, a zero byte, then the
+// image. The front cover is preferred, any other cover item taken when it is missing.
+QByteArray FromApe(TagLib::APE::Tag* tag)
+{
+    if (tag == nullptr) {
+        return {};
+    }
+    const TagLib::APE::Item* chosen = nullptr;
+    for (const auto& [key, item] : tag->itemListMap()) {
+        if (item.type() != TagLib::APE::Item::Binary || !key.startsWith("COVER ART")) {
+            continue;
+        }
+        if (chosen == nullptr || key == "COVER ART (FRONT)") {
+            chosen = &item;
+        }
+    }
+    if (chosen == nullptr) {
+        return {};
+    }
+    const TagLib::ByteVector data = chosen->binaryData();
+    const int nameEnd = data.find('\0');
+    return nameEnd < 0 ? QByteArray() : Bytes(data.mid(static_cast<unsigned>(nameEnd) + 1));
+}
+
+QByteArray FromApeFile(const char* name, const QString& suffix)
+{
+    if (suffix == QLatin1String("wv")) {
+        TagLib::WavPack::File file(name, false);
+        return file.isValid() && file.hasAPETag() ? FromApe(file.APETag()) : QByteArray();
+    }
+    TagLib::MPC::File file(name, false);
+    return file.isValid() && file.hasAPETag() ? FromApe(file.APETag()) : QByteArray();
+}
+
 } // namespace
 
 QByteArray EmbeddedCover(const QString& path)
@@ -101,6 +140,17 @@ QByteArray EmbeddedCover(const QString& path)
     if (suffix == QLatin1String("m4a") || suffix == QLatin1String("mp4")) {
         TagLib::MP4::File file(name, false);
         return file.isValid() ? FromMp4(file.tag()) : QByteArray();
+    }
+    if (suffix == QLatin1String("wav")) {
+        TagLib::RIFF::WAV::File file(name, false);
+        return file.isValid() && file.hasID3v2Tag() ? FromId3(file.ID3v2Tag()) : QByteArray();
+    }
+    if (suffix == QLatin1String("aiff") || suffix == QLatin1String("aif")) {
+        TagLib::RIFF::AIFF::File file(name, false);
+        return file.isValid() && file.hasID3v2Tag() ? FromId3(file.tag()) : QByteArray();
+    }
+    if (suffix == QLatin1String("wv") || suffix == QLatin1String("mpc")) {
+        return FromApeFile(name, suffix);
     }
     return {};
 }

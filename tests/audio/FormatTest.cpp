@@ -53,6 +53,12 @@ protected:
 
 } // namespace
 
+// An Opus stream is always coded at 48 kHz, whatever rate its source had.
+int StreamRate(const QString& type)
+{
+    return type == "opus" ? 48000 : 44100;
+}
+
 // Every library type decodes to the sine it was made from, at its level; a mono source is
 // heard at full level on both sides.
 TEST_P(FormatTest, DecodesTheSineAtItsLevel)
@@ -65,7 +71,7 @@ TEST_P(FormatTest, DecodesTheSineAtItsLevel)
     ASSERT_NE(h, 0u) << static_cast<int>(m_lib.ErrorGetCode());
     ChannelInfo info;
     ASSERT_TRUE(m_lib.ChannelGetInfo(h, info));
-    EXPECT_EQ(info.freq, 44100);
+    EXPECT_EQ(info.freq, StreamRate(c.type));
     EXPECT_EQ(info.chans, c.channels);
     EXPECT_EQ(m_lib.StreamGetFileSize(h), static_cast<std::uint64_t>(QFileInfo(path).size()));
 
@@ -164,5 +170,22 @@ TEST(FormatApeTest, SamplesMatchTheCommandLineDecoderFromTheStartAndAfterASeek)
             }
             EXPECT_EQ(differ, 0u) << name.toStdString() << " from " << from;
         }
+        }
+    }
+}
+
+// Musepack 8 files tell their exact sample count in the stream header; the container's own
+// duration would be cut to whole groups of 1.67 s.
+TEST(FormatMusepackTest, LengthIsTheHeadersSampleCount)
+{
+    TestProfile profile;
+    CAudioLib lib;
+    for (const double seconds : {2.5, 4.0}) {
+        const QString path = profile.File(QString("tone%1.mpc").arg(seconds));
+        ASSERT_TRUE(fixture::MakeTone(path, fixture::Tone{seconds, 440.0, 0.5, 2, 44100}));
+        const HCHANNEL h = lib.StreamCreateFile(path, true);
+        ASSERT_NE(h, 0u);
+        EXPECT_NEAR(lib.ChannelBytes2Seconds(h, lib.ChannelGetLength(h)), seconds, 0.001);
+        lib.StreamFree(h);
     }
 }

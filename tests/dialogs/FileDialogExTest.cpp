@@ -17,15 +17,22 @@ TEST(FileDialogEx, FilterTextsInBothForms)
     CFileDialogEx audio;
     audio.SetFilters(CFileDialogEx::AudioFilters());
     EXPECT_EQ(audio.FilterString(),
-              QStringLiteral("All Audio Files|*.mp3;*.ogg;*.wma;*.flac;*.ape;*.aac;*.mp4;*.m4a|"
+              QStringLiteral("All Audio Files|*.mp3;*.ogg;*.wma;*.flac;*.ape;*.aac;*.mp4;*.m4a;"
+                             "*.opus;*.wav;*.aiff;*.aif;*.wv;*.mpc|"
                              "MPEG Audio (*.mp3)|*.mp3|OGG Vorbis (*.ogg)|*.ogg|"
                              "Windows Media Audio (*.wma)|*.wma|"
                              "Free Lossless Audio Codec (*.flac)|*.flac|"
                              "Monkey's Audio (*.ape)|*.ape|"
-                             "Apple Audio (*.aac; *.mp4; *.m4a)|*.aac;*.mp4;*.m4a||"));
+                             "Apple Audio (*.aac; *.mp4; *.m4a)|*.aac;*.mp4;*.m4a|"
+                             "Opus (*.opus)|*.opus|Waveform Audio (*.wav)|*.wav|"
+                             "Audio Interchange File Format (*.aiff; *.aif)|*.aiff;*.aif|"
+                             "WavPack (*.wv)|*.wv|Musepack (*.mpc)|*.mpc||"));
     EXPECT_EQ(audio.NameFilters().constFirst(),
-              QStringLiteral("All Audio Files (*.mp3 *.ogg *.wma *.flac *.ape *.aac *.mp4 *.m4a)"));
-    EXPECT_EQ(audio.NameFilters().constLast(), QStringLiteral("Apple Audio (*.aac *.mp4 *.m4a)"));
+              QStringLiteral("All Audio Files (*.mp3 *.ogg *.wma *.flac *.ape *.aac *.mp4 *.m4a "
+                             "*.opus *.wav *.aiff *.aif *.wv *.mpc)"));
+    EXPECT_EQ(audio.NameFilters().at(6), QStringLiteral("Apple Audio (*.aac *.mp4 *.m4a)"));
+    EXPECT_EQ(audio.NameFilters().at(9),
+              QStringLiteral("Audio Interchange File Format (*.aiff *.aif)"));
 
     CFileDialogEx lists;
     lists.SetFilters(CFileDialogEx::PlaylistFilters());

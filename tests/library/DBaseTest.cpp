@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -136,7 +137,22 @@ TEST_F(DBaseTest, TimeAndDurationTexts)
     EXPECT_EQ(CDBase::FileTypeCode(QStringLiteral("/a.b/Song.FLAC")), 4);
     EXPECT_EQ(CDBase::FileTypeCode(QStringLiteral("/a/song.m4a")), 8);
     EXPECT_EQ(CDBase::FileTypeCode(QStringLiteral("/a.mp3/song")), 0);
-    EXPECT_EQ(CDBase::FileTypeCode(QStringLiteral("/a/song.wav")), 0);
+    EXPECT_EQ(CDBase::FileTypeCode(QStringLiteral("/a/song.txt")), 0);
+}
+
+// Stored rows and playlist entries keep the code their file had when it was added, so every
+// extension keeps its number for good, whatever case the name is in.
+TEST(DBaseTypeCodes, EveryExtensionKeepsItsNumber)
+{
+    const std::pair<const char*, int> codes[] = {{"mp3", 1}, {"ogg", 2}, {"wma", 3},
+        {"flac", 4}, {"ape", 5}, {"aac", 6}, {"mp4", 7}, {"m4a", 8}, {"opus", 9}, {"wav", 10},
+        {"aiff", 11}, {"aif", 12}, {"wv", 13}, {"mpc", 14}, {"dsf", 0}, {"aifc", 0},
+        {"oga", 0}, {"wave", 0}, {"mp+", 0}, {"", 0}};
+    for (const auto& [ext, code] : codes) {
+        const QString name = QStringLiteral("/m/x.y/Song.") + QString::fromLatin1(ext);
+        EXPECT_EQ(CDBase::FileTypeCode(name), code) << ext;
+        EXPECT_EQ(CDBase::FileTypeCode(name.toUpper()), code) << ext;
+    }
 }
 
 TEST(DBaseFile, LibraryFileThatIsNotADatabaseIsLeftUntouched)

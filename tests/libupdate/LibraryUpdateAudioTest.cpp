@@ -5,12 +5,15 @@
 #include "CDBase.h"
 #include "CLibraryUpdate.h"
 #include "CTagReader.h"
+#include "Sqlite.h"
 #include "TestProfile.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 namespace {
 
@@ -45,12 +48,35 @@ bool MakeTaggedFile(const QString& type, const QString& path, QString& skip)
         {QStringLiteral("DATE"), QStringLiteral("1999")}});
 }
 
-class LibraryUpdateAudio : public ::testing::TestWithParam<const char*> {};
+// The stored type code, playing time and bitrate of the library row with id 1, as
+// "type|time|bitrate" ("" when there is no such row).
+QString StoredStream(const QString& profile)
+{
+    SqliteDb db;
+    if (!db.OpenReadOnly(profile + QStringLiteral("/Library.db")))
+        return {};
+    SqliteStmt row(db.Get(), "SELECT type,time,bitrate FROM library WHERE id=1;");
+    if (!row.Step())
+        return {};
+    return QStringLiteral("%1|%2|%3").arg(row.Int(0)).arg(row.Int(1)).arg(row.Int(2));
+}
+
+struct TypeCase {
+    const char* ext;
+    int code;
+};
+
+void PrintTo(const TypeCase& c, std::ostream* os)
+{
+    *os << c.ext;
+}
+
+class LibraryUpdateAudio : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(LibraryUpdateAudio, ReadsTagsOnceAndFollowsARename)
 {
     TestProfile dir;
-    const QString type = QString::fromLatin1(GetParam());
+    const QString type = QString::fromLatin1(GetParam().ext);
     QString skip;
     if (!MakeTaggedFile(type, dir.File(QStringLiteral("music/a/track.") + type), skip)) {
         if (!skip.isEmpty())
@@ -73,6 +99,13 @@ TEST_P(LibraryUpdateAudio, ReadsTagsOnceAndFollowsARename)
     ASSERT_TRUE(db.GetFullInfo(1, 0, &info));
     EXPECT_EQ(info.mid(1, 6), QStringList({QStringLiteral("7"), QString::fromUtf8("Заглавие"),
         QStringLiteral("Artist"), QString::fromUtf8("アルバム"), QStringLiteral("1999"), {}}));
+    // The row holds the type's own code, the one second every fixture plays, and the
+    // bitrate the reader gives for the file.
+    TrackRecord read;
+    ASSERT_TRUE(CTagReader::ReadTags(dir.File(QStringLiteral("music/a/track.") + type), read));
+    EXPECT_GT(read.bitrate, 0);
+    EXPECT_EQ(StoredStream(dir.Path()),
+        QStringLiteral("%1|1|%2").arg(GetParam().code).arg(read.bitrate));
     EXPECT_EQ(run().unchanged, 1);
 
     ASSERT_TRUE(QDir().rename(dir.File(QStringLiteral("music/a")), dir.File(QStringLiteral("music/b"))));
@@ -84,7 +117,10 @@ TEST_P(LibraryUpdateAudio, ReadsTagsOnceAndFollowsARename)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTypes, LibraryUpdateAudio,
-    ::testing::Values("mp3", "ogg", "wma", "flac", "ape", "aac", "mp4", "m4a"),
-    [](const ::testing::TestParamInfo<const char*>& param) { return std::string(param.param); });
+    ::testing::Values(TypeCase{"mp3", 1}, TypeCase{"ogg", 2}, TypeCase{"wma", 3},
+        TypeCase{"flac", 4}, TypeCase{"ape", 5}, TypeCase{"aac", 6}, TypeCase{"mp4", 7},
+        TypeCase{"m4a", 8}, TypeCase{"opus", 9}, TypeCase{"wav", 10}, TypeCase{"aiff", 11},
+        TypeCase{"aif", 12}, TypeCase{"wv", 13}, TypeCase{"mpc", 14}),
+    [](const ::testing::TestParamInfo<TypeCase>& param) { return std::string(param.param.ext); });
 
 } // namespace

@@ -14,7 +14,8 @@
 
 namespace {
 
-const char* const kTypes[] = { "mp3", "ogg", "wma", "flac", "ape", "aac", "mp4", "m4a" };
+const char* const kTypes[] = { "mp3", "ogg", "wma", "flac", "ape", "aac", "mp4", "m4a", "opus",
+    "wav", "aiff", "aif", "wv", "mpc" };
 
 class TagReaderBadInput : public testing::TestWithParam<const char*> {
 protected:
@@ -54,8 +55,20 @@ TEST_P(TagReaderBadInput, MissingFile)
     ExpectRefused(PathFor("not-there"), "missing");
 }
 
-// Cut inside the stream headers (ogg, flac, mp4 keep them in front, ADTS and mp3 frames
-// need seven and four bytes, wma's and ape's headers are larger).
+// The length of a file cut inside its stream headers: ogg, flac and mp4 keep them in front,
+// ADTS and mp3 frames need seven and four bytes, wma's and ape's headers are larger. A
+// WavPack block header takes 32 bytes, and Musepack's stream header packet ends at byte 18.
+int CutInsideHeaders(const QString& type)
+{
+    if (type == "aac")
+        return 5;
+    if (type == "wv")
+        return 20;
+    if (type == "mpc")
+        return 12;
+    return 40;
+}
+
 TEST_P(TagReaderBadInput, TruncatedHeaders)
 {
     const QString type = GetParam();
@@ -68,7 +81,7 @@ TEST_P(TagReaderBadInput, TruncatedHeaders)
         GTEST_SKIP() << "no APE sample: PLUMO_SHARED_TESTDATA/ape is missing";
     QFile file(whole);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(tagtest::WriteBytes(PathFor("cut"), file.read(type == "aac" ? 5 : 40)));
+    ASSERT_TRUE(tagtest::WriteBytes(PathFor("cut"), file.read(CutInsideHeaders(type))));
     ExpectRefused(PathFor("cut"), "truncated");
 }
 

@@ -10,13 +10,21 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <taglib/aifffile.h>
+#include <taglib/apetag.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
+#include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/tpropertymap.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
+#include <taglib/xiphcomment.h>
 
 #include <memory>
 
@@ -24,7 +32,8 @@ namespace fixture {
 
 const QStringList& AllTypes()
 {
-    static const QStringList types{"mp3", "ogg", "wma", "flac", "aac", "mp4", "m4a"};
+    static const QStringList types{
+        "mp3", "ogg", "wma", "flac", "aac", "mp4", "m4a", "opus", "wav", "aiff", "wv", "mpc"};
     return types;
 }
 
@@ -46,7 +55,23 @@ static QStringList CodecArgs(const QString& ext)
         return {"-c:a", "pcm_s16le"};
     if (ext == "opus")
         return {"-c:a", "libopus", "-b:a", "96k"};
+    if (ext == "aiff" || ext == "aif")
+        return {"-c:a", "pcm_s16be", "-f", "aiff"};
+    if (ext == "wv")
+        return {"-c:a", "wavpack", "-f", "wv"};
+    // ffmpeg has no Musepack encoder: it writes WAV for mpcenc to encode.
+    if (ext == "mpc")
+        return {"-c:a", "pcm_s16le", "-f", "wav"};
     return {};
+}
+
+static bool Run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(120000))
+        return false;
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 bool MakeTone(const QString& path, const Tone& tone)
@@ -65,14 +90,20 @@ bool MakeTone(const QString& path, const Tone& tone)
                                .arg(tone.frequency > 0 ? tone.amplitude * 8.0 : 0.0)
                                .arg(tone.channels == 1 ? "mono" : "stereo")
                                .arg(tone.channels == 1 ? "c0=c0" : "c0=c0|c1=c0");
+    const bool musepack = ext == "mpc";
+    const QString encoded = musepack ? path + ".wav" : path;
     QStringList args{"-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi",
         "-i", source, "-af", filter, "-map_metadata", "-1"};
-    args << codec << path;
-    QProcess p;
-    p.start("ffmpeg", args);
-    if (!p.waitForFinished(120000))
+    args << codec << encoded;
+    if (!Run("ffmpeg", args))
         return false;
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 && QFileInfo(path).size() > 0;
+    if (musepack) {
+        const bool made = Run("mpcenc", {"--silent", "--overwrite", encoded, path});
+        QFile::remove(encoded);
+        if (!made)
+            return false;
+    }
+    return QFileInfo(path).size() > 0;
 }
 
 bool CopyTone(const QString& type, const QString& path)
@@ -115,6 +146,39 @@ bool WriteTags(const QString& path, const QMap<QString, QString>& tags)
     return f.save();
 }
 
+static TagLib::ID3v2::AttachedPictureFrame* FrontCoverFrame(const TagLib::ByteVector& data, bool png)
+{
+    auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+    frame->setMimeType(png ? "image/png" : "image/jpeg");
+    frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    frame->setPicture(data);
+    return frame;
+}
+
+static TagLib::FLAC::Picture* FrontCoverPicture(const TagLib::ByteVector& data, bool png)
+{
+    auto* pic = new TagLib::FLAC::Picture;
+    pic->setMimeType(png ? "image/png" : "image/jpeg");
+    pic->setType(TagLib::FLAC::Picture::FrontCover);
+    pic->setData(data);
+    return pic;
+}
+
+// APE tags keep a picture as "file name, zero byte, image" in a binary item.
+template <class File>
+static bool WriteApeCover(const char* native, const TagLib::ByteVector& data, bool png)
+{
+    File f(native, false);
+    TagLib::ByteVector value(png ? "cover.png" : "cover.jpg");
+    value.append('\0');
+    value.append(data);
+    TagLib::APE::Item item;
+    item.setKey("COVER ART (FRONT)");
+    item.setBinaryData(value);
+    f.APETag(true)->setItem("COVER ART (FRONT)", item);
+    return f.save();
+}
+
 bool WriteCover(const QString& path, const QByteArray& imageBytes)
 {
     const QByteArray native = QFile::encodeName(path);
@@ -123,22 +187,38 @@ bool WriteCover(const QString& path, const QByteArray& imageBytes)
     const bool png = imageBytes.startsWith("\x89PNG");
     if (ext == "mp3") {
         TagLib::MPEG::File f(native.constData(), false);
-        auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
-        frame->setMimeType(png ? "image/png" : "image/jpeg");
-        frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
-        frame->setPicture(data);
-        f.ID3v2Tag(true)->addFrame(frame);
+        f.ID3v2Tag(true)->addFrame(FrontCoverFrame(data, png));
+        return f.save();
+    }
+    if (ext == "wav") {
+        TagLib::RIFF::WAV::File f(native.constData(), false);
+        f.ID3v2Tag()->addFrame(FrontCoverFrame(data, png));
+        return f.save();
+    }
+    if (ext == "aiff" || ext == "aif") {
+        TagLib::RIFF::AIFF::File f(native.constData(), false);
+        f.tag()->addFrame(FrontCoverFrame(data, png));
         return f.save();
     }
     if (ext == "flac") {
         TagLib::FLAC::File f(native.constData(), false);
-        auto* pic = new TagLib::FLAC::Picture;
-        pic->setMimeType(png ? "image/png" : "image/jpeg");
-        pic->setType(TagLib::FLAC::Picture::FrontCover);
-        pic->setData(data);
-        f.addPicture(pic);
+        f.addPicture(FrontCoverPicture(data, png));
         return f.save();
     }
+    if (ext == "ogg") {
+        TagLib::Ogg::Vorbis::File f(native.constData(), false);
+        f.tag()->addPicture(FrontCoverPicture(data, png));
+        return f.save();
+    }
+    if (ext == "opus") {
+        TagLib::Ogg::Opus::File f(native.constData(), false);
+        f.tag()->addPicture(FrontCoverPicture(data, png));
+        return f.save();
+    }
+    if (ext == "wv")
+        return WriteApeCover<TagLib::WavPack::File>(native.constData(), data, png);
+    if (ext == "mpc")
+        return WriteApeCover<TagLib::MPC::File>(native.constData(), data, png);
     if (ext == "mp4" || ext == "m4a") {
         TagLib::MP4::File f(native.constData(), false);
         TagLib::MP4::CoverArtList covers;

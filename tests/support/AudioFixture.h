@@ -9,7 +9,8 @@
 // Audio fixtures generated at test time with the ffmpeg command line; tags written by TagLib.
 namespace fixture {
 
-// The eight library types by extension, in type-code order.
+// The library types that can be made here, by extension in type-code order: every one but
+// ape, which has no encoder, and aif, which is aiff under another name.
 const QStringList& AllTypes();
 
 struct Tone {
@@ -21,7 +22,8 @@ struct Tone {
 };
 
 // Writes a sine of the given shape to path, encoded by the path's extension
-// (mp3, ogg, wma, flac, aac as raw ADTS, mp4, m4a, wav, opus). Returns false when ffmpeg failed.
+// (mp3, ogg, wma, flac, aac as raw ADTS, mp4, m4a, opus, wav, aiff/aif, wv; mpc through the
+// mpcenc command line). Returns false when an encoder failed.
 bool MakeTone(const QString& path, const Tone& tone = {});
 
 // Copies a generated template instead of encoding again: a folder of one tone per type is

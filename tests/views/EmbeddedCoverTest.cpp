@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 #include "EmbeddedCover.h"
+#include "AudioFixture.h"
 #include "TestProfile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 
 #include <chrono>
 #include <future>
@@ -34,3 +37,40 @@ TEST(EmbeddedCover, APipeOrFolderBehindAMusicNameHasNoCover)
         EXPECT_TRUE(answer.get().isEmpty());
     }
 }
+
+namespace {
+
+QByteArray SmallPng()
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+class EmbeddedCoverTypes : public testing::TestWithParam<const char*> {};
+
+// The picture is found in the tag kind each type carries (ID3v2 in a chunk of wav and aiff,
+// a binary APE item in WavPack and Musepack) and comes back byte for byte.
+TEST_P(EmbeddedCoverTypes, TheStoredPictureComesBackWhole)
+{
+    TestProfile dir;
+    const QString type = QString::fromLatin1(GetParam());
+    const QString path = dir.File("song." + type);
+    ASSERT_TRUE(fixture::CopyTone(type, path));
+    ASSERT_TRUE(fixture::WriteTags(path, {{"TITLE", "Pictured"}}));
+    EXPECT_TRUE(EmbeddedCover(path).isEmpty());
+    const QByteArray png = SmallPng();
+    ASSERT_FALSE(png.isEmpty());
+    ASSERT_TRUE(fixture::WriteCover(path, png));
+    EXPECT_EQ(EmbeddedCover(path), png);
+}
+
+INSTANTIATE_TEST_SUITE_P(PictureTypes, EmbeddedCoverTypes,
+    testing::Values("mp3", "flac", "ogg", "opus", "m4a", "wav", "aiff", "aif", "wv", "mpc"),
+    [](const testing::TestParamInfo<const char*>& param) { return std::string(param.param); });
+
+} // namespace

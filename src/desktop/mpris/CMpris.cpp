@@ -191,6 +191,9 @@ QStringList CMpris::MimeTypes()
         QStringLiteral("audio/x-vorbis+ogg"), QStringLiteral("audio/x-ms-wma"),
         QStringLiteral("audio/flac"), QStringLiteral("audio/x-flac"), QStringLiteral("audio/x-ape"),
         QStringLiteral("audio/aac"), QStringLiteral("audio/mp4"), QStringLiteral("audio/x-m4a"),
+        QStringLiteral("audio/x-opus+ogg"), QStringLiteral("audio/x-wav"),
+        QStringLiteral("audio/x-aiff"), QStringLiteral("audio/x-wavpack"),
+        QStringLiteral("audio/x-musepack"),
         QStringLiteral("audio/x-mpegurl"), QStringLiteral("audio/x-scpls"),
         QStringLiteral("video/x-ms-asf"), QStringLiteral("application/xspf+xml")};
 }

@@ -14,6 +14,8 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <string_view>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -75,6 +77,43 @@ AudioError OpenErrnoCode(int err)
     return err == ENOMEM ? AudioError::Mem : AudioError::FileOpen;
 }
 #endif
+
+// Reads a Musepack number at at: base 128, most significant group first, the high bit set on
+// every byte but the last. False when it runs past end or beyond 63 bits.
+bool MpcNumber(const std::uint8_t* bytes, int end, int& at, std::uint64_t& value)
+{
+    value = 0;
+    for (int n = 0; at < end && n < 9; ++n) {
+        const std::uint8_t b = bytes[at++];
+        value = (value << 7) | (b & 0x7fu);
+        if ((b & 0x80u) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The sample count in the stream header packet of a Musepack 8 file, which opens the file
+// right after its "MPCK" signature; 0 when the file does not start so. libavformat gives the
+// duration only in whole groups of 64 frames (1.67 s at 44.1 kHz), none for a shorter file.
+// The read position is left where it was.
+std::uint64_t Mpc8Samples(AVIOContext* pb)
+{
+    const std::int64_t here = avio_tell(pb);
+    if (here < 0 || avio_seek(pb, 0, SEEK_SET) < 0)
+        return 0;
+    std::uint8_t head[32];
+    const int got = avio_read(pb, head, static_cast<int>(sizeof head));
+    avio_seek(pb, here, SEEK_SET);
+    if (got < 8 || std::memcmp(head, "MPCKSH", 6) != 0)
+        return 0;
+    int at = 6;
+    std::uint64_t packetSize = 0;
+    std::uint64_t samples = 0;
+    if (!MpcNumber(head, got, at, packetSize))
+        return 0;
+    at += 5; // the packet's CRC and the stream version
+    return MpcNumber(head, got, at, samples) ? samples : 0;
+}
 
 } // namespace
 
@@ -255,6 +294,10 @@ void CFfmpegDecoder::ReadProperties()
     else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
         m_lengthFrames = static_cast<std::uint64_t>(
             av_rescale(m_format->duration, m_rate, AV_TIME_BASE));
+    if (std::string_view(m_format->iformat->name) == "mpc8" && m_sourceRate > 0)
+        if (const std::uint64_t samples = Mpc8Samples(m_format->pb); samples > 0)
+            m_lengthFrames = static_cast<std::uint64_t>(
+                av_rescale(static_cast<std::int64_t>(samples), m_rate, m_sourceRate));
 }
 
 void CFfmpegDecoder::DecodeFirst()
