@@ -170,7 +170,6 @@ TEST(FormatApeTest, SamplesMatchTheCommandLineDecoderFromTheStartAndAfterASeek)
             }
             EXPECT_EQ(differ, 0u) << name.toStdString() << " from " << from;
         }
-        }
     }
 }
 
