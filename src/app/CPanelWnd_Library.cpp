@@ -77,7 +77,9 @@ void CPanelWnd::RebuildTree()
 
 void CPanelWnd::AfterLibraryUpdate()
 {
-    if (m_settings.GetLibraryNode().node1Type > 1)
+    if (m_searchShown)
+        OnSearchChanged();
+    else if (m_settings.GetLibraryNode().node1Type > 1)
         FillList(nullptr);
     RebuildTree();
 }
@@ -139,6 +141,8 @@ void CPanelWnd::FillList(CSkinTreeNode* node)
 {
     if (node && node->m_kind == CSkinTreeNode::kHead)
         return;
+    if (node)
+        DropSearch();
     m_player.prepared = nullptr;
     if (node && node->m_type == NodeType::Radio) {
         FillRadioList(node);

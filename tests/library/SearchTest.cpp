@@ -18,13 +18,13 @@ protected:
     {
         LibraryFixture::SetUp();
         AddTracks({
-            {"Björk", "Homogenic", "Jóga", 1997, "Electronic", 2},             // 1
-            {"Björk", "Debut", "Human Behaviour", 1993, "Electronic", 1},      // 2
-            {"Sigur Rós", "Ágætis byrjun", "Svefn-g-englar", 1999, "Post-Rock", 2}, // 3
-            {"Queen", "Jazz", "Mustapha", 1978, "Rock", 1},                    // 4
-            {"Queen", "A Night at the Opera", "Death on Two Legs", 1975, "Rock", 1}, // 5
-            {"Nearly God", "Poems", "Near Me", 1996, "Trip Hop", 3},           // 6
-            {"", "", "Untitled", std::nullopt, "", std::nullopt},              // 7
+            {"Björk", "Homogenic", "Jóga", 1997, "Electronic", 2, 200, ""},        // 1
+            {"Björk", "Debut", "Human Behaviour", 1993, "Electronic", 1, 200, ""}, // 2
+            {"Sigur Rós", "Ágætis byrjun", "Svefn-g-englar", 1999, "Post-Rock", 2, 200, ""}, // 3
+            {"Queen", "Jazz", "Mustapha", 1978, "Rock", 1, 200, ""},               // 4
+            {"Queen", "A Night at the Opera", "Death on Two Legs", 1975, "Rock", 1, 200, ""}, // 5
+            {"Nearly God", "Poems", "Near Me", 1996, "Trip Hop", 3, 200, ""},      // 6
+            {"", "", "Untitled", std::nullopt, "", std::nullopt, 200, ""},         // 7
         });
         TrackRecord r;
         r.title = "Gymnopédie No. 1";
@@ -178,7 +178,7 @@ TEST_F(SearchTest, ALibraryMadeWithoutTheIndexGetsItWhenOpened)
     ASSERT_TRUE(m_db.HasSearchIndex());
     EXPECT_EQ(Find(QStringLiteral("sigur")), QStringLiteral("3"));
     EXPECT_EQ(Find(QStringLiteral("satie")), QStringLiteral("8"));
-    AddTracks({{"Björk", "Vespertine", "Pagan Poetry", 2001, "Electronic", 5}});
+    AddTracks({{"Björk", "Vespertine", "Pagan Poetry", 2001, "Electronic", 5, 200, ""}});
     EXPECT_EQ(Find(QStringLiteral("pagan")), QStringLiteral("9"));
 }
 
