@@ -48,8 +48,8 @@ enum class SkinKind : int {
 };
 
 // One element a panel holds: a skin control or the place of a child window (library tree,
-// now-playing list, spectrum, search box). The plain element draws nothing and ignores the mouse; the
-// controls of skin/controls override the virtual operations.
+// now-playing list, spectrum, search box). The plain element draws nothing and ignores the
+// mouse; the controls of skin/controls override the virtual operations.
 //
 // The panel loader creates it, sets type, hidden flag and device pixel ratio, then calls
 // LoadSkin with the path of the element's own skin file and reads GetWidth/GetHeight as the
