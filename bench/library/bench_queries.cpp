@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 // Times the browsing queries over a generated 50,000-row library, once as the program runs
-// them (MYCASE) and once with SQLite's NOCASE in their place, and prints the medians.
+// them (MYCASE) and once with SQLite's NOCASE in their place, and prints the medians; then the
+// search box's list as it follows typed words, at 50,000 and at 250,000 rows.
 #include "CDBase.h"
 #include "CLibraryQuery.h"
 #include "ListRowTexts.h"
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr int kRows = 50000;
+constexpr int kLargeRows = 250000;
 constexpr int kRuns = 9;
 
 const std::array<const char*, 20> kLatin = {"ka", "lo", "mi", "ra", "the", "son", "el",
@@ -118,12 +120,12 @@ Catalogue MakeCatalogue(NameMaker& names)
     return c;
 }
 
-void FillLibrary(CDBase& db)
+void FillLibrary(CDBase& db, int rows)
 {
     NameMaker names;
     const Catalogue c = MakeCatalogue(names);
     db.Begin(DbConn::Library);
-    for (int row = 0; row < kRows;) {
+    for (int row = 0; row < rows;) {
         const std::string& artist = c.artists[static_cast<std::size_t>(names.Pick(2500))];
         const std::string& album = c.albums[static_cast<std::size_t>(names.Pick(4000))];
         // A few genres hold most tracks, as in real libraries.
@@ -131,7 +133,7 @@ void FillLibrary(CDBase& db)
             std::min(names.Pick(80), std::min(names.Pick(80), names.Pick(80))));
         const int year = 1950 + names.Pick(75);
         const int tracks = 6 + names.Pick(10);
-        for (int n = 1; n <= tracks && row < kRows; ++n, ++row) {
+        for (int n = 1; n <= tracks && row < rows; ++n, ++row) {
             TrackRecord r;
             r.size = 4000000 + names.Pick(6000000);
             r.modified = "2024-05-06 07:08:09";
@@ -242,6 +244,45 @@ QString LargestGenre(CDBase& db)
     return stmt.Step() ? stmt.Text(0) : QString();
 }
 
+// What a person types while looking for an artist: the first one to five letters of the first
+// word of four artists spread over the library; twenty searches in all.
+QStringList TypedPrefixes(CDBase& db)
+{
+    QStringList prefixes;
+    for (const int id : {1001, 13001, 27001, 41001}) {
+        SqliteStmt stmt(db.Handle(DbConn::Library),
+                        "SELECT artist FROM library WHERE id>=? AND artist IS NOT NULL LIMIT 1;");
+        stmt.Bind(id);
+        const QString word = stmt.Step() ? stmt.Text(0).section(u' ', 0, 0) : QString();
+        for (int length = 1; length <= 5; ++length) {
+            prefixes << word.left(length);
+        }
+    }
+    return prefixes;
+}
+
+// Median over the typed prefixes of the processor time for one search: the statement on the
+// word index and the list's rows made from its result, as the list fill does on its worker.
+double SearchMedian(CDBase& db, const QStringList& prefixes, int* rows)
+{
+    CLibraryQuery query(db);
+    NullList list;
+    std::vector<double> ms;
+    std::vector<int> counts;
+    for (const QString& prefix : prefixes) {
+        const ListQuery search = CLibraryQuery::SearchList(prefix);
+        query.RunList(search, list); // the first reading brings the pages into the cache
+        const double start = CpuMs();
+        query.RunList(search, list);
+        ms.push_back(CpuMs() - start);
+        counts.push_back(list.SongCount());
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(counts.begin(), counts.end());
+    *rows = counts[counts.size() / 2];
+    return ms[ms.size() / 2];
+}
+
 void Print(const char* name, double ms)
 {
     std::printf("%s: %.1f ms\n", name, ms);
@@ -259,7 +300,7 @@ int main(int argc, char** argv)
     CDBase db;
     db.SetFolder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : dir.path());
     db.OpenLibrary();
-    FillLibrary(db);
+    FillLibrary(db, kRows);
 
     const std::array<std::pair<TreeKind, const char*>, 4> roots = {{
         {TreeKind::Artists, "query_artists"},
@@ -291,5 +332,18 @@ int main(int argc, char** argv)
                      "SELECT 100.0*sum(artist NOT GLOB '*[^ -~]*')/count(artist) FROM library;");
     std::printf("ascii_artists: %.0f %%\n", ascii.Step() ? sqlite3_column_double(ascii.Get(), 0)
                                                        : 0.0);
+
+    const QStringList prefixes = TypedPrefixes(db);
+    int searchRows = 0;
+    Print("search_ms", SearchMedian(db, prefixes, &searchRows));
+    std::printf("search_rows: %d rows (median)\n", searchRows);
+    // The same names at five times the rows, in a library of its own.
+    QTemporaryDir largeDir;
+    CDBase large;
+    large.SetFolder(largeDir.path());
+    large.OpenLibrary();
+    FillLibrary(large, kLargeRows);
+    Print("search_ms_250k", SearchMedian(large, prefixes, &searchRows));
+    std::printf("search_rows_250k: %d rows (median)\n", searchRows);
     return 0;
 }

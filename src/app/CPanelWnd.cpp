@@ -131,6 +131,7 @@ bool CPanelWnd::Create()
     CheckMenus();
     m_keyHook = CKeyHook::Install(MsgTarget());
     InstallAccelerators();
+    SetUpSearch();
     CreateChildWindows();
     m_skinDraw.Layout(width(), height());
     PlaceChildWindows();
@@ -203,6 +204,10 @@ void CPanelWnd::CreateChildWindows()
                 listSkin = control->GetSkinPath();
                 window = &m_list;
                 break;
+            case SkinKind::Search:
+                m_search.LoadSkin(control->GetSkinPath(), devicePixelRatioF());
+                window = &m_search;
+                break;
             case SkinKind::Spectrum: {
                 auto vis = std::make_unique<CSkinVis>(this);
                 vis->installEventFilter(this);
@@ -225,6 +230,7 @@ void CPanelWnd::CreateChildWindows()
     m_tree.LoadSkin(treeSkin, devicePixelRatioF());
     m_list.Create(this, MsgTarget());
     m_list.LoadSkin(listSkin, devicePixelRatioF());
+    m_search.setPlaceholderText(m_language.Line(LangSection::Library, kSearchLine));
     if (m_settings.GetLibraryNode().node1Type != 0)
         FillFromStoredNode();
     RebuildTree();
@@ -238,6 +244,10 @@ void CPanelWnd::FreeChildWindows()
             control->SetWindow(nullptr);
     });
     m_vis.clear();
+    // The next skin may place no box; its list starts from the stored node either way.
+    DropSearch();
+    m_search.hide();
+    m_search.FreeSkin();
     m_list.FreeSkin();
     m_tree.FreeSkin();
 }
@@ -326,6 +336,9 @@ void CPanelWnd::InstallAccelerators()
         {QKeySequence(Qt::Key_MediaStop), ID_MEDIA_STOP},
         {QKeySequence(Qt::Key_MediaNext), ID_MEDIA_NEXT},
         {QKeySequence(Qt::Key_MediaPrevious), ID_MEDIA_PREV},
+        // The search box takes "/" as text once it has the focus.
+        {QKeySequence(Qt::CTRL | Qt::Key_F), ID_FIND},
+        {QKeySequence(Qt::Key_Slash), ID_FIND},
     };
     for (const Accel& a : table) {
         auto* shortcut = new QShortcut(a.key, this);

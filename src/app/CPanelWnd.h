@@ -28,6 +28,7 @@
 #include "CSkinDraw.h"
 #include "CSkinList.h"
 #include "CSkinPanel.h"
+#include "CSkinSearch.h"
 #include "CSkinTree.h"
 #include "CSkinVis.h"
 #include "CStationIcon.h"
@@ -106,6 +107,8 @@ public:
     const SkinPanels& GetPanels() const { return m_panels; }
     const CMoveResize& GetMover() const { return m_mover; }
     CSkinList& GetList() { return m_list; }
+    // The search box; hidden while the skin places none.
+    CSkinSearch& GetSearch() { return m_search; }
     // Reads library lists off the UI thread; running from a tree selection or the start-up
     // restore until its rows show.
     CListFill& GetListFill() { return m_listFill; }
@@ -213,6 +216,7 @@ public:
     static constexpr int ID_MEDIA_STOP = 32781;
     static constexpr int ID_MEDIA_NEXT = 32782;
     static constexpr int ID_MEDIA_PREV = 32783;
+    static constexpr int ID_FIND = 32784;
     // Menu command ids the window names itself (the others are CContextMenu's).
     static constexpr int ID_LIBRARY_FOLDERS = 104;
     static constexpr int ID_EXIT = 110;
@@ -225,6 +229,7 @@ public:
     static constexpr int kSpectrumTimerId = 200;
     static constexpr int kFallOffTicks = 100;
     static constexpr int kWarningIcon = 2; // QMessageBox::Warning
+    static constexpr int kSearchLine = 12; // "Library" line of the search box's placeholder
 
 Q_SIGNALS:
     // Every command that reaches OnCommand, handled or not (menus and tests observe it).
@@ -423,6 +428,14 @@ private:
     void AddPathsToStoredPlaylist(const QString& file, const QStringList& paths);
     void AddPathsToStoredPlaylistNow(const QString& file, const QStringList& paths);
     void AfterLibraryUpdate();
+    // The search box: focus from the keys; the list shows the tracks its words find, and what
+    // it showed before once no word is left.
+    void SetUpSearch();
+    void OnFind();
+    void OnSearchChanged();
+    void ShowSearch(const ListQuery& query);
+    // The tree or the window chose another list: the box lets go of its words.
+    void DropSearch();
     void StationsLoaded(bool listed, const std::vector<radio::Station>& stations);
     // The listen-history link: set up at creation; the account from settings, the token store
     // and the environment; a file track's start (info as ShowFile reads it); a position
@@ -457,6 +470,8 @@ private:
     std::unique_ptr<MsgPort> m_msgPort;
     CSkinList m_list;
     CSkinTree m_tree;
+    CSkinSearch m_search;
+    bool m_searchShown = false; // the list shows the tracks the search box finds
     std::vector<std::unique_ptr<CSkinVis>> m_vis;
     CAudioLib m_audio;
     CDBase m_db;

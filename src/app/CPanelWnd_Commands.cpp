@@ -72,6 +72,7 @@ const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {CContextMenu::ID_OPEN_PLAYLIST_FILE, &CPanelWnd::OnOpenPlaylistFile},
     {CContextMenu::ID_RADIO_BROWSER, &CPanelWnd::OnRadioBrowser},
     {CContextMenu::ID_RADIO_DEVELOPER_ID, &CPanelWnd::OnRadioDeveloperId},
+    {ID_FIND, &CPanelWnd::OnFind},
     // The media keys drive the player as their symbols say.
     {ID_MEDIA_PLAYPAUSE, &CPanelWnd::PlayPause},
     {ID_MEDIA_STOP, &CPanelWnd::Stop},
@@ -220,6 +221,7 @@ void CPanelWnd::OnLanguage()
     m_tray.SetMenu(m_menus.Get(CContextMenu::Menu::Tray));
     CheckMenus();
     RebuildTree();
+    m_search.setPlaceholderText(m_language.Line(LangSection::Library, kSearchLine));
 }
 
 void CPanelWnd::OnEqualizer()

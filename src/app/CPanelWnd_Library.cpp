@@ -86,7 +86,9 @@ void CPanelWnd::RebuildTree()
 
 void CPanelWnd::AfterLibraryUpdate()
 {
-    if (m_settings.GetLibraryNode().node1Type > 1)
+    if (m_searchShown)
+        OnSearchChanged();
+    else if (m_settings.GetLibraryNode().node1Type > 1)
         FillList(nullptr);
     RebuildTree();
 }
@@ -148,6 +150,8 @@ void CPanelWnd::FillList(CSkinTreeNode* node)
 {
     if (node && node->m_kind == CSkinTreeNode::kHead)
         return;
+    if (node)
+        DropSearch();
     m_player.prepared = nullptr;
     if (node && node->m_type == NodeType::Radio) {
         FillRadioList(node);

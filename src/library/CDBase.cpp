@@ -51,6 +51,7 @@ enum class Sql : int {
     GetGainsByFile,
     AllGains,
     LoudnessRows,
+    SearchIndexExists,
     Count_
 };
 
@@ -113,6 +114,7 @@ constexpr std::array<std::string_view, static_cast<int>(Sql::Count_)> kSql = {
     "SELECT file,trackgain,albumgain,trackpeak,albumpeak FROM library "
     "WHERE trackgain IS NOT NULL OR albumgain IS NOT NULL;",
     "SELECT id,file,albumartist,artist,album FROM library ORDER BY id;",
+    "SELECT 1 FROM sqlite_master WHERE type='table' AND name='search';",
 };
 
 // Columns added after the first layout, in the order they came. A library made by an older
@@ -123,6 +125,32 @@ constexpr std::array<std::string_view, 4> kAddedColumns = {
     "trackpeak REAL",
     "albumpeak REAL",
 };
+
+// The word index over the texts a search looks in. It reads its texts from the library rows
+// (no second copy of them) and the triggers keep it in step with every change of those rows,
+// whoever makes it. Words are folded to lower case without accents, and the index keeps the
+// first one to three letters of each word apart, so a typed prefix costs one look-up.
+#define PLUMO_INDEXED "title,artist,album,albumartist,composer,genre,year"
+#define PLUMO_NEW "new.title,new.artist,new.album,new.albumartist,new.composer,new.genre,new.year"
+#define PLUMO_OLD "old.title,old.artist,old.album,old.albumartist,old.composer,old.genre,old.year"
+constexpr std::array<std::string_view, 5> kSearchIndex = {
+    "CREATE VIRTUAL TABLE search USING fts5(" PLUMO_INDEXED ",content='library',"
+    "content_rowid='id',tokenize='unicode61 remove_diacritics 2',prefix='1 2 3');",
+    "CREATE TRIGGER IF NOT EXISTS search_insert AFTER INSERT ON library BEGIN "
+    "INSERT INTO search(rowid," PLUMO_INDEXED ") VALUES (new.id," PLUMO_NEW "); END;",
+    "CREATE TRIGGER IF NOT EXISTS search_delete AFTER DELETE ON library BEGIN "
+    "INSERT INTO search(search,rowid," PLUMO_INDEXED ") VALUES ('delete',old.id," PLUMO_OLD
+    "); END;",
+    // Only a change of an indexed text touches the index: ratings and counters do not.
+    "CREATE TRIGGER IF NOT EXISTS search_update AFTER UPDATE OF " PLUMO_INDEXED " ON library "
+    "BEGIN INSERT INTO search(search,rowid," PLUMO_INDEXED ") VALUES ('delete',old.id," PLUMO_OLD
+    "); INSERT INTO search(rowid," PLUMO_INDEXED ") VALUES (new.id," PLUMO_NEW "); END;",
+    // A library made before the index existed gets its rows indexed once.
+    "INSERT INTO search(search) VALUES ('rebuild');",
+};
+#undef PLUMO_INDEXED
+#undef PLUMO_NEW
+#undef PLUMO_OLD
 
 std::string_view Text(Sql sql)
 {
@@ -214,6 +242,34 @@ void CDBase::OpenLibrary()
     m_collation->Register(m_library.Get());
     m_library.Exec(Text(Sql::CreateLibrary));
     AddMissingColumns();
+    AddSearchIndex();
+}
+
+void CDBase::AddSearchIndex()
+{
+    try {
+        if (SqliteStmt(m_library.Get(), Text(Sql::SearchIndexExists)).Step()) {
+            return;
+        }
+        // All or nothing: a library left with triggers but no index would refuse every change.
+        SqliteTransaction transaction(m_library.Get());
+        for (std::string_view sql : kSearchIndex) {
+            SqliteStmt(m_library.Get(), sql).Run();
+        }
+        transaction.Commit();
+    } catch (const SqliteError&) {
+        // An SQLite built without FTS5, or a file that is not a library: the library works as
+        // before and searches find nothing.
+    }
+}
+
+bool CDBase::HasSearchIndex()
+{
+    try {
+        return SqliteStmt(m_library.Get(), Text(Sql::SearchIndexExists)).Step();
+    } catch (const SqliteError&) {
+        return false;
+    }
 }
 
 void CDBase::AddMissingColumns()

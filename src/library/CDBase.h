@@ -77,6 +77,9 @@ public:
     // count given while the list fill reads the file is stored at once; where the log cannot
     // be used (a network or read-only folder) a change waits up to kBusyMs for such a read.
     void OpenLibrary();
+    // True when the library holds the word index searches read (made by OpenLibrary, for an
+    // older library too, whenever SQLite offers FTS5).
+    bool HasSearchIndex();
     // The path of "Library.db" in the profile folder.
     QString LibraryPath() const { return m_folder + QStringLiteral("Library.db"); }
     // The "MYCASE" collation registered on the library connection; null before OpenLibrary.
@@ -186,6 +189,8 @@ public:
 private:
     // Brings a library made by an older build up to the current columns.
     void AddMissingColumns();
+    // Makes the word index and the triggers that keep it in step, indexing the rows present.
+    void AddSearchIndex();
     SqliteDb& Db(DbConn conn);
     // The connection's handle for a change, after making sure its file still exists.
     sqlite3* Writable(DbConn conn);

@@ -4,6 +4,7 @@
 
 #include "CDBase.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -45,6 +46,7 @@ enum class Sql : int {
     NoYearAlbumBoth,
     NoYearAlbumNoArtist,
     NoYearAlbumNoAlbum,
+    Search,
     Count_
 };
 
@@ -100,6 +102,7 @@ constexpr std::array<std::string_view, static_cast<int>(Sql::Count_)> kSql = {
     PLUMO_TRACKS "WHERE year IS NULL AND artist IS NULL AND album=? COLLATE MYCASE"
         PLUMO_BY_ARTIST,
     PLUMO_TRACKS "WHERE year IS NULL AND album IS NULL" PLUMO_BY_ARTIST,
+    PLUMO_TRACKS "WHERE id IN (SELECT rowid FROM search WHERE search MATCH ?)" PLUMO_BY_ARTIST,
 };
 
 #undef PLUMO_TRACKS
@@ -302,6 +305,40 @@ ListQuery CLibraryQuery::AlbumList(
         args << album;
     }
     return { Text(sql), args };
+}
+
+QString CLibraryQuery::SearchExpression(const QString& text)
+{
+    // Enough for any search a person types; more words would only narrow the list further,
+    // and longer words only add letters to a prefix the index already narrowed to a handful.
+    constexpr int kMaxWords = 16;
+    constexpr qsizetype kMaxWordLength = 64;
+    QStringList terms;
+    for (const QString& word : text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        // A word of punctuation alone ("*", "-") has no letter the index could hold.
+        const QList<uint> points = word.toUcs4();
+        if (std::none_of(points.begin(), points.end(),
+                [](uint c) { return QChar::isLetterOrNumber(char32_t(c)); }))
+            continue;
+        QString quoted = word.left(kMaxWordLength);
+        if (quoted.back().isHighSurrogate())
+            quoted.chop(1);
+        // Inside double quotes FTS5 reads every character as text (a quote is doubled), so no
+        // operator, column filter or keyword the user types reaches the query's syntax.
+        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        terms << QLatin1Char('"') + quoted + QStringLiteral("\"*");
+        if (terms.size() == kMaxWords)
+            break;
+    }
+    return terms.join(QLatin1Char(' '));
+}
+
+ListQuery CLibraryQuery::SearchList(const QString& text)
+{
+    const QString expression = SearchExpression(text);
+    if (expression.isEmpty())
+        return {};
+    return { Text(Id(Sql::Search)), QStringList(expression) };
 }
 
 bool CLibraryQuery::ListValue(TreeKind kind, const QString& value, IListSink& sink)

@@ -57,6 +57,13 @@ public:
     static ListQuery ValueList(TreeKind kind, const QString& value);
     static ListQuery AlbumList(
         TreeKind kind, const QString& value, const QString& artist, const QString& album);
+    // The tracks in which every word of text begins a word of the title, artist, album, album
+    // artist, composer, genre or year, ignoring case and accents, grouped as the list of a
+    // genre. No statement (an empty query) when text holds no word.
+    static ListQuery SearchList(const QString& text);
+    // text as a query of the word index: each word (at most 16, each cut to 64 characters) a
+    // quoted prefix term, so nothing typed is read as query syntax; empty without words.
+    static QString SearchExpression(const QString& text);
     // What sink shows of a row, with the language's text for a missing artist or album.
     ListShape ShapeOf(const IListSink& sink) const;
     // Clears sink and fills it with the rows of query between BeginUpdate and EndUpdate. False,

@@ -68,7 +68,7 @@ void CSkinElement::SetCover(const CExImage& /*cover*/) {}
 
 SkinKind CSkinElement::GetKind() const
 {
-    return m_type >= 0 && m_type <= static_cast<int>(SkinKind::Time)
+    return m_type >= 0 && m_type <= static_cast<int>(SkinKind::Search)
         ? static_cast<SkinKind>(m_type)
         : SkinKind::None;
 }

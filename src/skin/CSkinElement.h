@@ -44,11 +44,12 @@ enum class SkinKind : int {
     Album = 22,
     Equalizer = 23,
     Time = 24,
+    Search = 25,
 };
 
 // One element a panel holds: a skin control or the place of a child window (library tree,
-// now-playing list, spectrum). The plain element draws nothing and ignores the mouse; the
-// controls of skin/controls override the virtual operations.
+// now-playing list, spectrum, search box). The plain element draws nothing and ignores the
+// mouse; the controls of skin/controls override the virtual operations.
 //
 // The panel loader creates it, sets type, hidden flag and device pixel ratio, then calls
 // LoadSkin with the path of the element's own skin file and reads GetWidth/GetHeight as the
@@ -136,7 +137,7 @@ protected:
     qreal m_devicePixelRatio = 1.0;
 };
 
-// Makes the element for a kind (0..24; anything else gives a plain element of kind 0) with its
+// Makes the element for a kind (0..25; anything else gives a plain element of kind 0) with its
 // type set. The panels receive one from their owner, since the control classes live in a layer
 // above them (skin/controls provides CreateSkinControl).
 using SkinControlFactory = std::function<std::unique_ptr<CSkinElement>(int kind)>;

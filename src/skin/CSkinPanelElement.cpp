@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kPlacedBy = "plumoSkinPlacedBy";
 
 // Indexed by kind; 0 has no tag.
-constexpr std::array<const char*, 25> kTags = {
+constexpr std::array<const char*, 26> kTags = {
     "",
     "Play",
     "PlayPause",
@@ -44,6 +44,7 @@ constexpr std::array<const char*, 25> kTags = {
     "Album",
     "Equalizer",
     "Time",
+    "Search",
 };
 
 } // namespace

@@ -4,7 +4,9 @@
 // reader: each file holds "title|artist|album" as text, and a file holding "unreadable"
 // cannot be read, so the decisions are tested without audio.
 #include "CDBase.h"
+#include "CLibraryQuery.h"
 #include "CLibraryUpdate.h"
+#include "RecordingSinks.h"
 #include "TestProfile.h"
 #include "TextTagReader.h"
 
@@ -282,6 +284,34 @@ TEST_F(LibraryUpdateTest, NamesInAnyScript)
         QStringList({QStringLiteral("~/") + cyrillic + QString::fromUtf8("|Песня|Исполнитель"),
             QStringLiteral("~/") + cjk + QString::fromUtf8("|歌 🎵|-")}));
     EXPECT_EQ(Update({Music()}, kSecondRun).unchanged, 2);
+}
+
+TEST_F(LibraryUpdateTest, SearchFindsWhatTheUpdateAddedRetaggedMovedAndKept)
+{
+    const auto found = [this](const char* words) {
+        RecordingList list;
+        CLibraryQuery(m_db).RunList(CLibraryQuery::SearchList(QString::fromUtf8(words)), list);
+        return list.Slot(2).join(u',');
+    };
+    Track(QStringLiteral("a.mp3"), "Jóga|Björk|Homogenic");
+    Track(QStringLiteral("b.mp3"), "Hoppípolla|Sigur Rós|Takk");
+    Track(QStringLiteral("c.mp3"), "Bachelorette|Björk|Homogenic|2");
+    Update({Music()});
+    EXPECT_EQ(found("bjork"), QStringLiteral("Jóga,Bachelorette"));
+    EXPECT_EQ(found("sigur ros hopp"), QStringLiteral("Hoppípolla"));
+
+    Track(QStringLiteral("a.mp3"), "Joga (Live)|Björk|Homogenic", 60);
+    QFile::remove(Music() + QStringLiteral("/b.mp3"));
+    ASSERT_TRUE(QFile::rename(
+        Music() + QStringLiteral("/c.mp3"), Music() + QStringLiteral("/moved.mp3")));
+    Track(QStringLiteral("d.mp3"), "Glósóli|Sigur Rós|Takk");
+    const UpdateStats stats = Update({Music()}, kSecondRun);
+    EXPECT_EQ(stats.updated, 1);
+    EXPECT_EQ(stats.moved, 1);
+    EXPECT_EQ(found("live"), QStringLiteral("Joga (Live)"));
+    EXPECT_EQ(found("hopp"), QString());
+    EXPECT_EQ(found("sigur"), QStringLiteral("Glósóli"));
+    EXPECT_EQ(found("bach"), QStringLiteral("Bachelorette"));
 }
 
 TEST_F(LibraryUpdateTest, AddingAppendsAfterTheBaseWithGapsForUnreadableFiles)

@@ -162,7 +162,8 @@ TEST(CreateSkinControlTest, EveryKindGetsItsClass)
         {18, typeid(CSkinText), 18}, {19, typeid(CSkinText), 19}, {20, typeid(CSkinSwitch), 20},
         {21, typeid(CSkinSwitch), 21}, {22, typeid(CSkinText), 22},
         {23, typeid(CSkinButton), 23}, {0, typeid(CSkinElement), 0},
-        {24, typeid(CSkinText), 24}, {25, typeid(CSkinElement), 0},
+        {24, typeid(CSkinText), 24}, {25, typeid(CSkinElement), 25},
+        {26, typeid(CSkinElement), 0},
         {-1, typeid(CSkinElement), 0},
         {INT_MAX, typeid(CSkinElement), 0},
     };

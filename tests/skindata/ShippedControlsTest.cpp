@@ -31,6 +31,7 @@ int KindOf(const QString& tag)
         { "Minimize", 11 }, { "Library", 12 }, { "Playlist", 13 }, { "Button", 14 },
         { "Cover", 15 }, { "Spectrum", 16 }, { "Rating", 17 }, { "Title", 18 }, { "Artist", 19 },
         { "Repeat", 20 }, { "Shuffle", 21 }, { "Album", 22 }, { "Equalizer", 23 }, { "Time", 24 },
+        { "Search", 25 },
     };
     const auto it = kinds.find(tag);
     return it == kinds.end() ? 0 : it->second;

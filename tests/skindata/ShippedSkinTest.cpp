@@ -70,6 +70,7 @@ const std::map<QString, const char*>& RootOfKeyword()
         { "Title", "Text" }, { "Artist", "Text" }, { "Album", "Text" }, { "Time", "Text" },
         { "Cover", "Cover" },
         { "Spectrum", "Spectrum" }, { "Playlist", "Playlist" }, { "Library", "Library" },
+        { "Search", "Search" },
     };
     return roots;
 }

@@ -120,8 +120,8 @@ TEST(PanelLayout, ElementTagsMapToKindsExactly)
     const char* tags[] = { "Play", "PlayPause", "Pause", "Stop", "Next", "Previous",
         "VolumeBar", "TrackBar", "Mute", "Close", "Minimize", "Library", "Playlist", "Button",
         "Cover", "Spectrum", "Rating", "Title", "Artist", "Repeat", "Shuffle", "Album",
-        "Equalizer", "Time" };
-    for (int kind = 1; kind <= 24; ++kind) {
+        "Equalizer", "Time", "Search" };
+    for (int kind = 1; kind <= 25; ++kind) {
         EXPECT_EQ(CSkinPanelElement::KindOf(tags[kind - 1]), kind);
         EXPECT_STREQ(CSkinPanelElement::TagOf(kind), tags[kind - 1]);
     }

@@ -22,6 +22,7 @@ constexpr int kSeekHeight = 16;
 constexpr int kBodyTop = kTitleHeight + kBandHeight + kSeekHeight;
 constexpr int kLibraryWidth = 232;
 constexpr int kSpectrumHeight = 24;
+constexpr int kSearchHeight = 24;
 
 Piece FillAll(const QColor& colour)
 {
@@ -113,6 +114,8 @@ Built Build(const CSkinParts& parts)
     const QString list = parts.List(listLayout);
     const QString tree = parts.Tree();
     const QString spectrum = parts.Spectrum(kSpectrumHeight, t.raised);
+    // Sunk into the strip: the body's colour, so it reads as a field, not a button.
+    const QString search = parts.Search(kSearchHeight, t.window);
 
     const auto img = [&](const QString& xml, const QString& suffix) {
         QString png = xml;
@@ -138,7 +141,11 @@ Built Build(const CSkinParts& parts)
     titleStrip.pos = Anchor().L(0).R(0).T(0).H(kTitleHeight);
     titleStrip.back = { FillAll(t.raised), ImageAt("Images/Mark.png", Anchor::Box(14, 8, 16, 16)),
         ImageAt("Images/Wordmark.png", Anchor::Box(36, 6, 60, 20)) };
+    // The search box sits in the strip at the right, above the list it fills; the strip
+    // around it still drags the window.
     titleStrip.elements = {
+        Control("Search", search, Anchor().R(80).T(4).W(200).H(kSearchHeight),
+            parts.MockSearch(kSearchHeight, t.window, "Search the library")),
         Control("Minimize", minimize, Anchor().R(36).T(0).W(32).H(32), img(minimize, "-normal.png")),
         Control("Close", close, Anchor().R(4).T(0).W(32).H(32), img(close, "-normal.png")),
     };

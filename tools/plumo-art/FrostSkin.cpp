@@ -23,6 +23,7 @@ constexpr int kPlayerHeight = 124;
 constexpr int kTransportHeight = 72;
 constexpr int kTabsHeight = 36;
 constexpr int kSpectrumHeight = 40;
+constexpr int kSearchHeight = 28;
 
 // Blurs the alpha of a premultiplied black image with three box passes each way (close to a
 // Gaussian of the given radius).
@@ -269,6 +270,8 @@ void BuildFrostSkin(const CArtWriter& w, const CArtWriter* mocks)
     const QString list = parts.List(listLayout);
     const QString tree = parts.Tree();
     const QString spectrum = parts.Spectrum(kSpectrumHeight, t.window);
+    const QColor field(Qt::white);
+    const QString search = parts.Search(kSearchHeight, field);
     const QString playlistTab = Tab(parts, "PlaylistTab", Icon::Queue, "Playlist");
     const QString libraryTab = Tab(parts, "LibraryTab", Icon::Library, "Library");
 
@@ -363,7 +366,10 @@ void BuildFrostSkin(const CArtWriter& w, const CArtWriter* mocks)
     Element showLibrary = Control("Button", libraryTab, Anchor::Box(112, 4, 96, 28),
         img(libraryTab, "-normal.png"));
     showLibrary.trigger = "ShowLibrary.xml";
-    tabs.elements = { showList, showLibrary };
+    // Beside the tabs, over the pane whose list it fills.
+    tabs.elements = { showList, showLibrary,
+        Control("Search", search, Anchor().R(12).T(4).W(200).H(kSearchHeight),
+            parts.MockSearch(kSearchHeight, field, "Search the library")) };
     model.panels.append(tabs);
 
     Panel library;

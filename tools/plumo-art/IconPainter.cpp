@@ -140,6 +140,10 @@ Shape Build(Icon icon)
     case Icon::Minimize:
         s.stroked = Polyline({ { 7, 12 }, { 17, 12 } });
         break;
+    case Icon::Search:
+        s.stroked.addEllipse(QPointF(10.5, 10.5), 5.5, 5.5);
+        s.stroked.addPath(Polyline({ { 14.5, 14.5 }, { 19, 19 } }));
+        break;
     case Icon::SidebarOpen:
     case Icon::SidebarClosed:
         s.stroked.addRoundedRect(QRectF(3.5, 5, 17, 14), 2.5, 2.5);

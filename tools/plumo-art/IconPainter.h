@@ -36,6 +36,7 @@ enum class Icon {
     StarOutline,
     Library,
     Queue,
+    Search,
 };
 
 // Draws `icon` filling the square `box` in `colour`; `stroke` is the line width in the

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -307,6 +308,41 @@ QString CSkinParts::Text(const QString& name, int points, bool bold, const QColo
 {
     const QString xml = "Controls/" + name + ".xml";
     m_skin.Xml(xml, XmlNode("Text").Add(Font(points, bold, colour, align)));
+    return xml;
+}
+
+QString CSkinParts::Search(int height, const QColor& fill) const
+{
+    const Theme& t = m_theme;
+    constexpr int kIcon = 16;
+    m_skin.Png("Controls/Search-icon", QSize(kIcon, kIcon), [&](QPainter& p) {
+        DrawIcon(p, Icon::Search, QRectF(0, 0, kIcon, kIcon), t.text2, t.stroke * 0.9);
+    });
+    const auto clear = [&](const QString& suffix, const QColor& circle) {
+        m_skin.Png("Controls/Search-clear" + suffix, QSize(kIcon, kIcon), [&](QPainter& p) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(circle);
+            p.drawEllipse(QRectF(1, 1, kIcon - 2, kIcon - 2));
+            DrawIcon(p, Icon::Close, QRectF(3, 3, kIcon - 6, kIcon - 6), t.text, t.stroke * 0.9);
+        });
+        return "Search-clear" + suffix + ".png";
+    };
+    QColor stronger = t.hoverFill;
+    stronger.setAlpha(std::min(255, stronger.alpha() * 2));
+    const QString xml = "Controls/Search.xml";
+    m_skin.Xml(xml,
+        XmlNode("Search")
+            .Add(Font(t.secondPt, false, t.text))
+            .Add(XmlNode("Placeholder").A("Color", Colour(t.text2)))
+            .Add(XmlNode("Box")
+                     .A("Color", Colour(fill))
+                     .A("Border", Colour(t.divider))
+                     .A("Focus", Colour(t.accent))
+                     .A("Radius", height / 2))
+            .Add(XmlNode("Icon").A("File", "Search-icon.png"))
+            .Add(XmlNode("Clear")
+                     .A("File", clear("", t.hoverFill))
+                     .A("Hover", clear("-hover", stronger))));
     return xml;
 }
 

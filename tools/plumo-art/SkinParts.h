@@ -44,6 +44,9 @@ public:
     // align: 0 left, 1 right, 2 centred, as the text files write it.
     QString Text(const QString& name, int points, bool bold, const QColor& colour,
         int align = 0) const;
+    // The search box: a rounded field `height` high in the raised colour with a magnifier at
+    // the left and a clear button at the right.
+    QString Search(int height, const QColor& fill) const;
     QString List(const ListLayout& layout) const;
     QString Tree() const;
     // The spectrum file for an area `height` high: bars 3 px wide with a 1 px gap, one level
@@ -58,6 +61,7 @@ public:
     MockFn MockRating(const QString& name, int stars) const;
     MockFn MockCover(const QString& name, bool shadow) const;
     MockFn MockSpectrum(int height, const QColor& behind) const;
+    MockFn MockSearch(int height, const QColor& fill, const QString& placeholder) const;
     MockFn MockList(const ListLayout& layout) const;
     MockFn MockTree() const;
 

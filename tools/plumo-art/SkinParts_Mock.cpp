@@ -128,6 +128,24 @@ MockFn CSkinParts::MockText(const QString& sample, int points, bool bold,
     };
 }
 
+MockFn CSkinParts::MockSearch(int height, const QColor& fill, const QString& placeholder) const
+{
+    return [this, height, fill, placeholder](QPainter& p, const QRect& r) {
+        const Theme& t = m_theme;
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(t.divider, 1.0));
+        p.setBrush(fill);
+        p.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), height / 2.0, height / 2.0);
+        p.restore();
+        const QImage icon = m_skin.Load("Controls/Search-icon.png", ScaleOf(p));
+        const int iconSize = int(icon.width() / icon.devicePixelRatio());
+        p.drawImage(QPointF(r.x() + 8, r.y() + (r.height() - iconSize) / 2), icon);
+        const QRect text = r.adjusted(8 + iconSize + 6, 0, -8, 0);
+        DrawElided(p, text, placeholder, PixelFont(t.secondPt, false), t.text2, Qt::AlignLeft);
+    };
+}
+
 MockFn CSkinParts::MockRating(const QString& name, int stars) const
 {
     return [this, name, stars](QPainter& p, const QRect& r) {

@@ -45,6 +45,7 @@ std::unique_ptr<CSkinElement> MakeForKind(SkinKind kind)
     case SkinKind::Library:
     case SkinKind::Playlist:
     case SkinKind::Spectrum:
+    case SkinKind::Search:
         break;
     }
     return std::make_unique<CSkinElement>();
@@ -54,7 +55,7 @@ std::unique_ptr<CSkinElement> MakeForKind(SkinKind kind)
 
 std::unique_ptr<CSkinElement> CreateSkinControl(int kind)
 {
-    const bool known = kind >= 0 && kind <= static_cast<int>(SkinKind::Time);
+    const bool known = kind >= 0 && kind <= static_cast<int>(SkinKind::Search);
     const SkinKind skinKind = known ? static_cast<SkinKind>(kind) : SkinKind::None;
     std::unique_ptr<CSkinElement> element = MakeForKind(skinKind);
     element->SetType(static_cast<int>(skinKind));
