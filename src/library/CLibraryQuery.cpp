@@ -3,6 +3,7 @@
 #include "CLibraryQuery.h"
 
 #include "CDBase.h"
+#include "CRootReader.h"
 
 #include <algorithm>
 #include <array>
@@ -162,12 +163,19 @@ bool CLibraryQuery::FillRoot(TreeKind kind, ITreeSink& sink)
 {
     switch (kind) {
     case TreeKind::Artists:
-        return FillOneColumn(Id(Sql::RootArtists), sink);
     case TreeKind::Genres:
-        return FillOneColumn(Id(Sql::RootGenres), sink);
     case TreeKind::Years:
-        return FillOneColumn(Id(Sql::RootYears), sink);
+        if (FillRootFast(kind, sink)) {
+            return true;
+        }
+        return FillOneColumn(Id(kind == TreeKind::Artists ? Sql::RootArtists
+                                    : kind == TreeKind::Genres ? Sql::RootGenres
+                                                               : Sql::RootYears),
+            sink);
     case TreeKind::Albums:
+        if (FillRootFast(kind, sink)) {
+            return true;
+        }
         try {
             SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(Id(Sql::RootAlbums)));
             return FillAlbums(stmt, sink);
@@ -179,6 +187,50 @@ bool CLibraryQuery::FillRoot(TreeKind kind, ITreeSink& sink)
         break;
     }
     return false;
+}
+
+bool CLibraryQuery::FillRootFast(TreeKind kind, ITreeSink& sink)
+{
+    CMyCaseCollation* collation = m_db.LibraryCollation();
+    if (collation == nullptr) {
+        return false;
+    }
+    CRootReader reader(m_db.Handle(DbConn::Library), *collation);
+    bool sawNull = false;
+    try {
+        if (kind == TreeKind::Albums) {
+            std::vector<CRootReader::Album> albums;
+            if (!reader.Albums(albums, &sawNull)) {
+                return false;
+            }
+            for (const CRootReader::Album& a : albums) {
+                sink.AddAlbumNode(a.album, a.artist, a.album);
+            }
+            if (sawNull) {
+                sink.AddAlbumNode(m_db.Line(LangSection::Library, 3), QString(), QString());
+            }
+            return true;
+        }
+        std::vector<QString> values;
+        const bool read = kind == TreeKind::Years
+            ? reader.Years(values, &sawNull)
+            : reader.Values(kind == TreeKind::Artists ? CRootReader::Column::Artist
+                                                      : CRootReader::Column::Genre,
+                values, &sawNull);
+        if (!read) {
+            return false;
+        }
+        for (const QString& value : values) {
+            sink.AddValueNode(value, value);
+        }
+    } catch (const SqliteError&) {
+        // The statement fails the same way when it runs: the caller reports it.
+        return false;
+    }
+    if (sawNull) {
+        sink.AddValueNode(m_db.Line(LangSection::Library, 3), QString());
+    }
+    return true;
 }
 
 bool CLibraryQuery::FillOneColumn(int sql, ITreeSink& sink)

@@ -76,6 +76,9 @@ public:
     static std::string_view ValueListStatement(TreeKind kind);
 
 private:
+    // The children of a root read and grouped by CRootReader; false, with nothing added, when
+    // the statement has to sort them instead.
+    bool FillRootFast(TreeKind kind, ITreeSink& sink);
     bool FillOneColumn(int sql, ITreeSink& sink);
     bool FillAlbums(SqliteStmt& stmt, ITreeSink& sink);
     static int ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bool hasAlbum);

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 // Threads: the UI thread starts and drops fills and receives their rows through a queued call;
-// one worker reads them. m_mutex is the only lock; the worker never holds it while reading or
-// while posting. Each fill has a generation number: the worker posts a fill's rows only while
-// its number is the newest, and the UI thread checks the number again when the rows arrive,
-// so a superseded or dropped fill never reaches a sink. A read that becomes stale is cut short
-// by sqlite3_interrupt on its connection, which is only called under m_mutex while the
+// one worker reads them, and frees what the UI thread hands back of them once they are in.
+// m_mutex is the only lock; the worker never holds it while reading or while posting. Each
+// fill has a generation number: the worker posts a fill's rows only while its number is the
+// newest, and the UI thread checks the number again when the rows arrive, so a superseded or
+// dropped fill never reaches a sink. A read that becomes stale is cut short by
+// sqlite3_interrupt on its connection, which is only called under m_mutex while the
 // connection is registered in m_reading (the worker closes it only after clearing that).
 #include "CListFill.h"
 
@@ -102,15 +103,21 @@ void CListFill::Run()
 {
     // Made on the first fill: its rank table and sort-key cache then serve every later one.
     std::unique_ptr<CMyCaseCollation> collation;
+    std::vector<std::shared_ptr<Result>> spent;
     for (;;) {
         std::unique_ptr<Job> job;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_quit || m_job != nullptr; });
+            m_wake.wait(lock, [this] { return m_quit || m_job != nullptr || !m_spent.empty(); });
             if (m_quit) {
                 return;
             }
             job = std::move(m_job);
+            spent.swap(m_spent);
+        }
+        spent.clear();
+        if (!job) {
+            continue;
         }
         std::shared_ptr<Result> result;
         try {
@@ -123,7 +130,10 @@ void CListFill::Run()
             continue;
         }
         QMetaObject::invokeMethod(
-            this, [this, generation = job->generation, result] { Deliver(generation, result); },
+            this,
+            [this, generation = job->generation, result = std::move(result)]() mutable {
+                Deliver(generation, std::move(result));
+            },
             Qt::QueuedConnection);
     }
 }
@@ -186,9 +196,10 @@ int CListFill::OnBusy(void* data, int count)
     return 1;
 }
 
-void CListFill::Deliver(std::uint64_t generation, const std::shared_ptr<Result>& result)
+void CListFill::Deliver(std::uint64_t generation, std::shared_ptr<Result> result)
 {
     if (generation != m_newest.load() || m_sink == nullptr) {
+        LockHandBack(std::move(result));
         return;
     }
     IListSink& sink = *m_sink;
@@ -198,6 +209,20 @@ void CListFill::Deliver(std::uint64_t generation, const std::shared_ptr<Result>&
     sink.BeginUpdate();
     sink.AddRows(result ? result->rows : none);
     sink.EndUpdate();
+    const bool ok = result && result->ok;
+    LockHandBack(std::move(result));
     Q_EMIT BusyChanged(false);
-    Q_EMIT Finished(result && result->ok);
+    Q_EMIT Finished(ok);
+}
+
+void CListFill::LockHandBack(std::shared_ptr<Result> result)
+{
+    if (!result) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_spent.push_back(std::move(result));
+    }
+    m_wake.notify_one();
 }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 // Fills the list from the library on a worker thread, so the window keeps answering while
 // tens of thousands of tracks are read and sorted. The worker opens the library file read-only
@@ -59,12 +60,16 @@ private:
     void LockEndRead();
     void Run();
     std::shared_ptr<Result> Read(const Job& job, std::unique_ptr<CMyCaseCollation>& collation);
-    void Deliver(std::uint64_t generation, const std::shared_ptr<Result>& result);
+    void Deliver(std::uint64_t generation, std::shared_ptr<Result> result);
+    // Gives what is left of delivered rows to the worker to free: a quarter of a million of
+    // them would keep the window busy for tens of milliseconds more.
+    void LockHandBack(std::shared_ptr<Result> result);
     static int OnBusy(void* job, int count);
 
     std::mutex m_mutex;
     std::condition_variable m_wake; // m_mutex: a job is waiting or the worker must end
     std::unique_ptr<Job> m_job; // m_mutex: the next fill to read
+    std::vector<std::shared_ptr<Result>> m_spent; // m_mutex: delivered rows the worker frees
     sqlite3* m_reading = nullptr; // m_mutex: the connection of the read under way
     bool m_quit = false; // m_mutex
     std::atomic<std::uint64_t> m_newest { 0 }; // atomic: generation of the newest fill

@@ -4,14 +4,13 @@
 
 #include "CDBase.h"
 #include "CMyCaseCollation.h"
+#include "CTextPool.h"
 #include "ListRowTexts.h"
 #include "Sqlite.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <deque>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -119,63 +118,6 @@ private:
     std::unordered_map<int, QString> m_duration;
 };
 
-// Artist, album and genre texts of one read, each kept once: its bytes for ranking and
-// grouping, and the one QString every row showing it shares.
-class Pool {
-public:
-    // Index of the text with these bytes, added when new.
-    int Intern(std::string_view bytes)
-    {
-        const auto found = m_index.find(bytes);
-        if (found != m_index.end()) {
-            return found->second;
-        }
-        // A deque never moves its strings, so the views in the index stay valid.
-        const std::string& stored = m_bytes.emplace_back(bytes);
-        const int index = static_cast<int>(m_texts.size());
-        m_texts.push_back(QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size())));
-        m_index.emplace(std::string_view(stored), index);
-        return index;
-    }
-    // The same, for consecutive rows that mostly repeat the previous row's text.
-    int Intern(std::string_view bytes, int* last)
-    {
-        if (*last < 0 || m_bytes[static_cast<std::size_t>(*last)] != bytes) {
-            *last = Intern(bytes);
-        }
-        return *last;
-    }
-    const QString& Text(int index) const { return m_texts[static_cast<std::size_t>(index)]; }
-
-    // Rank of each text by the collation: equal texts share one, a smaller rank sorts first.
-    std::vector<int> Ranks(CMyCaseCollation& collation) const
-    {
-        const auto compare = [&](int a, int b) {
-            const std::string& x = m_bytes[static_cast<std::size_t>(a)];
-            const std::string& y = m_bytes[static_cast<std::size_t>(b)];
-            return collation.Compare(
-                x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()));
-        };
-        std::vector<int> order(m_texts.size());
-        std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
-        std::vector<int> ranks(order.size());
-        int rank = 0;
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            if (i > 0 && compare(order[i - 1], order[i]) != 0) {
-                ++rank;
-            }
-            ranks[static_cast<std::size_t>(order[i])] = rank;
-        }
-        return ranks;
-    }
-
-private:
-    std::deque<std::string> m_bytes;
-    std::vector<QString> m_texts;
-    std::unordered_map<std::string_view, int> m_index;
-};
-
 // One row of an unordered read, with its texts shared through the pool.
 struct Track {
     QString file;
@@ -273,7 +215,7 @@ Order OrderOf(std::string_view sql, std::string_view* unordered)
 
 // Reads every row of stmt into tracks; false as soon as a sorted column holds a value the
 // ranks do not cover.
-bool ReadTracks(SqliteStmt& stmt, const Wanted& wanted, Pool& pool, std::vector<Track>& tracks)
+bool ReadTracks(SqliteStmt& stmt, const Wanted& wanted, CTextPool& pool, std::vector<Track>& tracks)
 {
     sqlite3_stmt* s = stmt.Get();
     int lastArtist = -1;
@@ -314,13 +256,14 @@ bool ReadTracks(SqliteStmt& stmt, const Wanted& wanted, Pool& pool, std::vector<
     return true;
 }
 
-// The columns of a track as the texts are made from them; only wanted texts are filled.
-TrackColumns ColumnsOf(Track& t, const Pool& pool, const Wanted& wanted, NumberTexts& numbers)
+// The columns of a track as a head's texts are made from them; only wanted texts are filled.
+TrackColumns ColumnsOf(
+    const Track& t, const CTextPool& pool, const Wanted& wanted, NumberTexts& numbers)
 {
     TrackColumns c;
     c.id = t.id;
     c.file = t.file;
-    c.title = std::move(t.title);
+    c.title = t.title;
     c.artist = t.artist < 0 ? QString() : pool.Text(t.artist);
     c.album = t.album < 0 ? QString() : pool.Text(t.album);
     c.genre = t.genre < 0 ? QString() : pool.Text(t.genre);
@@ -331,13 +274,55 @@ TrackColumns ColumnsOf(Track& t, const Pool& pool, const Wanted& wanted, NumberT
     return c;
 }
 
+// A song row's texts made straight from the track, as SongTexts makes them from its columns:
+// a quarter of a million rows then build no columns they do not show.
+void PutSongTexts(ListTexts& texts, Track& t, const CTextPool& pool,
+    const std::vector<int>& kinds, NumberTexts& numbers)
+{
+    const auto pooled = [&pool](int text) { return text < 0 ? QString() : pool.Text(text); };
+    const auto put = [&texts](ListSlot slot, QString text) {
+        texts[static_cast<std::size_t>(slot)] = std::move(text);
+    };
+    for (const int kind : kinds) {
+        switch (kind) {
+        case static_cast<int>(ListSlot::Artist):
+            put(ListSlot::Artist, pooled(t.artist));
+            break;
+        case static_cast<int>(ListSlot::Album):
+            put(ListSlot::Album, pooled(t.album));
+            break;
+        case static_cast<int>(ListSlot::Title):
+            put(ListSlot::Title, t.title);
+            break;
+        case static_cast<int>(ListSlot::Year):
+            put(ListSlot::Year, t.hasYear ? numbers.Decimal(t.year) : QString());
+            break;
+        case static_cast<int>(ListSlot::Number):
+            put(ListSlot::Number, t.hasNumber ? numbers.Decimal(t.number) : QString());
+            break;
+        case static_cast<int>(ListSlot::Time):
+            put(ListSlot::Time, t.hasTime ? numbers.Duration(t.time) : QString());
+            break;
+        case static_cast<int>(ListSlot::Genre):
+            put(ListSlot::Genre, pooled(t.genre));
+            break;
+        case kKindArtistTitle:
+            put(ListSlot::Artist, pooled(t.artist));
+            put(ListSlot::Title, t.title);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
 // Reads the statement without its ORDER BY and sorts by ranks; false, with rows untouched,
 // when a sorted column holds a value the ranks do not cover.
 bool ReadUnordered(sqlite3* db, CMyCaseCollation& collation, std::string_view sql,
     const QStringList& args, Order order, const ListShape& shape, std::vector<ListRow>& rows)
 {
     const Wanted wanted(shape);
-    Pool pool;
+    CTextPool pool;
     const int empty = pool.Intern(std::string_view());
     std::vector<Track> tracks;
     {
@@ -359,16 +344,20 @@ bool ReadUnordered(sqlite3* db, CMyCaseCollation& collation, std::string_view sq
     int groupAlbum = 0;
     for (const SortKey& key : Sorted(tracks, order, ranks)) {
         Track& t = tracks[key.track];
-        const TrackColumns c = ColumnsOf(t, pool, wanted, numbers);
         const int artist = groupOf(t.artist);
         const int album = groupOf(t.album);
         if (!haveGroup || artist != groupArtist || album != groupAlbum) {
             haveGroup = true;
             groupArtist = artist;
             groupAlbum = album;
+            const TrackColumns c = ColumnsOf(t, pool, wanted, numbers);
             rows.push_back({ c.file, HeadTexts(c, shape.headKinds, shape.unknown), 0, 0, true });
         }
-        rows.push_back({ std::move(t.file), SongTexts(c, shape.songKinds), c.id, c.stars, false });
+        ListRow& song = rows.emplace_back();
+        PutSongTexts(song.texts, t, pool, shape.songKinds, numbers);
+        song.file = std::move(t.file);
+        song.libraryId = t.id;
+        song.rating = t.stars;
     }
     return true;
 }

@@ -182,14 +182,16 @@ void CSkinList::AddSong(int playlistId, bool underHead, const QString& file, int
 
 void CSkinList::AddRows(std::vector<ListRow>& rows)
 {
-    // The texts move into the rows: a 50,000-row fill then copies no string.
+    // The files and texts move into the rows: a 50,000-row fill then copies no string, and
+    // what is left of the rows holds none to release.
     for (ListRow& row : rows) {
         if (row.head) {
             m_lastHead = m_rows.AddHead(row.file);
             m_lastHead->m_texts = std::move(row.texts);
         } else {
             CSkinListNode* song
-                = m_rows.AddSong(0, m_lastHead, row.file, row.libraryId, row.rating);
+                = m_rows.AddSong(0, m_lastHead, QString(), row.libraryId, row.rating);
+            song->m_file = std::move(row.file);
             song->m_texts = std::move(row.texts);
         }
     }

@@ -67,6 +67,38 @@ TEST_F(LibraryQueryTest, RootChildrenAreGroupedSortedAndEndWithTheUnknownNode)
     EXPECT_FALSE(m_query.FillRoot(TreeKind::Playlists, m_tree));
 }
 
+TEST_F(LibraryQueryTest, RootChildrenOfOtherColumnTypesFollowTheStatement)
+{
+    // Values other tools may leave: a year that is text, an artist and a genre that are
+    // numbers, an album that is a blob. Each root then shows what its statement gives.
+    sqlite3_exec(m_db.Handle(DbConn::Library),
+        "INSERT INTO library (file,title,artist,album,genre,year) VALUES "
+        "('/o/1.mp3','Odd',42,x'4a617a7a',7,'nineteen');",
+        nullptr, nullptr, nullptr);
+    for (const TreeKind kind :
+         { TreeKind::Artists, TreeKind::Genres, TreeKind::Years, TreeKind::Albums }) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        m_tree.nodes.clear();
+        ASSERT_TRUE(m_query.FillRoot(kind, m_tree));
+        const QStringList rows = Rows(DbConn::Library, CLibraryQuery::RootStatement(kind).data());
+        QStringList expected;
+        for (const QString& row : rows) {
+            const QString value = row.section(QLatin1Char('|'), -1);
+            if (value == QLatin1String("<null>")) {
+                continue;
+            }
+            expected << (kind == TreeKind::Albums
+                    ? QStringLiteral("album %1|%2|%1")
+                          .arg(value, row.section(QLatin1Char('|'), 0, 0))
+                          .replace(QLatin1String("<null>"), QString())
+                    : QStringLiteral("value %1|%1").arg(value));
+        }
+        expected << (kind == TreeKind::Albums ? QStringLiteral("album <unknown>||")
+                                              : QStringLiteral("value <unknown>|"));
+        EXPECT_EQ(Folded(m_tree.nodes), Folded(expected));
+    }
+}
+
 TEST_F(LibraryQueryTest, AlbumsUnderValuesIncludingTheUnknownValue)
 {
     ASSERT_TRUE(m_query.FillValue(TreeKind::Artists, QStringLiteral("QUEEN"), m_tree));
