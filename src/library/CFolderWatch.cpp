@@ -200,7 +200,6 @@ CFolderWatch::~CFolderWatch()
 void CFolderWatch::Start(const QStringList& folders)
 {
     Stop();
-    m_fallback = false;
     m_ready = false;
     m_stopRequested = false;
     {
@@ -241,7 +240,6 @@ void CFolderWatch::Run(const QStringList& folders)
 {
     if (RunWatch(folders) || m_stopRequested)
         return;
-    m_fallback = true;
     m_ready = true;
     if (m_limitReached)
         m_limitReached();

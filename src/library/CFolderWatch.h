@@ -39,9 +39,6 @@ public:
     void Start(const QStringList& folders);
     void Stop();
 
-    bool IsRunning() const { return m_thread.joinable(); }
-    // True once the watch gave up on the system's watches for the periodic fallback.
-    bool IsFallback() const { return m_fallback.load(); }
     // True once the folders present at Start are all watched (or the fallback took over).
     bool IsReady() const { return m_ready.load(); }
 
@@ -62,6 +59,5 @@ private:
     bool m_stopping = false;              // guarded by m_stopMutex
     std::atomic<bool> m_stopRequested{false};
     std::thread m_thread;
-    std::atomic<bool> m_fallback{false};
     std::atomic<bool> m_ready{false};
 };
