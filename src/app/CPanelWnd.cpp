@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "VirtualKey.h"
 
@@ -128,6 +129,7 @@ bool CPanelWnd::Create()
     if (m_settings.GetLastFm())
         m_settings.SetLastFm(m_lastFm.Start() ? 1 : 0);
     SetUpListens();
+    SetUpFollow();
     CheckMenus();
     m_keyHook = CKeyHook::Install(MsgTarget());
     InstallAccelerators();
@@ -141,6 +143,8 @@ bool CPanelWnd::Create()
     } else {
         show();
         RegisterOnBus();
+        // Changes made while the program was closed are taken in once the window has shown.
+        QTimer::singleShot(0, this, [this] { StartFollowing(); });
     }
     if (!m_libraryError.isEmpty() && !m_settings.IsFirstRun())
         ShowLibraryError();
@@ -182,6 +186,7 @@ void CPanelWnd::CheckMenus()
     ApplyLoudness();
     m_menus.Check(CContextMenu::ID_RADIO_BROWSER, m_settings.GetRadioDirectory() == 0);
     m_menus.Check(CContextMenu::ID_RADIO_DEVELOPER_ID, m_settings.GetRadioDirectory() == 1);
+    m_menus.Check(CContextMenu::ID_WATCH_FOLDERS, m_settings.GetWatchFolders() != 0);
 }
 
 void CPanelWnd::CreateChildWindows()
@@ -498,6 +503,7 @@ void CPanelWnd::Shutdown()
     m_held.clear();
     m_stationLoad.Cancel();
     m_jobs.Close();
+    m_follow.Stop();
     EndListen(false);
     m_positionTimer.stop();
     m_spectrumTimer.stop();

@@ -13,6 +13,7 @@
 #include "CLanguage.h"
 #include "CHeardTime.h"
 #include "CLastFM.h"
+#include "CLibraryFollow.h"
 #include "CListenBrainz.h"
 #include "CListenToken.h"
 #include "CListFill.h"
@@ -187,6 +188,8 @@ public:
     void OpenFiles(const QStringList& paths);
     // Whether a database job runs (its progress dialog is up), and how many wait behind it.
     const CJobQueue& GetJobs() const { return m_jobs; }
+    // The library following its folders (runs made, whether it watches).
+    const CLibraryFollow& GetFollow() const { return m_follow; }
     // Fills the list from a tree node; without one, from the node stored in settings.
     void FillList(CSkinTreeNode* node);
     // Empties the tree and builds its category heads with the saved playlists.
@@ -436,6 +439,16 @@ private:
     void ShowSearch(const ListQuery& query);
     // The tree or the window chose another list: the box lets go of its words.
     void DropSearch();
+    // Following the library folders: set up at creation; started (or stopped, when switched
+    // off or without a readable folder list) after the window shows and after the folders
+    // change; a quiet run's outcome shown; the tree built again with its open nodes, selection
+    // and scroll position kept.
+    void SetUpFollow();
+    void StartFollowing();
+    void OnWatchFolders();
+    void FollowUpdated(const UpdateStats& stats);
+    void RefreshTree();
+    void Reopen(CSkinTreeNode* node, const QSet<QString>& open, const QString& selected);
     void StationsLoaded(bool listed, const std::vector<radio::Station>& stations);
     // The listen-history link: set up at creation; the account from settings, the token store
     // and the environment; a file track's start (info as ShowFile reads it); a position
@@ -496,6 +509,8 @@ private:
     std::unique_ptr<CKeyHook> m_keyHook;
     CMprisLink m_mpris;
     CJobQueue m_jobs;
+    CLibraryFollow m_follow; // its watch thread ends before the job queue it hands runs to
+    bool m_watchLimitShown = false;
     CAppPalette m_appPalette;
     CListenToken m_listenToken;
     CListenBrainz m_listens;

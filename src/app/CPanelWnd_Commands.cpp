@@ -64,6 +64,7 @@ const CPanelWnd::CommandRow CPanelWnd::kCommands[] = {
     {CContextMenu::ID_ANALYSE_LOUDNESS, &CPanelWnd::OnAnalyseLoudness},
     {CContextMenu::ID_ANALYSE_LIBRARY, &CPanelWnd::OnAnalyseLibrary},
     {CContextMenu::ID_LISTENBRAINZ, &CPanelWnd::OnListenBrainz},
+    {CContextMenu::ID_WATCH_FOLDERS, &CPanelWnd::OnWatchFolders},
     {CContextMenu::ID_PLAY_FOCUS, &CPanelWnd::PlayRow},
     {ID_ENTER, &CPanelWnd::PlayRow},
     {CContextMenu::ID_SELECT_ALL, &CPanelWnd::OnSelectAll},
@@ -210,6 +211,8 @@ void CPanelWnd::RunLibraryUpdateNow(const QStringList& folders)
                 .arg(m_profileFolder + "/Library.db"));
     }
     AfterLibraryUpdate();
+    // The folders may have changed: the watch follows the list just saved.
+    StartFollowing();
 }
 
 void CPanelWnd::OnLanguage()

@@ -84,7 +84,8 @@ void CLibraryUpdate::UpdateLibrary(const QStringList& folders)
             m_stats.removed = known.Finish(library, complete && !walk.Incomplete());
     }
     transaction.Commit();
-    Vacuum(DbConn::Library);
+    if (m_compact)
+        Vacuum(DbConn::Library);
 }
 
 // True when every file was passed, false when the run was cancelled on the way. known is null

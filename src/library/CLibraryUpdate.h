@@ -58,9 +58,13 @@ public:
     // Tag reader threads running ahead of the database writer; 0 reads on the job's thread.
     void SetReaderThreads(int threads) { m_threads = threads; }
     static int DefaultReaderThreads();
+    // Whether UpdateLibrary ends with VACUUM (the default). A run that follows a few changed
+    // files leaves little free space, and compacting rewrites the whole file.
+    void SetCompact(bool compact) { m_compact = compact; }
 
     // Brings table library in line with the music files under folders, in one transaction,
-    // then deletes the rows of files not found (only when not cancelled) and vacuums.
+    // then deletes the rows of files not found (only when not cancelled) and vacuums (see
+    // SetCompact).
     void UpdateLibrary(const QStringList& folders);
     // Appends the files (or the music files under the folders) of paths to the viewed
     // playlist, with idx above base.
@@ -97,6 +101,7 @@ private:
     QStringList m_lines;
     std::string m_added;
     int m_threads = 0;
+    bool m_compact = true;
     int m_position = 0; // progress position: files passed in this run
     UpdateStats m_stats;
 };

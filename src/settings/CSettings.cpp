@@ -200,6 +200,8 @@ bool CSettings::Load(const QString& folder)
     ReadId(root, "RadioDirectory", m_radioDirectory);
     SetRadioDirectory(m_radioDirectory);
     ReadName(root, "RadioDeveloperID", m_radioDeveloperId);
+    ReadId(root, "WatchFolders", m_watchFolders);
+    SetWatchFolders(m_watchFolders);
     ReadNode(root, m_node);
     return true;
 }
@@ -234,6 +236,7 @@ QByteArray CSettings::ToXml() const
         AddId(root, "ListenBrainzServer", m_listenBrainzServer);
     AddId(root, "RadioDirectory", m_radioDirectory);
     AddId(root, "RadioDeveloperID", m_radioDeveloperId);
+    AddId(root, "WatchFolders", m_watchFolders);
     AddNode(root, m_node);
     return xmltext::Print(doc);
 }

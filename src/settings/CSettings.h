@@ -105,6 +105,10 @@ public:
     void SetListenBrainz(int on) { m_listenBrainz = on; }
     const QString& GetListenBrainzServer() const { return m_listenBrainzServer; }
     void SetListenBrainzServer(const QString& address) { m_listenBrainzServer = address; }
+    // Whether the library follows changes to its folders while the program runs (1, the
+    // default) or only at Update Library (0). Anything but 0 reads as 1.
+    int GetWatchFolders() const { return m_watchFolders; }
+    void SetWatchFolders(int on) { m_watchFolders = on != 0 ? 1 : 0; }
     // Where the radio node's stations come from: 0 the open community directory, 1 the older
     // directory format, asked with the user's developer ID. Anything else reads as 0.
     int GetRadioDirectory() const { return m_radioDirectory; }
@@ -149,6 +153,7 @@ private:
     QString m_listenBrainzServer;
     int m_radioDirectory = 0;
     QString m_radioDeveloperId;
+    int m_watchFolders = 1;
     WinRect m_window;
     QString m_language;
     QString m_skin;

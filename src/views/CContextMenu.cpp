@@ -39,7 +39,8 @@ const Item kPlayback[] = {
     {9, M::ID_SHUFFLE},              {10, M::ID_REPEAT},
 };
 const Item kOptions[] = {{13, M::ID_HIDE_IN_TRAY}, {14, M::ID_LASTFM}, {25, M::ID_LISTENBRAINZ},
-                         {18, Sub(M::Menu::Loudness)}, {0, 0}, {15, M::ID_HOTKEYS},
+                         {18, Sub(M::Menu::Loudness)}, {32, M::ID_WATCH_FOLDERS}, {0, 0},
+                         {15, M::ID_HOTKEYS},
                          {0, 0}, {26, M::ID_RADIO_BROWSER}, {27, M::ID_RADIO_DEVELOPER_ID}};
 const Item kLoudness[] = {{19, M::ID_LOUDNESS_OFF},  {20, M::ID_LOUDNESS_TRACK},
                           {21, M::ID_LOUDNESS_ALBUM}, {22, M::ID_LOUDNESS_AUTO},
@@ -61,7 +62,8 @@ const Item kPlaylists[] = {{0, M::ID_NEW_PLAYLIST}, {0, 0}, {1, M::ID_RENAME_PLA
 constexpr int kCheckable[] = {M::ID_HIDE_IN_TRAY,     M::ID_SHUFFLE,          M::ID_REPEAT,
                               M::ID_LASTFM,          M::ID_LOUDNESS_OFF,     M::ID_LOUDNESS_TRACK,
                               M::ID_LOUDNESS_ALBUM,   M::ID_LOUDNESS_AUTO,    M::ID_PREVENT_CLIPPING,
-                              M::ID_RADIO_BROWSER,   M::ID_RADIO_DEVELOPER_ID};
+                              M::ID_RADIO_BROWSER,   M::ID_RADIO_DEVELOPER_ID,
+                              M::ID_WATCH_FOLDERS};
 
 QAction* AddItem(QMenu& menu, const QString& text, int id)
 {

@@ -74,6 +74,8 @@ public:
     static constexpr int ID_LISTENBRAINZ = 157;
     // Opens the dialog for the preamp and the gain of untagged files.
     static constexpr int ID_LOUDNESS_LEVELS = 180;
+    // Following the library folders while the program runs, on or off.
+    static constexpr int ID_WATCH_FOLDERS = 170;
     // The radio node's source: one of the two is checked.
     static constexpr int ID_RADIO_BROWSER = 144;
     static constexpr int ID_RADIO_DEVELOPER_ID = 145;
@@ -91,7 +93,8 @@ public:
     void Build(const CLanguage& language);
     // Destroys every menu and builds them again.
     void Rebuild(const CLanguage& language);
-    // Checks or unchecks 113, 114, 115, 133, 144, 145 or 150..154 in the main menu's submenus.
+    // Checks or unchecks 113, 114, 115, 133, 144, 145, 150..154 or 170 in the main menu's
+    // submenus.
     void Check(int id, bool on);
 
     // Each Show runs the menu at a screen point and returns the chosen id (0 when none), after

@@ -177,7 +177,7 @@ TEST_F(LanguageChooser, CancelChangesNothing)
     });
     EXPECT_FALSE(CDlgLanguage::Run(nullptr, m_language, "English"));
     EXPECT_EQ(m_language.GetName(), "English");
-    EXPECT_EQ(m_language.LineCount(LangSection::MainMenu), 32);
+    EXPECT_EQ(m_language.LineCount(LangSection::MainMenu), 33);
 }
 
 TEST_F(LanguageChooser, BrokenChoiceFallsBackToTheDefaultWithTheBuiltInError)

@@ -60,6 +60,7 @@ void ExpectDefaults(const CSettings& s)
     EXPECT_EQ(s.GetPreventClipping(), 1);
     EXPECT_EQ(s.GetRadioDirectory(), 0);
     EXPECT_EQ(s.GetRadioDeveloperId(), "");
+    EXPECT_EQ(s.GetWatchFolders(), 1);
     EXPECT_EQ(s.GetWindowRect(), (WinRect { 200, 120, 800, 620 }));
     EXPECT_EQ(s.GetLanguage(), "English");
     EXPECT_EQ(s.GetSkin(), "Default");
@@ -87,6 +88,7 @@ CSettings Customised()
     s.SetListenBrainzServer("https://listens.example.org/");
     s.SetRadioDirectory(1);
     s.SetRadioDeveloperId(QStringLiteral("ab<&>\"12"));
+    s.SetWatchFolders(0);
     s.SetWindowRect({ -300, 40, 1500, 1040 });
     s.SetLanguage(QStringLiteral("Deutsch \"neu\""));
     s.SetSkin(QStringLiteral("Nacht & <Tag>"));
@@ -119,6 +121,7 @@ void ExpectSameFields(const CSettings& a, const CSettings& b)
     EXPECT_EQ(a.GetListenBrainzServer(), b.GetListenBrainzServer());
     EXPECT_EQ(a.GetRadioDirectory(), b.GetRadioDirectory());
     EXPECT_EQ(a.GetRadioDeveloperId(), b.GetRadioDeveloperId());
+    EXPECT_EQ(a.GetWatchFolders(), b.GetWatchFolders());
     EXPECT_EQ(a.GetWindowRect(), b.GetWindowRect());
     EXPECT_EQ(a.GetLanguage(), b.GetLanguage());
     EXPECT_EQ(a.GetSkin(), b.GetSkin());
@@ -167,6 +170,7 @@ TEST(Settings, DefaultDocumentIsWrittenExactlyInItsLayout)
     <ListenBrainz ID="0"/>
     <RadioDirectory ID="0"/>
     <RadioDeveloperID ID=""/>
+    <WatchFolders ID="1"/>
     <Library>
         <Node1 This="0" Type="0"/>
         <Node2 This="0" String=""/>
@@ -190,6 +194,14 @@ TEST(Settings, LoudnessValuesOutOfRangeAreClamped)
     const CSettings off = LoadFrom(profile, Doc(R"(<ReplayGain ID="-1"/><PreventClipping ID="0"/>)"));
     EXPECT_EQ(off.GetReplayGain(), 0);
     EXPECT_EQ(off.GetPreventClipping(), 0);
+}
+
+TEST(Settings, WatchFoldersReadsAnythingButZeroAsOn)
+{
+    TestProfile profile;
+    EXPECT_EQ(LoadFrom(profile, Doc(R"(<WatchFolders ID="0"/>)")).GetWatchFolders(), 0);
+    EXPECT_EQ(LoadFrom(profile, Doc(R"(<WatchFolders ID="5"/>)")).GetWatchFolders(), 1);
+    EXPECT_EQ(LoadFrom(profile, Doc(R"(<WatchFolders ID="off"/>)")).GetWatchFolders(), 1);
 }
 
 TEST(Settings, EveryFieldSurvivesSaveAndLoad)

@@ -62,7 +62,8 @@ TEST_F(MenuTest, MenusHoldTheirItemsInOrder)
                            "Shuffle|114|c", "Repeat|115|c"}));
     EXPECT_EQ(Describe(*menus.Get(Menu::Options)),
               QStringList({"Hide in Notification Area When Minimized|113|c",
-                           "Scrobble to Last.fm|133|c", "ListenBrainz…|157|", ">Loudness", "-",
+                           "Scrobble to Last.fm|133|c", "ListenBrainz…|157|", ">Loudness",
+                           "Watch Library Folders|170|c", "-",
                            "Global Hotkeys…|140|", "-",
                            "Internet Radio from the Community Directory (Radio Browser)|144|c",
                            "Internet Radio from the Directory with a Developer ID…|145|c"}));
