@@ -5,10 +5,7 @@
 // a seam between two tracks of one album.
 #include "AudioFixture.h"
 #include "CLoudnessMeter.h"
-#include "CPlayBass.h"
-#include "EngineTarget.h"
-#include "TestProfile.h"
-#include "audio/CAudioLib.h"
+#include "DiskEngine.h"
 
 #include <QFile>
 
@@ -28,33 +25,8 @@ double Db(double ratio)
     return 20.0 * std::log10(ratio);
 }
 
-class EngineLoudness : public ::testing::Test {
+class EngineLoudness : public ::testing::Test, protected DiskEngine {
 protected:
-    void SetUp() override
-    {
-        m_out = m_dir.File("out.raw");
-        qputenv("SDL_AUDIODRIVER", "disk");
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_out));
-        qputenv("SDL_DISKAUDIODELAY", "0");
-        m_audio = std::make_unique<CAudioLib>();
-        m_engine = std::make_unique<CPlayBass>(*m_audio);
-        m_engine->SetProfileFolder(m_dir.Path());
-        m_engine->Init(&m_target);
-    }
-    void TearDown() override
-    {
-        Finish();
-        qputenv("SDL_AUDIODRIVER", "dummy");
-    }
-    void Finish()
-    {
-        if (!m_engine)
-            return;
-        m_engine->Stop();
-        EngineTarget::PumpUntil([this] { return m_engine->GetChannel() == 0; }, 3000);
-        m_engine.reset();
-        m_audio.reset();
-    }
     QString TaggedTone(const QString& name, double amplitude, double seconds,
         const QMap<QString, QString>& tags)
     {
@@ -112,12 +84,6 @@ protected:
             sum += static_cast<double>(left[i]) * left[i];
         return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0.0;
     }
-
-    TestProfile m_dir;
-    QString m_out;
-    EngineTarget m_target;
-    std::unique_ptr<CAudioLib> m_audio;
-    std::unique_ptr<CPlayBass> m_engine;
 };
 
 struct LevelCase {

@@ -3,11 +3,8 @@
 // Every library type played by the engine to SDL's disk writer, which keeps what was mixed
 // (stereo float at 44100 Hz, no real-time pacing): the tone must be heard whole.
 #include "AudioFixture.h"
-#include "CPlayBass.h"
-#include "EngineTarget.h"
+#include "DiskEngine.h"
 #include "QtPrinters.h"
-#include "TestProfile.h"
-#include "audio/CAudioLib.h"
 
 #include <QFile>
 
@@ -62,41 +59,7 @@ Heard Listen(const QString& rawFile)
     return heard;
 }
 
-class EngineTypes : public ::testing::TestWithParam<QString> {
-protected:
-    void SetUp() override
-    {
-        m_out = m_dir.File("out.raw");
-        qputenv("SDL_AUDIODRIVER", "disk");
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_out));
-        qputenv("SDL_DISKAUDIODELAY", "0");
-        m_audio = std::make_unique<CAudioLib>();
-        m_engine = std::make_unique<CPlayBass>(*m_audio);
-        m_engine->SetProfileFolder(m_dir.Path());
-        m_engine->Init(&m_target);
-    }
-    void TearDown() override
-    {
-        Finish();
-        qputenv("SDL_AUDIODRIVER", "dummy");
-    }
-    // Closes the device so that the output file is complete.
-    void Finish()
-    {
-        if (!m_engine)
-            return;
-        m_engine->Stop();
-        EngineTarget::PumpUntil([this] { return m_engine->GetChannel() == 0; }, 3000);
-        m_engine.reset();
-        m_audio.reset();
-    }
-
-    TestProfile m_dir;
-    QString m_out;
-    EngineTarget m_target;
-    std::unique_ptr<CAudioLib> m_audio;
-    std::unique_ptr<CPlayBass> m_engine;
-};
+class EngineTypes : public ::testing::TestWithParam<QString>, protected DiskEngine {};
 
 TEST_P(EngineTypes, PlaysTheWholeToneToTheDevice)
 {
