@@ -18,17 +18,10 @@
 
 namespace {
 
-class NoProgress : public IUpdateProgress {
-public:
-    void SetRange(int) override {}
-    void Step() override {}
-    void SetStatus(const QString&) override {}
-};
-
 // Runs one update and returns its wall time in seconds.
 double TimedUpdate(CDBase& db, const QString& folder, int threads, UpdateStats& stats)
 {
-    NoProgress progress;
+    NoUpdateProgress progress;
     std::atomic<bool> cancel{false};
     CLibraryUpdate job(db, &CTagReader::ReadTags, progress, cancel);
     job.SetReaderThreads(threads);

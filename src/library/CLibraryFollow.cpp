@@ -13,18 +13,6 @@
 
 #include <thread>
 
-namespace {
-
-// Quiet runs show no progress.
-class NoProgress : public IUpdateProgress {
-public:
-    void SetRange(int) override {}
-    void Step() override {}
-    void SetStatus(const QString&) override {}
-};
-
-} // namespace
-
 CLibraryFollow::CLibraryFollow(QObject* parent)
     : QObject(parent),
       m_watch(
@@ -120,7 +108,7 @@ UpdateStats CLibraryFollow::RunUpdate(const QStringList& folders,
     db.OpenLibrary();
     if (!db.IsOpen(DbConn::Library))
         return {};
-    NoProgress progress;
+    NoUpdateProgress progress;
     CLibraryUpdate job(db, m_reader, progress, cancel);
     job.SetCompact(false);
     // One reader ahead of the writer: a copied album goes quickly without taking the

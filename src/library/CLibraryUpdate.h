@@ -29,6 +29,15 @@ public:
     virtual void SetStatus(const QString& text) = 0;
 };
 
+// For updates nobody watches: quiet runs while the folders are followed, the command line,
+// benchmarks.
+class NoUpdateProgress : public IUpdateProgress {
+public:
+    void SetRange(int) override {}
+    void Step() override {}
+    void SetStatus(const QString&) override {}
+};
+
 // What a library update did, by file.
 struct UpdateStats {
     int files = 0;     // music files counted

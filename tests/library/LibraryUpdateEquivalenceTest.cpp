@@ -24,13 +24,6 @@ namespace {
 constexpr const char* kRunTimes[] = {"2026-01-01 10:00:00", "2026-02-02 20:00:00",
     "2026-03-03 03:03:03", "2026-04-04 04:04:04", "2026-05-05 05:05:05", "2026-06-06 06:06:06"};
 
-class NoProgress : public IUpdateProgress {
-public:
-    void SetRange(int) override {}
-    void Step() override {}
-    void SetStatus(const QString&) override {}
-};
-
 // One file of the row-by-row update.
 void RowByRowFile(CDBase& db, const WalkFile& file, const std::string& added, bool empty)
 {
@@ -130,7 +123,7 @@ protected:
     }
 
     // Cancels once stopAfter files were passed (never when negative).
-    class CancelAfter : public NoProgress {
+    class CancelAfter : public NoUpdateProgress {
     public:
         CancelAfter(std::atomic<bool>& cancel, int stopAfter)
             : m_cancel(cancel), m_stop(stopAfter) {}

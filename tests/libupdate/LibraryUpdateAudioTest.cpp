@@ -17,13 +17,6 @@
 
 namespace {
 
-class NoProgress : public IUpdateProgress {
-public:
-    void SetRange(int) override {}
-    void Step() override {}
-    void SetStatus(const QString&) override {}
-};
-
 // A tagged file of the given type at path; false (with the reason in skip) when it cannot be
 // made here.
 bool MakeTaggedFile(const QString& type, const QString& path, QString& skip)
@@ -87,7 +80,7 @@ TEST_P(LibraryUpdateAudio, ReadsTagsOnceAndFollowsARename)
     db.SetFolder(dir.Path());
     db.OpenLibrary();
     std::atomic<bool> cancel{false};
-    NoProgress progress;
+    NoUpdateProgress progress;
     auto run = [&] {
         CLibraryUpdate job(db, &CTagReader::ReadTags, progress, cancel);
         job.SetReaderThreads(2);

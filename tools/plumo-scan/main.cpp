@@ -12,17 +12,6 @@
 
 #include <atomic>
 
-namespace {
-
-class SilentProgress : public IUpdateProgress {
-public:
-    void SetRange(int) override {}
-    void Step() override {}
-    void SetStatus(const QString&) override {}
-};
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -42,7 +31,7 @@ int main(int argc, char** argv)
     CDBase db;
     db.SetFolder(profile);
     db.OpenLibrary();
-    SilentProgress progress;
+    NoUpdateProgress progress;
     std::atomic<bool> cancel{false};
     CLibraryUpdate job(db, &CTagReader::ReadTags, progress, cancel);
     job.SetReaderThreads(threads);
