@@ -168,7 +168,7 @@ void CPanelWnd::OpenLibrary()
     m_db.SetFolder(m_profileFolder);
     m_db.OpenLibrary();
     m_db.SetLanguage(&m_language);
-    LoadStoredGains();
+    LookUpStoredGains();
     if (!m_db.IsOpen(DbConn::Library)) {
         // The player still runs: the library reads as empty and the user knows why.
         m_libraryError = tr("The music library \"%1\" could not be opened or created. "

@@ -342,7 +342,7 @@ private:
     void ApplyLoudness();
     void SetLoudnessMode(int mode);
     // Hands the gains stored in the library to the engine, for files whose tags hold none.
-    void LoadStoredGains();
+    void LookUpStoredGains();
     void OnAnalyseLoudness();
     void OnAnalyseLibrary();
     // Measures the library files named (all when null) with the rest of their albums, and

@@ -78,10 +78,13 @@ void CPanelWnd::ApplyLoudness()
     m_menus.Check(CContextMenu::ID_PREVENT_CLIPPING, loudness.preventClipping);
 }
 
-void CPanelWnd::LoadStoredGains()
+void CPanelWnd::LookUpStoredGains()
 {
-    for (const auto& [file, gains] : m_db.AllGains())
-        m_engine.SetStoredGains(file, gains);
+    if (!m_db.IsOpen(DbConn::Library))
+        return;
+    m_engine.SetGainsLookup([path = m_db.LibraryPath()](const QString& file) {
+        return CDBase::StoredGains(path, file);
+    });
 }
 
 void CPanelWnd::OnAnalyseLoudness()

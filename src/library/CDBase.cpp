@@ -49,7 +49,6 @@ enum class Sql : int {
     SetGainsLibrary,
     GetGainsLibrary,
     GetGainsByFile,
-    AllGains,
     LoudnessRows,
     SearchIndexExists,
     Count_
@@ -111,8 +110,6 @@ constexpr std::array<std::string_view, static_cast<int>(Sql::Count_)> kSql = {
     "UPDATE library SET trackgain=?,albumgain=?,trackpeak=?,albumpeak=? WHERE id=?;",
     "SELECT trackgain,albumgain,trackpeak,albumpeak FROM library WHERE id=?;",
     "SELECT trackgain,albumgain,trackpeak,albumpeak FROM library WHERE file=?;",
-    "SELECT file,trackgain,albumgain,trackpeak,albumpeak FROM library "
-    "WHERE trackgain IS NOT NULL OR albumgain IS NOT NULL;",
     "SELECT id,file,albumartist,artist,album FROM library ORDER BY id;",
     "SELECT 1 FROM sqlite_master WHERE type='table' AND name='search';",
 };
@@ -772,23 +769,31 @@ bool CDBase::GetGains(int libraryId, const std::string& file, TrackGains* out)
     }
 }
 
-std::vector<std::pair<QString, TrackGains>> CDBase::AllGains()
+TrackGains CDBase::StoredGains(const QString& libraryPath, const QString& file)
 {
-    std::vector<std::pair<QString, TrackGains>> out;
+    TrackGains gains;
+    // A connection per call sees the file as it is now, even one made anew since.
+    SqliteDb db;
+    if (!db.OpenReadOnly(libraryPath)) {
+        return gains;
+    }
+    // Asked while a file opens: a commit that holds the file longer costs the measured gain of
+    // one play, not a stalled start.
+    constexpr int kGainsBusyMs = 250;
+    sqlite3_busy_timeout(db.Get(), kGainsBusyMs);
     try {
-        SqliteStmt stmt(m_library.Get(), Text(Sql::AllGains));
-        while (stmt.Step()) {
-            TrackGains gains;
-            gains.trackGain = OptionalDouble(stmt, 1);
-            gains.albumGain = OptionalDouble(stmt, 2);
-            gains.trackPeak = OptionalDouble(stmt, 3);
-            gains.albumPeak = OptionalDouble(stmt, 4);
-            out.emplace_back(stmt.Text(0), gains);
+        SqliteStmt stmt(db.Get(), Text(Sql::GetGainsByFile));
+        stmt.Bind(file);
+        if (stmt.Step()) {
+            gains.trackGain = OptionalDouble(stmt, 0);
+            gains.albumGain = OptionalDouble(stmt, 1);
+            gains.trackPeak = OptionalDouble(stmt, 2);
+            gains.albumPeak = OptionalDouble(stmt, 3);
         }
     } catch (const SqliteError&) {
-        // What was read so far stands.
+        gains = TrackGains{};
     }
-    return out;
+    return gains;
 }
 
 std::vector<LoudnessRow> CDBase::LoudnessRows()

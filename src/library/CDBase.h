@@ -163,8 +163,10 @@ public:
     // The gains stored for the library row of libraryId, or (libraryId 0) of the row whose
     // file is file. False when no row matches; out is then untouched.
     bool GetGains(int libraryId, const std::string& file, TrackGains* out);
-    // Every library file with a gain stored, and its gains.
-    std::vector<std::pair<QString, TrackGains>> AllGains();
+    // The gains stored for the library row of file in the library file at libraryPath, read on
+    // a connection of the call's own, so any thread may ask; empty when there is no such row
+    // or the file cannot be read.
+    static TrackGains StoredGains(const QString& libraryPath, const QString& file);
     // Every library row, in id order, for loudness analysis.
     std::vector<LoudnessRow> LoudnessRows();
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -160,6 +161,12 @@ public:
     // Gains measured for a file (by loudness analysis), used from the next time the file is
     // opened when its tags hold none; empty gains forget them. Any thread.
     void SetStoredGains(const QString& path, const TrackGains& gains);
+    // Where the gains of a file whose tags hold none are looked up when none were set above:
+    // a library of a quarter of a million files is asked for one file as it opens instead of
+    // being read whole at start-up. Called on whichever thread opens a file, with no lock of
+    // the engine's held but the operation lock of a synchronous PlayFile. Any thread.
+    using GainsLookup = std::function<TrackGains(const QString& path)>;
+    void SetGainsLookup(GainsLookup lookup);
     // The gains a file plays at: its tags', else the stored ones. Any thread; reads the file.
     TrackGains GainsOf(const QString& path) const;
 
@@ -294,4 +301,5 @@ private:
     TrackGains m_mainGains;             // guarded by m_mutex; of m_channel's file
     mutable std::mutex m_storedMutex;   // a leaf
     std::map<QString, TrackGains> m_storedGains; // guarded by m_storedMutex
+    GainsLookup m_gainsLookup;          // guarded by m_storedMutex
 };

@@ -49,7 +49,19 @@ TrackGains CPlayBass::GainsOf(const QString& path) const
     TrackRecord record;
     if (CTagReader::ReadTags(path, record) && (record.gains.trackGain || record.gains.albumGain))
         return record.gains;
+    GainsLookup lookup;
+    {
+        std::lock_guard stored(m_storedMutex);
+        const auto it = m_storedGains.find(path);
+        if (it != m_storedGains.end())
+            return it->second;
+        lookup = m_gainsLookup;
+    }
+    return lookup ? lookup(path) : TrackGains{};
+}
+
+void CPlayBass::SetGainsLookup(GainsLookup lookup)
+{
     std::lock_guard stored(m_storedMutex);
-    const auto it = m_storedGains.find(path);
-    return it != m_storedGains.end() ? it->second : TrackGains{};
+    m_gainsLookup = std::move(lookup);
 }
