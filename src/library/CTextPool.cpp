@@ -5,26 +5,66 @@
 #include "CMyCaseCollation.h"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
+
+namespace {
+
+constexpr std::size_t kFirstSlots = 256;
+
+std::uint32_t HashOf(std::string_view bytes)
+{
+    return static_cast<std::uint32_t>(std::hash<std::string_view>{}(bytes));
+}
+
+} // namespace
 
 int CTextPool::Intern(std::string_view bytes)
 {
-    const auto found = m_index.find(bytes);
-    if (found != m_index.end()) {
-        return found->second;
+    if (m_slots.empty()) {
+        m_slots.resize(kFirstSlots);
     }
-    const std::string& stored = m_bytes.emplace_back(bytes);
+    const std::uint32_t hash = HashOf(bytes);
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t at = hash & mask;
+    for (; m_slots[at].text >= 0; at = (at + 1) & mask) {
+        if (m_slots[at].hash == hash && Bytes(m_slots[at].text) == bytes) {
+            return m_slots[at].text;
+        }
+    }
     const int index = static_cast<int>(m_texts.size());
-    m_texts.push_back(QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size())));
-    m_index.emplace(std::string_view(stored), index);
+    m_spans.push_back({ m_bytes.size(), bytes.size() });
+    m_bytes.append(bytes);
+    m_texts.push_back(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    m_slots[at] = { hash, index };
+    if (m_texts.size() * 2 > m_slots.size()) {
+        Grow();
+    }
     return index;
+}
+
+void CTextPool::Grow()
+{
+    std::vector<Slot> slots(m_slots.size() * 2);
+    const std::size_t mask = slots.size() - 1;
+    for (const Slot& slot : m_slots) {
+        if (slot.text < 0) {
+            continue;
+        }
+        std::size_t at = slot.hash & mask;
+        while (slots[at].text >= 0) {
+            at = (at + 1) & mask;
+        }
+        slots[at] = slot;
+    }
+    m_slots.swap(slots);
 }
 
 std::vector<int> CTextPool::Ranks(CMyCaseCollation& collation) const
 {
     const auto compare = [&](int a, int b) {
-        const std::string& x = m_bytes[static_cast<std::size_t>(a)];
-        const std::string& y = m_bytes[static_cast<std::size_t>(b)];
+        const std::string_view x = Bytes(a);
+        const std::string_view y = Bytes(b);
         return collation.Compare(
             x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()));
     };
