@@ -31,6 +31,7 @@ enum Column : int {
     kTime = 8,
     kRating = 9,
 };
+constexpr int kColumns = 10;
 
 constexpr std::string_view kOrderBy = " ORDER BY ";
 constexpr std::string_view kByArtist = "artist COLLATE MYCASE,album COLLATE MYCASE,number;";
@@ -45,14 +46,21 @@ std::string_view Bytes(sqlite3_stmt* stmt, int col)
         : std::string_view();
 }
 
-// The text of a column; nothing for NULL.
-std::optional<std::string_view> OptionalBytes(sqlite3_stmt* stmt, int col)
+// The text of a value known to be text.
+std::string_view TextOf(sqlite3_value* value)
 {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
+}
+
+// The text of a value; nothing for NULL.
+std::optional<std::string_view> OptionalBytes(sqlite3_value* value)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
     if (text == nullptr) {
         return std::nullopt;
     }
-    return std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, col)));
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
 }
 
 // Holds the connection's own mutex for a whole read. Every sqlite3_column_* call takes it
@@ -270,37 +278,49 @@ bool ReadTracks(SqliteStmt& stmt, const Wanted& wanted, CTextPool& pool, TrackSt
     int lastArtist = -1;
     int lastAlbum = -1;
     int lastGenre = -1;
+    std::array<sqlite3_value*, kColumns> v {};
     while (stmt.Step()) {
-        // Every column is asked once: each call checks the statement and the connection.
-        const int artistType = sqlite3_column_type(s, kArtist);
-        const int albumType = sqlite3_column_type(s, kAlbum);
-        const int numberType = sqlite3_column_type(s, kNumber);
-        const int yearType = sqlite3_column_type(s, kYear);
+        // Each column call checks the statement and enters the connection's mutex; a column's
+        // value, read while the caller holds that mutex (or on a connection without one), is
+        // asked about its type and contents directly.
+        for (int col = 0; col < kColumns; ++col) {
+            v[static_cast<std::size_t>(col)] = sqlite3_column_value(s, col);
+        }
+        const int artistType = sqlite3_value_type(v[kArtist]);
+        const int albumType = sqlite3_value_type(v[kAlbum]);
+        const int numberType = sqlite3_value_type(v[kNumber]);
+        const int yearType = sqlite3_value_type(v[kYear]);
         if (!IsTextOrNull(artistType) || !IsTextOrNull(albumType) || !IsIntegerOrNull(numberType)
             || !IsIntegerOrNull(yearType)) {
             return false;
         }
         Track& t = tracks.Add();
-        t.id = sqlite3_column_int(s, kId);
-        t.file = stmt.Text(kFile);
-        if (wanted.title) {
-            t.title = stmt.Text(kTitle);
+        t.id = sqlite3_value_int(v[kId]);
+        const std::optional<std::string_view> file = OptionalBytes(v[kFile]);
+        if (file) {
+            t.file = QString::fromUtf8(file->data(), static_cast<qsizetype>(file->size()));
         }
-        t.artist = artistType == SQLITE_NULL ? -1 : pool.Intern(Bytes(s, kArtist), &lastArtist);
-        t.album = albumType == SQLITE_NULL ? -1 : pool.Intern(Bytes(s, kAlbum), &lastAlbum);
+        if (wanted.title) {
+            const std::optional<std::string_view> title = OptionalBytes(v[kTitle]);
+            if (title) {
+                t.title = QString::fromUtf8(title->data(), static_cast<qsizetype>(title->size()));
+            }
+        }
+        t.artist = artistType == SQLITE_NULL ? -1 : pool.Intern(TextOf(v[kArtist]), &lastArtist);
+        t.album = albumType == SQLITE_NULL ? -1 : pool.Intern(TextOf(v[kAlbum]), &lastAlbum);
         if (wanted.genre) {
-            const std::optional<std::string_view> genre = OptionalBytes(s, kGenre);
+            const std::optional<std::string_view> genre = OptionalBytes(v[kGenre]);
             t.genre = genre ? pool.Intern(*genre, &lastGenre) : -1;
         }
         t.hasNumber = numberType != SQLITE_NULL;
-        t.number = t.hasNumber ? sqlite3_column_int64(s, kNumber) : 0;
+        t.number = t.hasNumber ? sqlite3_value_int64(v[kNumber]) : 0;
         t.hasYear = yearType != SQLITE_NULL;
-        t.year = t.hasYear ? sqlite3_column_int64(s, kYear) : 0;
+        t.year = t.hasYear ? sqlite3_value_int64(v[kYear]) : 0;
         if (wanted.time) {
-            t.hasTime = sqlite3_column_type(s, kTime) != SQLITE_NULL;
-            t.time = t.hasTime ? sqlite3_column_int(s, kTime) : 0;
+            t.hasTime = sqlite3_value_type(v[kTime]) != SQLITE_NULL;
+            t.time = t.hasTime ? sqlite3_value_int(v[kTime]) : 0;
         }
-        t.stars = std::clamp(sqlite3_column_int(s, kRating) / 20, 0, 5);
+        t.stars = std::clamp(sqlite3_value_int(v[kRating]) / 20, 0, 5);
     }
     return true;
 }
