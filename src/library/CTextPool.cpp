@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <numeric>
 
 namespace {
 
@@ -62,22 +61,28 @@ void CTextPool::Grow()
 
 std::vector<int> CTextPool::Ranks(CMyCaseCollation& collation) const
 {
-    const auto compare = [&](int a, int b) {
-        const std::string_view x = Bytes(a);
-        const std::string_view y = Bytes(b);
-        return collation.Compare(
-            x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()));
+    // The sort compares views that sit beside their index, not indices that point to them.
+    struct Entry {
+        std::string_view bytes;
+        int text = 0;
     };
-    std::vector<int> order(m_texts.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
+    const auto compare = [&collation](const Entry& x, const Entry& y) {
+        return collation.Compare(x.bytes.data(), static_cast<int>(x.bytes.size()),
+            y.bytes.data(), static_cast<int>(y.bytes.size()));
+    };
+    std::vector<Entry> order(m_texts.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = { Bytes(static_cast<int>(i)), static_cast<int>(i) };
+    }
+    std::sort(order.begin(), order.end(),
+        [&compare](const Entry& x, const Entry& y) { return compare(x, y) < 0; });
     std::vector<int> ranks(order.size());
     int rank = 0;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (i > 0 && compare(order[i - 1], order[i]) != 0) {
             ++rank;
         }
-        ranks[static_cast<std::size_t>(order[i])] = rank;
+        ranks[static_cast<std::size_t>(order[i].text)] = rank;
     }
     return ranks;
 }
