@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -30,6 +31,7 @@ enum Column : int {
     kTime = 8,
     kRating = 9,
 };
+constexpr int kColumns = 10;
 
 constexpr std::string_view kOrderBy = " ORDER BY ";
 constexpr std::string_view kByArtist = "artist COLLATE MYCASE,album COLLATE MYCASE,number;";
@@ -44,15 +46,43 @@ std::string_view Bytes(sqlite3_stmt* stmt, int col)
         : std::string_view();
 }
 
-// The text of a column; nothing for NULL.
-std::optional<std::string_view> OptionalBytes(sqlite3_stmt* stmt, int col)
+// The text of a value known to be text.
+std::string_view TextOf(sqlite3_value* value)
 {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
+}
+
+// The text of a value; nothing for NULL.
+std::optional<std::string_view> OptionalBytes(sqlite3_value* value)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
     if (text == nullptr) {
         return std::nullopt;
     }
-    return std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, col)));
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
 }
+
+// Holds the connection's own mutex for a whole read. Every sqlite3_column_* call takes it
+// otherwise, some millions of times for a quarter of a million rows; taken once, each call
+// finds it held by its own thread. Another thread that shares the connection (a library update
+// on the window's connection) waits for the read instead of slipping in between its calls. A
+// connection opened without a mutex (the fill worker's) has none, and this does nothing; so
+// does a closed one, which the statement then reports.
+class ConnectionLock {
+public:
+    explicit ConnectionLock(sqlite3* db)
+        : m_mutex(db != nullptr ? sqlite3_db_mutex(db) : nullptr)
+    {
+        sqlite3_mutex_enter(m_mutex);
+    }
+    ~ConnectionLock() { sqlite3_mutex_leave(m_mutex); }
+    ConnectionLock(const ConnectionLock&) = delete;
+    ConnectionLock& operator=(const ConnectionLock&) = delete;
+
+private:
+    sqlite3_mutex* m_mutex;
+};
 
 bool IsTextOrNull(int type)
 {
@@ -135,6 +165,33 @@ struct Track {
     bool hasTime = false;
 };
 
+// The tracks of a read in blocks of a fixed size. One array for a quarter of a million of them
+// would be copied from each doubled array into the next, every one a fresh mapping that the
+// kernel clears page by page; blocks this size come from the heap and reuse what the read
+// before left free.
+class TrackStore {
+public:
+    Track& Add()
+    {
+        if (m_size % kBlock == 0) {
+            m_blocks.push_back(std::make_unique<Track[]>(kBlock));
+        }
+        ++m_size;
+        return (*this)[m_size - 1];
+    }
+    Track& operator[](std::size_t index) { return m_blocks[index / kBlock][index % kBlock]; }
+    const Track& operator[](std::size_t index) const
+    {
+        return m_blocks[index / kBlock][index % kBlock];
+    }
+    std::size_t Size() const { return m_size; }
+
+private:
+    static constexpr std::size_t kBlock = 1024;
+    std::vector<std::unique_ptr<Track[]>> m_blocks;
+    std::size_t m_size = 0;
+};
+
 // The order of a statement's ORDER BY clause, and a sort key that reproduces it: packed so
 // that most comparisons end at the first field (ranks stay below 2^31).
 enum class Order : int { Unknown, ArtistAlbum, YearAlbum, Number };
@@ -171,11 +228,11 @@ SortKey KeyOf(const Track& t, std::size_t index, Order order, const std::vector<
 // Track indices in the statement's order; the id decides last, so rows equal in every sorted
 // column keep a fixed order.
 std::vector<SortKey> Sorted(
-    const std::vector<Track>& tracks, Order order, const std::vector<int>& ranks)
+    const TrackStore& tracks, Order order, const std::vector<int>& ranks)
 {
     std::vector<SortKey> keys;
-    keys.reserve(tracks.size());
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
+    keys.reserve(tracks.Size());
+    for (std::size_t i = 0; i < tracks.Size(); ++i) {
         keys.push_back(KeyOf(tracks[i], i, order, ranks));
     }
     std::sort(keys.begin(), keys.end(), [&tracks](const SortKey& x, const SortKey& y) {
@@ -215,43 +272,55 @@ Order OrderOf(std::string_view sql, std::string_view* unordered)
 
 // Reads every row of stmt into tracks; false as soon as a sorted column holds a value the
 // ranks do not cover.
-bool ReadTracks(SqliteStmt& stmt, const Wanted& wanted, CTextPool& pool, std::vector<Track>& tracks)
+bool ReadTracks(SqliteStmt& stmt, const Wanted& wanted, CTextPool& pool, TrackStore& tracks)
 {
     sqlite3_stmt* s = stmt.Get();
     int lastArtist = -1;
     int lastAlbum = -1;
     int lastGenre = -1;
+    std::array<sqlite3_value*, kColumns> v {};
     while (stmt.Step()) {
-        // Each column call takes the connection's mutex: every column is asked once.
-        const int artistType = sqlite3_column_type(s, kArtist);
-        const int albumType = sqlite3_column_type(s, kAlbum);
-        const int numberType = sqlite3_column_type(s, kNumber);
-        const int yearType = sqlite3_column_type(s, kYear);
+        // Each column call checks the statement and enters the connection's mutex; a column's
+        // value, read while the caller holds that mutex (or on a connection without one), is
+        // asked about its type and contents directly.
+        for (int col = 0; col < kColumns; ++col) {
+            v[static_cast<std::size_t>(col)] = sqlite3_column_value(s, col);
+        }
+        const int artistType = sqlite3_value_type(v[kArtist]);
+        const int albumType = sqlite3_value_type(v[kAlbum]);
+        const int numberType = sqlite3_value_type(v[kNumber]);
+        const int yearType = sqlite3_value_type(v[kYear]);
         if (!IsTextOrNull(artistType) || !IsTextOrNull(albumType) || !IsIntegerOrNull(numberType)
             || !IsIntegerOrNull(yearType)) {
             return false;
         }
-        Track& t = tracks.emplace_back();
-        t.id = sqlite3_column_int(s, kId);
-        t.file = stmt.Text(kFile);
-        if (wanted.title) {
-            t.title = stmt.Text(kTitle);
+        Track& t = tracks.Add();
+        t.id = sqlite3_value_int(v[kId]);
+        const std::optional<std::string_view> file = OptionalBytes(v[kFile]);
+        if (file) {
+            t.file = QString::fromUtf8(file->data(), static_cast<qsizetype>(file->size()));
         }
-        t.artist = artistType == SQLITE_NULL ? -1 : pool.Intern(Bytes(s, kArtist), &lastArtist);
-        t.album = albumType == SQLITE_NULL ? -1 : pool.Intern(Bytes(s, kAlbum), &lastAlbum);
+        if (wanted.title) {
+            const std::optional<std::string_view> title = OptionalBytes(v[kTitle]);
+            if (title) {
+                t.title = QString::fromUtf8(title->data(), static_cast<qsizetype>(title->size()));
+            }
+        }
+        t.artist = artistType == SQLITE_NULL ? -1 : pool.Intern(TextOf(v[kArtist]), &lastArtist);
+        t.album = albumType == SQLITE_NULL ? -1 : pool.Intern(TextOf(v[kAlbum]), &lastAlbum);
         if (wanted.genre) {
-            const std::optional<std::string_view> genre = OptionalBytes(s, kGenre);
+            const std::optional<std::string_view> genre = OptionalBytes(v[kGenre]);
             t.genre = genre ? pool.Intern(*genre, &lastGenre) : -1;
         }
         t.hasNumber = numberType != SQLITE_NULL;
-        t.number = t.hasNumber ? sqlite3_column_int64(s, kNumber) : 0;
+        t.number = t.hasNumber ? sqlite3_value_int64(v[kNumber]) : 0;
         t.hasYear = yearType != SQLITE_NULL;
-        t.year = t.hasYear ? sqlite3_column_int64(s, kYear) : 0;
+        t.year = t.hasYear ? sqlite3_value_int64(v[kYear]) : 0;
         if (wanted.time) {
-            t.hasTime = sqlite3_column_type(s, kTime) != SQLITE_NULL;
-            t.time = t.hasTime ? sqlite3_column_int(s, kTime) : 0;
+            t.hasTime = sqlite3_value_type(v[kTime]) != SQLITE_NULL;
+            t.time = t.hasTime ? sqlite3_value_int(v[kTime]) : 0;
         }
-        t.stars = std::clamp(sqlite3_column_int(s, kRating) / 20, 0, 5);
+        t.stars = std::clamp(sqlite3_value_int(v[kRating]) / 20, 0, 5);
     }
     return true;
 }
@@ -324,9 +393,11 @@ bool ReadUnordered(sqlite3* db, CMyCaseCollation& collation, std::string_view sq
     const Wanted wanted(shape);
     CTextPool pool;
     const int empty = pool.Intern(std::string_view());
-    std::vector<Track> tracks;
+    TrackStore tracks;
     {
-        // The statement goes before the sort, so the file is free for writers meanwhile.
+        // The statement and the lock go before the sort, so the file and the connection are
+        // free for writers meanwhile.
+        const ConnectionLock lock(db);
         SqliteStmt stmt(db, sql);
         stmt.BindTexts(args);
         if (!ReadTracks(stmt, wanted, pool, tracks)) {
@@ -338,7 +409,7 @@ bool ReadUnordered(sqlite3* db, CMyCaseCollation& collation, std::string_view sq
     const auto groupOf
         = [&](int text) { return ranks[static_cast<std::size_t>(text < 0 ? empty : text)]; };
     NumberTexts numbers;
-    rows.reserve(tracks.size() + tracks.size() / 4);
+    rows.reserve(tracks.Size() + tracks.Size() / 4);
     bool haveGroup = false;
     int groupArtist = 0;
     int groupAlbum = 0;
@@ -366,6 +437,7 @@ bool ReadUnordered(sqlite3* db, CMyCaseCollation& collation, std::string_view sq
 void ReadOrdered(sqlite3* db, CMyCaseCollation& collation, std::string_view sql,
     const QStringList& args, const ListShape& shape, std::vector<ListRow>& rows)
 {
+    const ConnectionLock lock(db);
     SqliteStmt stmt(db, sql);
     stmt.BindTexts(args);
     sqlite3_stmt* s = stmt.Get();

@@ -4,10 +4,9 @@
 
 #include <QString>
 
-#include <deque>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class CMyCaseCollation;
@@ -16,6 +15,10 @@ class CMyCaseCollation;
 // and the one QString every row or node showing it shares. A read of a quarter of a million
 // tracks meets a few tens of thousands of artists and albums, so each is converted and ranked
 // once, not once per row.
+//
+// The bytes of all texts sit end to end in one buffer and the index is a flat table of
+// (hash, text) slots: a look-up then touches one slot and, on a hash match, the bytes, where
+// a node-based map of a few tens of thousands of entries missed the cache two or three times.
 //
 // Thread: any, one at a time.
 class CTextPool {
@@ -26,7 +29,7 @@ public:
     // the index of that text (-1 for none) and is updated.
     int Intern(std::string_view bytes, int* last)
     {
-        if (*last < 0 || m_bytes[static_cast<std::size_t>(*last)] != bytes) {
+        if (*last < 0 || Bytes(*last) != bytes) {
             *last = Intern(bytes);
         }
         return *last;
@@ -38,8 +41,24 @@ public:
     std::vector<int> Ranks(CMyCaseCollation& collation) const;
 
 private:
-    // A deque never moves its strings, so the views in the index stay valid.
-    std::deque<std::string> m_bytes;
+    struct Span {
+        std::size_t offset = 0;
+        std::size_t size = 0;
+    };
+    struct Slot {
+        std::uint32_t hash = 0;
+        int text = -1; // -1: empty
+    };
+
+    std::string_view Bytes(int index) const
+    {
+        const Span& span = m_spans[static_cast<std::size_t>(index)];
+        return std::string_view(m_bytes).substr(span.offset, span.size);
+    }
+    void Grow();
+
+    std::string m_bytes;
+    std::vector<Span> m_spans;
     std::vector<QString> m_texts;
-    std::unordered_map<std::string_view, int> m_index;
+    std::vector<Slot> m_slots; // a power of two in size, at most half full
 };

@@ -4,6 +4,8 @@
 #include "CListReader.h"
 #include "LibraryFixture.h"
 
+#include <future>
+
 namespace {
 
 // The rows of a list as text: "H file|texts" and "S id,stars|file|texts".
@@ -129,4 +131,35 @@ TEST_F(ListReaderTest, OnlyTheShownSlotsAreWrittenAndAFailedStatementThrows)
     CListReader reader(m_db.Handle(DbConn::Library), *m_db.LibraryCollation());
     EXPECT_THROW(
         reader.Read("SELECT nothing FROM nowhere ORDER BY number;", {}, m_shape), SqliteError);
+}
+
+TEST_F(ListReaderTest, TheWindowsConnectionIsFreeForOtherThreadsAfterEveryRead)
+{
+    // A library update shares this connection from its own thread: a read that kept the
+    // connection's mutex, after rows or after a failure, would stop the update for good.
+    sqlite3* db = m_db.Handle(DbConn::Library);
+    ASSERT_NE(sqlite3_db_mutex(db), nullptr);
+    const auto freeForAnotherThread = [db] {
+        return std::async(std::launch::async, [db] {
+            sqlite3_mutex* mutex = sqlite3_db_mutex(db);
+            if (sqlite3_mutex_try(mutex) != SQLITE_OK) {
+                return false;
+            }
+            sqlite3_mutex_leave(mutex);
+            return true;
+        }).get();
+    };
+    // abs() of the smallest integer fails while stepping, after the statement prepared.
+    const std::string failing = "SELECT id,file,number,title,artist,album,year,genre,time,rating "
+                                "FROM library WHERE abs(-9223372036854775808) ORDER BY number;";
+    const ListQuery genre = CLibraryQuery::ValueList(TreeKind::Genres, QStringLiteral("rock"));
+    for (const bool sqliteOrder : { false, true }) {
+        SCOPED_TRACE(sqliteOrder ? "SQLite's order" : "ranks");
+        EXPECT_FALSE(Read(genre, sqliteOrder).empty());
+        EXPECT_TRUE(freeForAnotherThread());
+        CListReader reader(db, *m_db.LibraryCollation());
+        reader.SetSqliteOrder(sqliteOrder);
+        EXPECT_THROW(reader.Read(failing, {}, m_shape), SqliteError);
+        EXPECT_TRUE(freeForAnotherThread());
+    }
 }
