@@ -25,27 +25,33 @@ constexpr int kBusyStepMs = 5;
 
 void CTreeFill::Children::AddValueNode(const QString& label, const QString& key)
 {
-    m_nodes.push_back({ label, key, QString(), QString(), false });
+    m_nodes.push_back({ Kind::Value, label, key, QString(), QString() });
 }
 
 void CTreeFill::Children::AddAlbumNode(
     const QString& label, const QString& artist, const QString& album)
 {
-    m_nodes.push_back({ label, QString(), artist, album, true });
+    m_nodes.push_back({ Kind::Album, label, QString(), artist, album });
 }
 
-void CTreeFill::Children::AddPlaylistNode(const QString&, const QString&)
+void CTreeFill::Children::AddPlaylistNode(const QString& label, const QString& file)
 {
-    // No root of the library holds playlists: the playlist store fills their category.
+    m_nodes.push_back({ Kind::Playlist, label, file, QString(), QString() });
 }
 
 void CTreeFill::Children::Replay(ITreeSink& sink) const
 {
     for (const Node& node : m_nodes) {
-        if (node.albumLeaf) {
-            sink.AddAlbumNode(node.label, node.artist, node.album);
-        } else {
+        switch (node.kind) {
+        case Kind::Value:
             sink.AddValueNode(node.label, node.key);
+            break;
+        case Kind::Album:
+            sink.AddAlbumNode(node.label, node.artist, node.album);
+            break;
+        case Kind::Playlist:
+            sink.AddPlaylistNode(node.label, node.key);
+            break;
         }
     }
 }
@@ -151,12 +157,12 @@ std::shared_ptr<CTreeFill::Result> CTreeFill::Read(
     if (!collation) {
         collation = std::make_unique<CMyCaseCollation>();
     }
+    BusyContext busy { this, &job };
     // A fresh connection per read: it sees the file as it is now, even one made anew.
     SqliteDb db;
     if (!db.OpenReadOnly(job.path) || !collation->Register(db.Get())) {
         return result;
     }
-    BusyContext busy { this, &job };
     sqlite3_busy_handler(db.Get(), &CTreeFill::OnBusy, &busy);
     if (!LockBeginRead(job, db.Get())) {
         return result;

@@ -43,12 +43,13 @@ public:
         std::size_t Size() const { return m_nodes.size(); }
 
     private:
+        enum class Kind : int { Value, Album, Playlist };
         struct Node {
+            Kind kind;
             QString label;
-            QString key; // value nodes: the value
+            QString key; // the value, or the playlist's file name
             QString artist; // album leaves
             QString album;
-            bool albumLeaf = false;
         };
         std::vector<Node> m_nodes;
     };
