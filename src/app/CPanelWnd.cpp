@@ -90,6 +90,16 @@ CPanelWnd::CPanelWnd()
             QApplication::restoreOverrideCursor();
     });
     connect(&m_stationLoad, &CDirectoryLoad::Finished, this, &CPanelWnd::StationsLoaded);
+    connect(&m_treeFill, &CTreeFill::BusyChanged, this, [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+    connect(&m_treeFill, &CTreeFill::Finished, this,
+        [this](TreeKind kind, const CTreeFill::Children& children, bool) {
+            TreeChildrenRead(kind, children);
+        });
     ConnectRadio();
     connect(&m_tree, &CSkinTree::DroppedOnPlaylist, this, &CPanelWnd::OnDroppedOnPlaylist);
     connect(&m_list, &CSkinList::FilesDropped, this, &CPanelWnd::DropFiles);
@@ -502,6 +512,7 @@ void CPanelWnd::Shutdown()
     m_shutDown = true;
     m_held.clear();
     m_stationLoad.Cancel();
+    m_treeFill.Cancel();
     m_jobs.Close();
     m_follow.Stop();
     EndListen(false);

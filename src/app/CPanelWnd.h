@@ -34,6 +34,7 @@
 #include "CSkinVis.h"
 #include "CStationIcon.h"
 #include "CTrayIcon.h"
+#include "CTreeFill.h"
 #include "CWheelSteps.h"
 
 #include <QHash>
@@ -114,6 +115,9 @@ public:
     // restore until its rows show.
     CListFill& GetListFill() { return m_listFill; }
     CSkinTree& GetTree() { return m_tree; }
+    // Reads the children of the tree's categories off the UI thread; running from a
+    // category's expansion (or a refresh that opens it again) until its children show.
+    CTreeFill& GetTreeFill() { return m_treeFill; }
     const std::vector<std::unique_ptr<CSkinVis>>& GetVisualisers() const { return m_vis; }
     CContextMenu& GetMenus() { return m_menus; }
     CSHOUTcast& GetRadio() { return m_radio; }
@@ -449,6 +453,9 @@ private:
     void FollowUpdated(const UpdateStats& stats);
     void RefreshTree();
     void Reopen(CSkinTreeNode* node, const QSet<QString>& open, const QString& selected);
+    // The children of the category of kind, read on the tree fill worker, go under it; a
+    // refresh waiting for them opens and selects again what it kept beneath it.
+    void TreeChildrenRead(TreeKind kind, const CTreeFill::Children& children);
     void StationsLoaded(bool listed, const std::vector<radio::Station>& stations);
     // The listen-history link: set up at creation; the account from settings, the token store
     // and the environment; a file track's start (info as ShowFile reads it); a position
@@ -490,6 +497,17 @@ private:
     CDBase m_db;
     CPlaylistStore m_playlists;
     CListFill m_listFill; // after the list and the database: its worker is joined before they go
+    CTreeFill m_treeFill; // after the tree and the database, for the same reason
+    // What a tree refresh keeps while categories it opened again still wait for children: the
+    // places of the open nodes and of the selection, the scroll position wanted and the one
+    // the refresh could show without those children.
+    struct TreeKeep {
+        QSet<QString> open;
+        QString selected;
+        int scroll = 0;
+        int shownScroll = 0;
+    };
+    std::optional<TreeKeep> m_treeKeep;
     CPlayBass m_engine;
     CSkinDraw m_skinDraw;
     CTrayIcon m_tray;

@@ -71,6 +71,9 @@ void CPanelWnd::RebuildTree()
         {NodeType::Artist, 4}, {NodeType::Album, 5}, {NodeType::Year, 6},
         {NodeType::Genre, 7}, {NodeType::Radio, 8}, {NodeType::Playlist, 1},
     };
+    // Children still read for the categories going now would belong to a tree that is gone.
+    m_treeFill.Cancel();
+    m_treeKeep.reset();
     m_tree.SetAutoLayout(false);
     m_tree.DeleteAll();
     CSkinTreeNode* playlists = nullptr;
@@ -102,9 +105,17 @@ LResult CPanelWnd::OnTreeExpand(WParam wParam, LParam)
         ExpandRadio(node);
         return 0;
     }
+    const auto kind = static_cast<TreeKind>(node->m_type);
+    // A category's children come from every row of the library, which takes longer to read
+    // than the window may stay busy: the worker reads them (see TreeChildrenRead).
+    if (node->m_kind == CSkinTreeNode::kHead && m_db.IsOpen(DbConn::Library)) {
+        // Opened again while its children are still read: those children will do.
+        if (!m_treeFill.IsRunning(kind))
+            m_treeFill.Start(m_db.LibraryPath(), kind, m_db.Line(LangSection::Library, 3));
+        return 0;
+    }
     WaitCursor wait;
     CLibraryQuery query(m_db);
-    const auto kind = static_cast<TreeKind>(node->m_type);
     if (node->m_kind == CSkinTreeNode::kHead)
         query.FillRoot(kind, m_tree);
     else if (node->m_valueNode && !node->m_albumLeaf)

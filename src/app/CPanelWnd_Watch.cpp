@@ -31,18 +31,12 @@ QString PlaceOf(const CSkinTreeNode* node)
     return place;
 }
 
-struct TreeState {
-    QSet<QString> open;
-    QString selected;
-    int scroll = 0;
-};
-
-void CollectOpen(const CSkinTreeNode* node, TreeState& state)
+void CollectOpen(const CSkinTreeNode* node, QSet<QString>& open)
 {
     for (const CSkinTreeNode* child : node->m_children) {
         if (child->m_expanded) {
-            state.open.insert(PlaceOf(child));
-            CollectOpen(child, state);
+            open.insert(PlaceOf(child));
+            CollectOpen(child, open);
         }
     }
 }
@@ -106,19 +100,55 @@ void CPanelWnd::FollowUpdated(const UpdateStats& stats)
 
 void CPanelWnd::RefreshTree()
 {
-    TreeState state;
+    TreeKeep keep;
     CTreeRows& rows = m_tree.Rows();
-    CollectOpen(rows.Root(), state);
+    CollectOpen(rows.Root(), keep.open);
     if (rows.Selection())
-        state.selected = PlaceOf(rows.Selection());
-    state.scroll = rows.Scroll().Pos();
+        keep.selected = PlaceOf(rows.Selection());
+    keep.scroll = rows.Scroll().Pos();
     RebuildTree();
     m_tree.SetAutoLayout(false);
-    Reopen(rows.Root(), state.open, state.selected);
+    Reopen(rows.Root(), keep.open, keep.selected);
     m_tree.SetAutoLayout(true);
     m_tree.RecalcLayout();
-    rows.Scroll().ScrollTo(state.scroll);
+    rows.Scroll().ScrollTo(keep.scroll);
     m_tree.RecalcLayout();
+    // The categories opened again read their children on the worker: what lies beneath them
+    // is opened and selected when they arrive.
+    keep.shownScroll = rows.Scroll().Pos();
+    if (m_treeFill.IsRunning())
+        m_treeKeep = std::move(keep);
+}
+
+void CPanelWnd::TreeChildrenRead(TreeKind kind, const CTreeFill::Children& children)
+{
+    CTreeRows& rows = m_tree.Rows();
+    CSkinTreeNode* head = nullptr;
+    for (CSkinTreeNode* node : rows.Root()->m_children) {
+        if (node->m_kind == CSkinTreeNode::kHead && static_cast<TreeKind>(node->m_type) == kind)
+            head = node;
+    }
+    // A category that has children already was answered otherwise; one closed again while
+    // its children were read still takes them, as it would have kept them once shown.
+    if (head && head->m_children.empty()) {
+        m_tree.SetAutoLayout(false);
+        rows.SetFillTarget(head);
+        children.Replay(m_tree);
+        rows.SetFillTarget(nullptr);
+        // A node the user chose meanwhile stays chosen.
+        if (m_treeKeep)
+            Reopen(head, m_treeKeep->open, rows.Selection() ? QString() : m_treeKeep->selected);
+        m_tree.SetAutoLayout(true);
+        m_tree.RecalcLayout();
+        // Unless the user scrolled meanwhile, the tree goes where it was before the refresh.
+        if (m_treeKeep && rows.Scroll().Pos() == m_treeKeep->shownScroll) {
+            rows.Scroll().ScrollTo(m_treeKeep->scroll);
+            m_tree.RecalcLayout();
+            m_treeKeep->shownScroll = rows.Scroll().Pos();
+        }
+    }
+    if (!m_treeFill.IsRunning())
+        m_treeKeep.reset();
 }
 
 void CPanelWnd::Reopen(CSkinTreeNode* node, const QSet<QString>& open, const QString& selected)

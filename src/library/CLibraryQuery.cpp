@@ -161,24 +161,32 @@ std::string_view CLibraryQuery::ValueListStatement(TreeKind kind)
 
 bool CLibraryQuery::FillRoot(TreeKind kind, ITreeSink& sink)
 {
+    return ReadRoot(m_db.Handle(DbConn::Library), m_db.LibraryCollation(), kind,
+        m_db.Line(LangSection::Library, 3), sink);
+}
+
+bool CLibraryQuery::ReadRoot(sqlite3* db, CMyCaseCollation* collation, TreeKind kind,
+    const QString& nullLabel, ITreeSink& sink)
+{
     switch (kind) {
     case TreeKind::Artists:
     case TreeKind::Genres:
     case TreeKind::Years:
-        if (FillRootFast(kind, sink)) {
+        if (collation != nullptr && FillRootFast(db, *collation, kind, nullLabel, sink)) {
             return true;
         }
-        return FillOneColumn(Id(kind == TreeKind::Artists ? Sql::RootArtists
-                                    : kind == TreeKind::Genres ? Sql::RootGenres
-                                                               : Sql::RootYears),
-            sink);
+        return FillOneColumn(db,
+            Id(kind == TreeKind::Artists ? Sql::RootArtists
+                    : kind == TreeKind::Genres ? Sql::RootGenres
+                                               : Sql::RootYears),
+            nullLabel, sink);
     case TreeKind::Albums:
-        if (FillRootFast(kind, sink)) {
+        if (collation != nullptr && FillRootFast(db, *collation, kind, nullLabel, sink)) {
             return true;
         }
         try {
-            SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(Id(Sql::RootAlbums)));
-            return FillAlbums(stmt, sink);
+            SqliteStmt stmt(db, Text(Id(Sql::RootAlbums)));
+            return FillAlbums(stmt, nullLabel, sink);
         } catch (const SqliteError&) {
             return false;
         }
@@ -189,13 +197,10 @@ bool CLibraryQuery::FillRoot(TreeKind kind, ITreeSink& sink)
     return false;
 }
 
-bool CLibraryQuery::FillRootFast(TreeKind kind, ITreeSink& sink)
+bool CLibraryQuery::FillRootFast(sqlite3* db, CMyCaseCollation& collation, TreeKind kind,
+    const QString& nullLabel, ITreeSink& sink)
 {
-    CMyCaseCollation* collation = m_db.LibraryCollation();
-    if (collation == nullptr) {
-        return false;
-    }
-    CRootReader reader(m_db.Handle(DbConn::Library), *collation);
+    CRootReader reader(db, collation);
     bool sawNull = false;
     try {
         if (kind == TreeKind::Albums) {
@@ -207,7 +212,7 @@ bool CLibraryQuery::FillRootFast(TreeKind kind, ITreeSink& sink)
                 sink.AddAlbumNode(a.album, a.artist, a.album);
             }
             if (sawNull) {
-                sink.AddAlbumNode(m_db.Line(LangSection::Library, 3), QString(), QString());
+                sink.AddAlbumNode(nullLabel, QString(), QString());
             }
             return true;
         }
@@ -228,15 +233,15 @@ bool CLibraryQuery::FillRootFast(TreeKind kind, ITreeSink& sink)
         return false;
     }
     if (sawNull) {
-        sink.AddValueNode(m_db.Line(LangSection::Library, 3), QString());
+        sink.AddValueNode(nullLabel, QString());
     }
     return true;
 }
 
-bool CLibraryQuery::FillOneColumn(int sql, ITreeSink& sink)
+bool CLibraryQuery::FillOneColumn(sqlite3* db, int sql, const QString& nullLabel, ITreeSink& sink)
 {
     try {
-        SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(sql));
+        SqliteStmt stmt(db, Text(sql));
         bool sawNull = false;
         while (stmt.Step()) {
             if (stmt.IsNull(0)) {
@@ -247,7 +252,7 @@ bool CLibraryQuery::FillOneColumn(int sql, ITreeSink& sink)
             sink.AddValueNode(value, value);
         }
         if (sawNull) {
-            sink.AddValueNode(m_db.Line(LangSection::Library, 3), QString());
+            sink.AddValueNode(nullLabel, QString());
         }
         return true;
     } catch (const SqliteError&) {
@@ -255,7 +260,7 @@ bool CLibraryQuery::FillOneColumn(int sql, ITreeSink& sink)
     }
 }
 
-bool CLibraryQuery::FillAlbums(SqliteStmt& stmt, ITreeSink& sink)
+bool CLibraryQuery::FillAlbums(SqliteStmt& stmt, const QString& nullLabel, ITreeSink& sink)
 {
     bool sawNull = false;
     while (stmt.Step()) {
@@ -267,7 +272,7 @@ bool CLibraryQuery::FillAlbums(SqliteStmt& stmt, ITreeSink& sink)
         sink.AddAlbumNode(album, stmt.Text(0), album);
     }
     if (sawNull) {
-        sink.AddAlbumNode(m_db.Line(LangSection::Library, 3), QString(), QString());
+        sink.AddAlbumNode(nullLabel, QString(), QString());
     }
     return true;
 }
@@ -288,7 +293,7 @@ bool CLibraryQuery::FillValue(TreeKind kind, const QString& value, ITreeSink& si
     try {
         SqliteStmt stmt(m_db.Handle(DbConn::Library), Text(Id(sql)));
         stmt.BindTexts(has ? QStringList(value) : QStringList());
-        return FillAlbums(stmt, sink);
+        return FillAlbums(stmt, m_db.Line(LangSection::Library, 3), sink);
     } catch (const SqliteError&) {
         return false;
     }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 class CDBase;
+class CMyCaseCollation;
 class SqliteStmt;
 
 // Root kinds of the library tree (kept in the node and in the settings).
@@ -43,6 +44,11 @@ public:
     // Children of a root: artists, albums (one per artist and album), genres or years.
     // False for kinds the library does not serve (playlists, radio) or a failed statement.
     bool FillRoot(TreeKind kind, ITreeSink& sink);
+    // The same children read on db, whose "MYCASE" collation is collation (null when none is
+    // registered), with nullLabel for the node of the tracks without a value. For readers on
+    // a connection of their own; any thread, db and collation belonging to it for the call.
+    static bool ReadRoot(sqlite3* db, CMyCaseCollation* collation, TreeKind kind,
+        const QString& nullLabel, ITreeSink& sink);
     // Album leaves under a first-level node of kind Artists, Genres or Years.
     bool FillValue(TreeKind kind, const QString& value, ITreeSink& sink);
 
@@ -78,9 +84,10 @@ public:
 private:
     // The children of a root read and grouped by CRootReader; false, with nothing added, when
     // the statement has to sort them instead.
-    bool FillRootFast(TreeKind kind, ITreeSink& sink);
-    bool FillOneColumn(int sql, ITreeSink& sink);
-    bool FillAlbums(SqliteStmt& stmt, ITreeSink& sink);
+    static bool FillRootFast(sqlite3* db, CMyCaseCollation& collation, TreeKind kind,
+        const QString& nullLabel, ITreeSink& sink);
+    static bool FillOneColumn(sqlite3* db, int sql, const QString& nullLabel, ITreeSink& sink);
+    static bool FillAlbums(SqliteStmt& stmt, const QString& nullLabel, ITreeSink& sink);
     static int ListAlbumSql(TreeKind kind, bool hasValue, bool hasArtist, bool hasAlbum);
 
     CDBase& m_db;

@@ -112,6 +112,7 @@ bool CRootReader::Albums(std::vector<Album>& albums, bool* sawNull)
     std::vector<std::pair<int, int>> pairs;
     int lastArtist = -1;
     int lastAlbum = -1;
+    std::uint64_t lastKey = ~std::uint64_t { 0 };
     *sawNull = false;
     while (stmt.Step()) {
         const int artist = InternText(stmt.Get(), 0, pool, &lastArtist);
@@ -126,9 +127,11 @@ bool CRootReader::Albums(std::vector<Album>& albums, bool* sawNull)
         const std::uint64_t key
             = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(artist)) << 32)
             | static_cast<std::uint32_t>(album);
-        if (seen.insert(key).second) {
+        // An album's tracks mostly lie together in the file: only a change of pair is looked up.
+        if (key != lastKey && seen.insert(key).second) {
             pairs.emplace_back(artist, album);
         }
+        lastKey = key;
     }
     const std::vector<int> ranks = pool.Ranks(m_collation);
     const auto rankOf

@@ -6,7 +6,8 @@
 
 // What the library and the playlist store add to the tree view. Each call appends one child to
 // the node being filled (the one whose expansion asked for children, or the playlists root);
-// the tree view implements it. UI thread only.
+// the tree view implements it, on the UI thread; a worker may fill a sink of its own to hand
+// the children over (see CTreeFill).
 class ITreeSink {
 public:
     virtual ~ITreeSink() = default;

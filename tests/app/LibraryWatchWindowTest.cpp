@@ -87,7 +87,7 @@ TEST_F(LibraryWatchWindow, MusicMovedInShowsInTheOpenTreeAndTheListWithoutAnyAct
     CSkinTreeNode* artists = Head(tree, NodeType::Artist);
     ASSERT_NE(artists, nullptr);
     ASSERT_TRUE(ClickExpand(tree, artists));
-    CSkinTreeNode* artist = Child(artists, "Artist");
+    CSkinTreeNode* artist = AwaitChild(artists, "Artist");
     ASSERT_NE(artist, nullptr);
     ClickNode(tree, artist);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Songs() == 1; }, kDeadlineMs));
@@ -101,7 +101,7 @@ TEST_F(LibraryWatchWindow, MusicMovedInShowsInTheOpenTreeAndTheListWithoutAnyAct
     artists = Head(tree, NodeType::Artist);
     ASSERT_NE(artists, nullptr);
     EXPECT_TRUE(artists->m_expanded) << "the open category stays open";
-    EXPECT_NE(Child(artists, "Newcomer"), nullptr) << "the new artist shows in it";
+    EXPECT_NE(AwaitChild(artists, "Newcomer"), nullptr) << "the new artist shows in it";
     ASSERT_NE(tree.Rows().Selection(), nullptr);
     EXPECT_EQ(tree.Rows().Selection()->Label(), "Artist") << "the selection stays";
 }

@@ -84,6 +84,8 @@ TEST_F(PanelViewsTest, TreeAndListSitOverTheirElementsAndFillFromAGenre)
     const QRect button = tree->Rows().ExpandRects()[static_cast<std::size_t>(at - visible.begin())];
     ASSERT_FALSE(button.isEmpty());
     QTest::mouseClick(tree, Qt::LeftButton, Qt::NoModifier, button.center());
+    // The category's children are read on a worker and come through the event loop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !genres->m_children.empty(); }, 20000));
     ASSERT_EQ(genres->m_children.size(), 1u);
     EXPECT_EQ(genres->m_children[0]->m_key, QStringLiteral("Jazz"));
     Paint(*tree);
@@ -106,6 +108,7 @@ TEST_F(PanelViewsTest, ClosingWhileAListFillsNeitherHangsNorLeavesTheWaitCursor)
         wnd.GetTree().Rows().SetFillTarget(genres);
         wnd.OnUserMessage(UWM_TREEEXPAND, reinterpret_cast<WParam>(genres), 0);
         wnd.GetTree().Rows().SetFillTarget(nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !genres->m_children.empty(); }, 20000));
         ASSERT_EQ(genres->m_children.size(), 1u);
         wnd.OnUserMessage(UWM_TREESELECT, reinterpret_cast<WParam>(genres->m_children[0]), 0);
         // The rows come through the event loop, which has not run: the fill is still going.

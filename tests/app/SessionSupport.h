@@ -63,6 +63,16 @@ inline CSkinTreeNode* Child(const CSkinTreeNode* parent, const QString& text)
     return nullptr;
 }
 
+// The same once it is there: a category's children are read off the window's thread and
+// come a moment after it opens. Null when it does not come.
+inline CSkinTreeNode* AwaitChild(const CSkinTreeNode* parent, const QString& text)
+{
+    CSkinTreeNode* child = nullptr;
+    return QTest::qWaitFor([&] { return (child = Child(parent, text)) != nullptr; }, kDeadlineMs)
+        ? child
+        : nullptr;
+}
+
 inline CSkinTreeNode* Head(CSkinTree& tree, NodeType type)
 {
     for (CSkinTreeNode* head : tree.Rows().Root()->m_children) {

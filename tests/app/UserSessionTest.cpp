@@ -152,7 +152,7 @@ TEST_F(UserSession, FromTheFirstStartThroughPlayingToTheNextStart)
     CSkinTreeNode* artists = Head(tree, NodeType::Artist);
     ASSERT_NE(artists, nullptr);
     ASSERT_TRUE(ClickExpand(tree, artists));
-    CSkinTreeNode* artist = Child(artists, "Artist");
+    CSkinTreeNode* artist = AwaitChild(artists, "Artist");
     ASSERT_NE(artist, nullptr);
     ClickNode(tree, artist);
     Settle();
