@@ -36,9 +36,8 @@ public:
 
     // Clears sink at once (Detach) and starts reading query from the library file at path.
     // When the rows are ready sink gets Detach, BeginUpdate, AddRows (or its builder's batch)
-    // and EndUpdate, and Finished follows;
-    // a failed statement or a file that cannot be opened gives an empty list. sink must stay
-    // alive until then, or until the next Start or Cancel.
+    // and EndUpdate, and Finished follows; a failed statement or a file that cannot be opened
+    // gives an empty list. sink must stay alive until then, or until the next Start or Cancel.
     void Start(const QString& path, const ListQuery& query, ListShape shape, IListSink& sink);
     // Drops the running fill, if any: its rows never reach the sink.
     void Cancel();
@@ -66,9 +65,8 @@ private:
     void Deliver(std::uint64_t generation, std::shared_ptr<Result> result);
     // Gives rows to the worker to free (what is left of delivered ones, or what a sink showed
     // before): a quarter of a million of them would keep the window busy for tens of
-    // milliseconds more.
-    // trim: spent is long enough that the memory freed with it is worth giving back to the
-    // system (a sink detaches only rows that are costly to free).
+    // milliseconds more. trim: spent is long enough that the memory freed with it is worth
+    // giving back to the system (a sink detaches only rows that are costly to free).
     void LockHandBack(std::shared_ptr<void> spent, bool trim);
     static int OnBusy(void* job, int count);
 
