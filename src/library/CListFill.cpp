@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (c) 2026 The Plumo developers
 // Threads: the UI thread starts and drops fills and receives their rows through a queued call;
-// one worker reads them, and frees what the UI thread hands back of them once they are in.
+// one worker reads them, and frees what the UI thread hands back: the rest of delivered rows,
+// and the rows a sink showed before a fill, which go before the fill's rows are made.
 // m_mutex is the only lock; the worker never holds it while reading or while posting. Each
 // fill has a generation number: the worker posts a fill's rows only while its number is the
 // newest, and the UI thread checks the number again when the rows arrive, so a superseded or
@@ -15,11 +16,18 @@
 #include "Sqlite.h"
 
 #include <chrono>
+#include <utility>
 #include <vector>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
 constexpr int kBusyStepMs = 5;
+// Freeing this many rows leaves enough loose pages to be worth handing back to the system.
+constexpr std::size_t kTrimRows = 20000;
 
 } // namespace
 
@@ -30,10 +38,13 @@ struct CListFill::Job {
     std::string_view sql;
     QStringList args;
     ListShape shape;
+    std::shared_ptr<const IListBuilder> builder; // null: the rows go in through AddRows
 };
 
 struct CListFill::Result {
     std::vector<ListRow> rows;
+    std::unique_ptr<IListBatch> batch; // the rows as the sink keeps them, when it has a builder
+    std::size_t count = 0; // rows read
     bool ok = false;
 };
 
@@ -67,10 +78,12 @@ void CListFill::Start(const QString& path, const ListQuery& query, ListShape sha
     job->sql = query.sql;
     job->args = query.args;
     job->shape = std::move(shape);
+    job->builder = sink.Builder();
     // The rows shown so far go at once: what they stood for (the node, the playlist file) is
-    // already gone, and nothing may act on them while the new ones are read.
+    // already gone, and nothing may act on them while the new ones are read. The worker frees
+    // them before it makes the new ones, so the two never take memory at the same time.
     m_sink = &sink;
-    sink.Clear();
+    LockHandBack(sink.Detach(), true);
     LockReplaceJob(std::move(job));
     m_wake.notify_one();
     if (!wasRunning) {
@@ -103,9 +116,10 @@ void CListFill::Run()
 {
     // Made on the first fill: its rank table and sort-key cache then serve every later one.
     std::unique_ptr<CMyCaseCollation> collation;
-    std::vector<std::shared_ptr<Result>> spent;
+    std::vector<std::shared_ptr<void>> spent;
     for (;;) {
         std::unique_ptr<Job> job;
+        bool trim = false;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] { return m_quit || m_job != nullptr || !m_spent.empty(); });
@@ -114,8 +128,17 @@ void CListFill::Run()
             }
             job = std::move(m_job);
             spent.swap(m_spent);
+            trim = std::exchange(m_trim, false);
         }
         spent.clear();
+#ifdef __GLIBC__
+        // The allocator keeps the pages of freed rows for reuse, scattered between live
+        // blocks where it cannot give them back by itself; a long list leaves tens of
+        // megabytes of them.
+        if (trim) {
+            malloc_trim(0);
+        }
+#endif
         if (!job) {
             continue;
         }
@@ -162,6 +185,11 @@ std::shared_ptr<CListFill::Result> CListFill::Read(
     try {
         result->rows = CListReader(db.Get(), *collation).Read(job.sql, job.args, job.shape);
         result->ok = true;
+        result->count = result->rows.size();
+        if (job.builder) {
+            result->batch = job.builder->Build(result->rows);
+            std::vector<ListRow>().swap(result->rows);
+        }
     } catch (const SqliteError&) {
         result->rows.clear();
     }
@@ -199,30 +227,37 @@ int CListFill::OnBusy(void* data, int count)
 void CListFill::Deliver(std::uint64_t generation, std::shared_ptr<Result> result)
 {
     if (generation != m_newest.load() || m_sink == nullptr) {
-        LockHandBack(std::move(result));
+        const bool trim = result && result->count >= kTrimRows;
+        LockHandBack(std::move(result), trim);
         return;
     }
     IListSink& sink = *m_sink;
     m_sink = nullptr;
     std::vector<ListRow> none;
-    sink.Clear();
+    LockHandBack(sink.Detach(), true);
     sink.BeginUpdate();
-    sink.AddRows(result ? result->rows : none);
+    if (result && result->batch) {
+        result->batch->AddToSink();
+    } else {
+        sink.AddRows(result ? result->rows : none);
+    }
     sink.EndUpdate();
     const bool ok = result && result->ok;
-    LockHandBack(std::move(result));
+    const bool trim = result && result->count >= kTrimRows;
+    LockHandBack(std::move(result), trim);
     Q_EMIT BusyChanged(false);
     Q_EMIT Finished(ok);
 }
 
-void CListFill::LockHandBack(std::shared_ptr<Result> result)
+void CListFill::LockHandBack(std::shared_ptr<void> spent, bool trim)
 {
-    if (!result) {
+    if (!spent) {
         return;
     }
     {
         std::lock_guard lock(m_mutex);
-        m_spent.push_back(std::move(result));
+        m_spent.push_back(std::move(spent));
+        m_trim = m_trim || trim;
     }
     m_wake.notify_one();
 }

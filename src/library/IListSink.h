@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 // Text slots of a list row.
@@ -34,6 +35,25 @@ struct ListRow {
     bool head = false;
 };
 
+// A fill's rows in the form one sink keeps them, made on the fill's worker so that taking them
+// in costs the UI thread little.
+class IListBatch {
+public:
+    virtual ~IListBatch() = default;
+    // Adds the rows to the sink whose builder made the batch, as AddRows would. UI thread;
+    // that sink must be alive.
+    virtual void AddToSink() = 0;
+};
+
+// Made by a sink on the UI thread and used on a worker: it keeps copies of what it needs and
+// never touches the sink there.
+class IListBuilder {
+public:
+    virtual ~IListBuilder() = default;
+    // The rows as the sink will keep them; the files and texts may be moved out of rows.
+    virtual std::unique_ptr<IListBatch> Build(std::vector<ListRow>& rows) const = 0;
+};
+
 // What the browsing queries and the playlist store add to the list view; the list view
 // implements it. UI thread only.
 class IListSink {
@@ -47,6 +67,14 @@ public:
 
     // Deletes every row.
     virtual void Clear() = 0;
+    // Deletes every row as Clear does, but may hand what is left to free to the caller, who
+    // frees it on any thread: freeing a quarter of a million rows keeps a thread busy for tens
+    // of milliseconds. Null when nothing is left, or so little that the sink freed it itself.
+    virtual std::shared_ptr<void> Detach()
+    {
+        Clear();
+        return nullptr;
+    }
     // Stops recalculating the layout per added row, until EndUpdate.
     virtual void BeginUpdate() = 0;
     // Recalculates the layout once and repaints.
@@ -70,6 +98,10 @@ public:
             }
         }
     }
+
+    // For fills read on a worker: a builder whose batches the worker makes from the rows in
+    // place of AddRows. Null when the sink takes rows through AddRows only.
+    virtual std::shared_ptr<const IListBuilder> Builder() { return nullptr; }
 
     // Song rows in list order, for position texts.
     virtual int SongCount() const = 0;

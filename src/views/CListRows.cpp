@@ -3,7 +3,9 @@
 #include "CListRows.h"
 
 #include <algorithm>
+#include <memory>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -18,36 +20,31 @@ CListRows::~CListRows()
     delete m_root;
 }
 
-CSkinListNode* CListRows::AddHead(const QString& file)
+CSkinListNode* CListRows::NewHead(const QString& file, bool left, bool right)
 {
-    auto* head = new CSkinListNode;
+    auto head = std::make_unique<CSkinListNode>();
     head->m_kind = NodeKind::Head;
     head->m_file = file;
-    head->m_parent = m_root;
-    m_root->m_children.push_back(head);
-    const auto block = [&](NodeKind kind) {
-        auto* node = new CSkinListNode;
-        node->m_kind = kind;
-        node->m_file = file;
-        node->m_parent = head;
-        return node;
-    };
-    if (m_geo.hasLeft) {
-        head->m_left = block(NodeKind::Left);
+    if (left) {
+        head->m_left = NewBlock(*head, NodeKind::Left);
     }
-    if (m_geo.hasRight) {
-        head->m_right = block(NodeKind::Right);
+    if (right) {
+        head->m_right = NewBlock(*head, NodeKind::Right);
     }
-    Changed();
-    return head;
+    return head.release();
 }
 
-CSkinListNode* CListRows::AddSong(int playlistId, CSkinListNode* parent, const QString& file,
-                                  int libraryId, int rating)
+CSkinListNode* CListRows::NewBlock(CSkinListNode& head, NodeKind kind)
 {
-    if (parent == nullptr) {
-        parent = m_root;
-    }
+    auto* node = new CSkinListNode;
+    node->m_kind = kind;
+    node->m_file = head.m_file;
+    node->m_parent = &head;
+    return node;
+}
+
+CSkinListNode* CListRows::NewSong(int playlistId, const QString& file, int libraryId, int rating)
+{
     auto* song = new CSkinListNode;
     song->m_kind = NodeKind::Song;
     song->m_file = file;
@@ -55,18 +52,98 @@ CSkinListNode* CListRows::AddSong(int playlistId, CSkinListNode* parent, const Q
     song->m_playlistId = playlistId;
     song->m_rating = std::clamp(rating, 0, kStars);
     song->m_source = playlistId != 0 ? 2 : 1;
-    song->m_parent = parent;
-    parent->m_children.push_back(song);
-    // Stripes count within the group and stay with the row when it is moved later.
-    song->m_line = parent->m_children.size() % 2 == 1 ? 1 : 2;
-    Changed();
     return song;
 }
 
-void CListRows::DeleteAll()
+void CListRows::Append(CSkinListNode* node, CSkinListNode* parent)
 {
-    delete m_root;
-    m_root = new CSkinListNode;
+    parent->m_children.push_back(node);
+    node->m_parent = parent;
+    // Stripes count within the group and stay with the row when it is moved later.
+    if (node->IsSong()) {
+        node->m_line = parent->m_children.size() % 2 == 1 ? 1 : 2;
+    }
+}
+
+CSkinListNode* CListRows::AddHead(const QString& file)
+{
+    std::unique_ptr<CSkinListNode> head(NewHead(file, m_geo.hasLeft, m_geo.hasRight));
+    Append(head.get(), m_root);
+    Changed();
+    return head.release();
+}
+
+CSkinListNode* CListRows::AddSong(int playlistId, CSkinListNode* parent, const QString& file,
+                                  int libraryId, int rating)
+{
+    std::unique_ptr<CSkinListNode> song(NewSong(playlistId, file, libraryId, rating));
+    Append(song.get(), parent != nullptr ? parent : m_root);
+    Changed();
+    return song.release();
+}
+
+void CListRows::Layout(ListTree& tree)
+{
+    tree.songs = 0;
+    tree.height = LayoutChildren(tree.root.get(), 0, tree.geometry, tree.songs);
+}
+
+CSkinListNode* CListRows::Adopt(ListTree tree, CSkinListNode* lastHead)
+{
+    const auto blocksMatch = [this](const CSkinListNode* head) {
+        return (head->m_left != nullptr) == m_geo.hasLeft
+            && (head->m_right != nullptr) == m_geo.hasRight;
+    };
+    const auto& children = tree.root->m_children;
+    const auto firstHead = std::find_if(children.begin(), children.end(),
+                                        [](const CSkinListNode* n) { return n->IsHead(); });
+    Changed();
+    if (m_root->m_children.empty() && lastHead == nullptr
+        && (firstHead == children.end() || blocksMatch(*firstHead))) {
+        // An empty list takes the tree whole: its nodes are already where AddHead and AddSong
+        // would put them, and the heads of one tree all have the same blocks.
+        delete m_root;
+        m_root = tree.root.release();
+        if (tree.geometry == m_geo) {
+            m_songCount = tree.songs;
+            m_scroll.SetContentHeight(tree.height);
+            m_layoutFresh = true;
+            m_layoutKept = true;
+        }
+        const auto last = std::find_if(m_root->m_children.rbegin(), m_root->m_children.rend(),
+                                       [](const CSkinListNode* n) { return n->IsHead(); });
+        return last == m_root->m_children.rend() ? nullptr : *last;
+    }
+    // Room first, so that linking a node in cannot fail; a node leaves the tree as it is
+    // linked in, so none is owned twice when making a block runs out of memory.
+    const auto loose = static_cast<std::size_t>(firstHead - children.begin());
+    (lastHead != nullptr ? lastHead : m_root)->m_children.reserve(
+        (lastHead != nullptr ? lastHead : m_root)->m_children.size() + loose);
+    m_root->m_children.reserve(m_root->m_children.size() + children.size() - loose);
+    for (CSkinListNode*& node : tree.root->m_children) {
+        if (node->IsHead()) {
+            // The skin changed after the tree was made: the blocks follow the loaded one.
+            if (!blocksMatch(node)) {
+                delete std::exchange(node->m_left, nullptr);
+                delete std::exchange(node->m_right, nullptr);
+                node->m_left = m_geo.hasLeft ? NewBlock(*node, NodeKind::Left) : nullptr;
+                node->m_right = m_geo.hasRight ? NewBlock(*node, NodeKind::Right) : nullptr;
+            }
+            Append(node, m_root);
+            lastHead = node;
+        } else {
+            Append(node, lastHead != nullptr ? lastHead : m_root);
+        }
+        node = nullptr;
+    }
+    return lastHead;
+}
+
+std::unique_ptr<CSkinListNode> CListRows::TakeAll()
+{
+    auto fresh = std::make_unique<CSkinListNode>();
+    std::unique_ptr<CSkinListNode> old(m_root);
+    m_root = fresh.release();
     m_selection.clear();
     m_focus = nullptr;
     m_playing = nullptr;
@@ -76,6 +153,12 @@ void CListRows::DeleteAll()
     m_ratingRects.clear();
     m_scroll.ScrollTo(0);
     Changed();
+    return old;
+}
+
+void CListRows::DeleteAll()
+{
+    TakeAll();
 }
 
 void CListRows::DeleteSelected()
@@ -110,32 +193,35 @@ void CListRows::DeleteSelected()
 
 void CListRows::RecalcLayout()
 {
+    if (std::exchange(m_layoutKept, false)) {
+        return;
+    }
     m_songCount = 0;
-    m_scroll.SetContentHeight(LayoutChildren(m_root, 0));
+    m_scroll.SetContentHeight(LayoutChildren(m_root, 0, m_geo, m_songCount));
     m_layoutFresh = true;
 }
 
-int CListRows::LayoutChildren(CSkinListNode* node, int y)
+int CListRows::LayoutChildren(CSkinListNode* node, int y, const ListGeometry& geo, int& songs)
 {
     const int start = y;
     for (CSkinListNode* child : node->m_children) {
-        const int height = child->IsSong() ? m_geo.songHeight : m_geo.headHeight;
-        m_songCount += child->IsSong() ? 1 : 0;
+        const int height = child->IsSong() ? geo.songHeight : geo.headHeight;
+        songs += child->IsSong() ? 1 : 0;
         child->m_top = y;
         child->m_bottom = LayoutAdd(y, height);
         y = child->m_bottom;
         if (child->m_expanded && (!child->m_children.empty() || child->m_left || child->m_right)) {
-            y = LayoutChildren(child, y);
+            y = LayoutChildren(child, y, geo, songs);
         }
     }
     if (node->m_left != nullptr) {
         node->m_left->m_top = start;
-        node->m_left->m_bottom = LayoutAdd(start, m_geo.leftHeight);
+        node->m_left->m_bottom = LayoutAdd(start, geo.leftHeight);
         y = std::max(y, node->m_left->m_bottom);
     }
     if (node->m_right != nullptr) {
         node->m_right->m_top = start;
-        node->m_right->m_bottom = LayoutAdd(start, m_geo.rightHeight);
+        node->m_right->m_bottom = LayoutAdd(start, geo.rightHeight);
         y = std::max(y, node->m_right->m_bottom);
     }
     return y;

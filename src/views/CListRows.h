@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include <memory>
 #include <vector>
 
 // Row heights and the Left and Right block geometry of the loaded list skin, in pixels.
@@ -22,6 +23,17 @@ struct ListGeometry {
     int rightHeight = 0;
     bool leftOver = false; // the block is drawn over the song rows, which keep the full width
     bool rightOver = false;
+
+    bool operator==(const ListGeometry&) const = default;
+};
+
+// Rows made away from the list (see CListRows::Adopt) under a root of their own, laid out for
+// geometry: height is the content height, songs the count of song rows.
+struct ListTree {
+    std::unique_ptr<CSkinListNode> root;
+    ListGeometry geometry;
+    int height = 0;
+    int songs = 0;
 };
 
 // What the window does after an input event: repaint, grab or release the mouse, and send
@@ -54,7 +66,11 @@ public:
     CListRows(const CListRows&) = delete;
     CListRows& operator=(const CListRows&) = delete;
 
-    void SetGeometry(const ListGeometry& geometry) { m_geo = geometry; }
+    void SetGeometry(const ListGeometry& geometry)
+    {
+        m_geo = geometry;
+        m_layoutKept = false;
+    }
     const ListGeometry& Geometry() const { return m_geo; }
 
     // Filling. Without autoLayout nothing is laid out until RecalcLayout.
@@ -64,6 +80,21 @@ public:
                            int libraryId, int rating);
     // Deletes every node, the selection, focus and playing row; scrolls to the top.
     void DeleteAll();
+    // As DeleteAll, but the old tree goes to the caller, who may free it on any thread.
+    std::unique_ptr<CSkinListNode> TakeAll();
+
+    // Rows made away from the list, on any thread: a head with its blocks, a song with no
+    // parent yet. Append links one in under parent as the last child.
+    static CSkinListNode* NewHead(const QString& file, bool left, bool right);
+    static CSkinListNode* NewSong(int playlistId, const QString& file, int libraryId, int rating);
+    static void Append(CSkinListNode* node, CSkinListNode* parent);
+    // Lays out tree's rows for geometry as RecalcLayout does (any thread).
+    static void Layout(ListTree& tree);
+    // Takes in the children of tree's root in order, as AddHead and AddSong would add them:
+    // a song under lastHead (null: the root), a head with blocks that match the loaded skin,
+    // and the head's songs with it. Returns the last head of the list afterwards. An empty list
+    // takes a tree laid out for its geometry with that layout: the next RecalcLayout keeps it.
+    CSkinListNode* Adopt(ListTree tree, CSkinListNode* lastHead);
     // Deletes the selected rows; focus is cleared and a deleted playing row forgotten. Does
     // not lay out. Heads left without songs stay.
     void DeleteSelected();
@@ -116,7 +147,8 @@ public:
     ViewReply Wheel(int delta, int wheelLines);
 
 private:
-    int LayoutChildren(CSkinListNode* node, int y);
+    static CSkinListNode* NewBlock(CSkinListNode& head, NodeKind kind);
+    static int LayoutChildren(CSkinListNode* node, int y, const ListGeometry& geo, int& songs);
     int WalkChildren(CSkinListNode* node, std::size_t first, int left, int right, int y,
                      int limit, IListRowPainter* painter);
     void Record(CSkinListNode* node, const QRect& rect, const QRect& rating);
@@ -133,6 +165,7 @@ private:
     {
         m_songsValid = false;
         m_layoutFresh = false;
+        m_layoutKept = false;
     }
 
     CSkinListNode* m_root;
@@ -155,4 +188,5 @@ private:
     mutable std::vector<CSkinListNode*> m_songs;
     mutable bool m_songsValid = false;
     bool m_layoutFresh = false; // the tops of the last layout still hold
+    bool m_layoutKept = false; // an adopted tree's layout stands in for the next RecalcLayout
 };

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Plumo developers
 #include "CSkinList.h"
 
+#include "CListBuilder.h"
 #include "platform/CMsgTarget.h"
 #include "ScrollBarLook.h"
 
@@ -20,6 +21,8 @@
 namespace {
 
 constexpr QSize kInitialSize(350, 300);
+// From this many songs on, freeing the rows costs more than handing them to another thread.
+constexpr int kDetachRows = 5000;
 
 } // namespace
 
@@ -126,6 +129,36 @@ void CSkinList::DeleteAll()
     if (m_rows.AutoLayout()) {
         RecalcLayout();
     }
+}
+
+std::shared_ptr<void> CSkinList::Detach()
+{
+    // The count of the last layout: counting the rows anew would cost as much as freeing them.
+    const bool longList = m_rows.SongCount() >= kDetachRows;
+    // Nothing else points into the old tree: the cover worker has copies of files only.
+    m_worker.Stop();
+    std::shared_ptr<CSkinListNode> old = m_rows.TakeAll();
+    m_lastHead = nullptr;
+    if (m_rows.AutoLayout()) {
+        RecalcLayout();
+    }
+    if (!longList) {
+        return nullptr;
+    }
+    return old;
+}
+
+void CSkinList::AddTree(ListTree tree)
+{
+    m_lastHead = m_rows.Adopt(std::move(tree), m_lastHead);
+    if (m_rows.AutoLayout()) {
+        RecalcLayout();
+    }
+}
+
+std::shared_ptr<const IListBuilder> CSkinList::Builder()
+{
+    return std::make_shared<CListBuilder>(*this, m_rows.Geometry());
 }
 
 void CSkinList::RecalcLayout()

@@ -51,6 +51,8 @@ public:
     CSkinListNode* AddSong(int playlistId, CSkinListNode* parent, const QString& file,
                            int libraryId, int rating);
     void DeleteAll();
+    // Takes in a tree made by this list's builder, as AddRows would add its rows.
+    void AddTree(ListTree tree);
     // Removes the selected rows; the caller renumbers, lays out and repaints.
     void DeleteSelected() { m_rows.DeleteSelected(); }
     // Lays out the rows, updates the scroll bar and repaints.
@@ -64,12 +66,14 @@ public:
     std::vector<int> HeadKinds() const override { return m_skin.HeadKinds(); }
     std::vector<int> SongKinds() const override { return m_skin.SongKinds(); }
     void Clear() override { DeleteAll(); }
+    std::shared_ptr<void> Detach() override;
     void BeginUpdate() override { m_rows.SetAutoLayout(false); }
     void EndUpdate() override;
     void AddHead(const QString& file, const ListTexts& texts) override;
     void AddSong(int playlistId, bool underHead, const QString& file, int libraryId, int rating,
                  const ListTexts& texts) override;
     void AddRows(std::vector<ListRow>& rows) override;
+    std::shared_ptr<const IListBuilder> Builder() override;
     int SongCount() const override { return static_cast<int>(m_rows.Songs().size()); }
     void SetPositionText(int row, const QString& text) override;
 

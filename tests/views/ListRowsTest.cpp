@@ -3,6 +3,11 @@
 #include "CListRows.h"
 #include "platform/UserMessage.h"
 
+#include <QStringList>
+
+#include <algorithm>
+#include <memory>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -362,3 +367,139 @@ TEST_F(ListRowsTest, DeletingAndPlayingKeepTheInvariants)
 }
 
 } // namespace
+
+namespace {
+
+// Each row in display order with its parent, stripe, blocks and place in the layout.
+QStringList Shape(const CListRows& list)
+{
+    QStringList out;
+    std::vector<const CSkinListNode*> stack{list.Root()};
+    while (!stack.empty()) {
+        const CSkinListNode* node = stack.back();
+        stack.pop_back();
+        if (node != list.Root()) {
+            out << QStringLiteral("%1 under %2 l%3 %4-%5 blocks %6%7")
+                       .arg(node->m_file, node->m_parent->m_file)
+                       .arg(node->m_line)
+                       .arg(node->m_top)
+                       .arg(node->m_bottom)
+                       .arg(node->m_left != nullptr && node->m_left->m_parent == node ? 1 : 0)
+                       .arg(node->m_right != nullptr && node->m_right->m_parent == node ? 1 : 0);
+        }
+        for (auto it = node->m_children.rbegin(); it != node->m_children.rend(); ++it) {
+            stack.push_back(*it);
+        }
+    }
+    out << QStringLiteral("height %1 songs %2").arg(list.Scroll().ContentHeight()).arg(
+               list.SongCount());
+    return out;
+}
+
+// Loose songs, then groups of songs, as a fill's rows: files s<n> and h<n>.
+struct Rows {
+    int loose;
+    std::vector<int> groups;
+};
+
+CSkinListNode* LastHead(const CListRows& list)
+{
+    const auto& top = list.Root()->m_children;
+    const auto it = std::find_if(top.rbegin(), top.rend(),
+                                 [](const CSkinListNode* n) { return n->IsHead(); });
+    return it == top.rend() ? nullptr : *it;
+}
+
+// The rows added one by one, the loose songs under the list's last head.
+void AddRows(CListRows& list, const Rows& rows, int& n)
+{
+    for (int i = 0; i < rows.loose; ++i, ++n) {
+        list.AddSong(0, LastHead(list), QStringLiteral("s%1").arg(n), n, 0);
+    }
+    for (const int count : rows.groups) {
+        CSkinListNode* head = list.AddHead(QStringLiteral("h%1").arg(n));
+        for (int i = 0; i < count; ++i, ++n) {
+            list.AddSong(0, head, QStringLiteral("s%1").arg(n), n, 0);
+        }
+    }
+}
+
+ListTree MakeTree(const Rows& rows, const ListGeometry& geo, int& n)
+{
+    ListTree tree;
+    tree.root = std::make_unique<CSkinListNode>();
+    tree.geometry = geo;
+    for (int i = 0; i < rows.loose; ++i, ++n) {
+        CListRows::Append(CListRows::NewSong(0, QStringLiteral("s%1").arg(n), n, 0),
+                          tree.root.get());
+    }
+    for (const int count : rows.groups) {
+        CSkinListNode* head
+            = CListRows::NewHead(QStringLiteral("h%1").arg(n), geo.hasLeft, geo.hasRight);
+        CListRows::Append(head, tree.root.get());
+        for (int i = 0; i < count; ++i, ++n) {
+            CListRows::Append(CListRows::NewSong(0, QStringLiteral("s%1").arg(n), n, 0), head);
+        }
+    }
+    CListRows::Layout(tree);
+    return tree;
+}
+
+} // namespace
+
+TEST_F(ListRowsTest, AdoptedRowsLandWhereAddingThemWouldPutThem)
+{
+    ListGeometry plain;
+    plain.songHeight = kSong;
+    plain.headHeight = kHead;
+    ListGeometry blocks = plain;
+    blocks.hasLeft = blocks.hasRight = true;
+    blocks.leftWidth = blocks.rightWidth = 40;
+    blocks.leftHeight = 100;
+    blocks.rightHeight = 60;
+    struct Case {
+        const char* name;
+        Rows before; // already in the list
+        Rows adopted;
+        ListGeometry made; // the tree was made and laid out for this
+        ListGeometry list; // the list's geometry when it takes the tree in
+    };
+    const Case cases[] = {
+        {"into an empty list", {0, {}}, {2, {3, 1, 4}}, blocks, blocks},
+        {"loose songs continue the last group", {0, {3}}, {2, {2}}, plain, plain},
+        {"behind a flat list", {3, {}}, {1, {2}}, plain, plain},
+        {"heads made without the list's blocks", {0, {}}, {0, {2, 3}}, plain, blocks},
+        {"heads made with blocks the list lost", {0, {1}}, {1, {2, 3}}, blocks, plain},
+        {"the same blocks, another row height", {0, {}}, {0, {2, 5}}, plain,
+         [&] {
+             ListGeometry taller = plain;
+             taller.songHeight = 25;
+             return taller;
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CListRows added;
+        added.SetGeometry(c.list);
+        int n = 1;
+        AddRows(added, c.before, n);
+        AddRows(added, c.adopted, n);
+        added.RecalcLayout();
+
+        CListRows adopting;
+        adopting.SetGeometry(c.list);
+        n = 1;
+        AddRows(adopting, c.before, n);
+        CSkinListNode* last = adopting.Adopt(MakeTree(c.adopted, c.made, n), LastHead(adopting));
+        adopting.RecalcLayout();
+        EXPECT_EQ(Shape(adopting), Shape(added));
+        ASSERT_NE(last, nullptr);
+        EXPECT_EQ(last, LastHead(adopting));
+        // A change after the adoption is laid out as usual.
+        adopting.AddSong(0, last, QStringLiteral("late"), 0, 0);
+        added.AddSong(0, LastHead(added), QStringLiteral("late"), 0, 0);
+        adopting.RecalcLayout();
+        added.RecalcLayout();
+        EXPECT_EQ(Shape(adopting), Shape(added));
+    }
+}
