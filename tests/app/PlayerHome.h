@@ -20,6 +20,16 @@ inline void UseHome(const TestProfile& home)
     qputenv("XDG_CONFIG_HOME", home.File("config").toUtf8());
 }
 
+// Uses home as UseHome does and gives it a profile folder holding settings, for a test that
+// writes the library before the window opens; returns that folder, ending in "/".
+inline QString UseProfile(const TestProfile& home,
+    const QByteArray& settings = "<?xml version=\"1.0\"?><Settings/>")
+{
+    UseHome(home);
+    home.Write("data/Plumo/Settings.xml", settings);
+    return home.File("data/Plumo/");
+}
+
 // The real player executable of this build, started as a separate process.
 inline QString PlayerPath()
 {

@@ -7,8 +7,6 @@
 #include "SessionSupport.h"
 #include "TestProfile.h"
 
-#include <QDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,11 +26,8 @@ class StoredGains : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        UseHome(m_home);
-        m_home.Write("data/Plumo/Settings.xml", "<Settings><ReplayGain ID=\"1\"/></Settings>");
-        ASSERT_TRUE(QDir().mkpath(m_home.File("data/Plumo")));
         CDBase db;
-        db.SetFolder(m_home.File("data/Plumo/"));
+        db.SetFolder(UseProfile(m_home, "<Settings><ReplayGain ID=\"1\"/></Settings>"));
         db.OpenLibrary();
         ASSERT_TRUE(db.IsOpen(DbConn::Library));
         // Paths that are no files: their tags cannot hold a gain.

@@ -10,7 +10,6 @@
 #include "TestProfile.h"
 
 #include <QApplication>
-#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -42,10 +41,7 @@ class TreeExpandWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        UseHome(m_home);
-        const QString profile = m_home.File("data") + "/Plumo";
-        QDir().mkpath(profile);
-        m_home.Write("data/Plumo/Settings.xml", "<?xml version=\"1.0\"?><Settings/>");
+        const QString profile = UseProfile(m_home);
         CDBase db;
         db.SetFolder(profile);
         db.OpenLibrary();
